@@ -1,0 +1,43 @@
+// Z80 core, bound to a bus at compile time.
+//
+// `Z80Core<Bus>` runs whole instructions against a T-state budget. The bus is
+// a type with static functions, so the machine's callbacks are called
+// directly and can be inlined:
+//   static uint8_t ReadOpcodeByte(uint16_t address);
+//   static uint8_t ReadMemory(uint16_t address);
+//   static void WriteMemory(uint16_t address, uint8_t value);
+//   static uint8_t ReadPort(uint16_t port);        // high byte A or B
+//   static void WritePort(uint16_t port, uint8_t value);
+//   static void OnCpuCycles(uint32_t tStates);     // after every step, 0..255
+//   static void OnReti();
+//   static void OnRetn();
+//   static void OnTrap(CpuState& state);           // ED FE
+// Each instantiation has its own static state: the machine's CPU is
+// `CpuCore` (cpu/cpu_core.h); tests and tools use a flat 64K bus.
+//
+// Use: Reset, then Execute once per frame; RequestInterrupt from the bus
+// callbacks or between frames. Not modelled: memory contention, the
+// undocumented flag bits 3 and 5 (cleared except by DAA), MEMPTR.
+#pragma once
+
+#include <cstdint>
+
+#include "cpu/cpu_state.h"
+
+template <class Bus>
+struct Z80Core {
+    static inline CpuState state{};
+    // T-states left in the running Execute; negative after an overshoot.
+    static inline int32_t cyclesLeft = 0;
+    // Address of the opcode the last step fetched; -1 after an interrupt acceptance.
+    static inline int32_t lastOpcodeAddress = 0;
+
+    // All registers 0, SP F000h, IM 0, interrupts disabled, nothing pending.
+    static void Reset();
+    // Runs whole instructions until the budget is spent (at least one step);
+    // returns the T-states executed.
+    static int32_t Execute(int32_t budget);
+    // kIrqNmi raises an NMI, kIrqNone does nothing, anything else replaces the pending request.
+    static void RequestInterrupt(int32_t value);
+    static void ClearPendingInterrupts();
+};

@@ -1,0 +1,6 @@
+// The "Configure Keyboard" dialog.
+#pragma once
+
+namespace KeyboardConfig {
+bool Dialog();
+}

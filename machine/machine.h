@@ -1,0 +1,110 @@
+// The Zel Vega machine: memory map, ROM images, I/O latches, interrupt
+// sources, timing and reset.
+//
+// Inputs: CPU accesses through MachineBus (machine_bus.h), the settings
+// record, menu commands. Outputs: the memory image and video latches the
+// renderer reads, interrupt requests to the CPU, calls into the devices.
+// Use: LoadRomImages (from the configuration loader), RecomputeTiming,
+// StartUpReset, then frames (FrameScheduler); Reset on F9 / Shift+F9;
+// Shutdown when the window closes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Machine {
+
+constexpr uint32_t kBasicRomSize = 16384;
+constexpr uint32_t kCharRomSize = 768;
+constexpr uint32_t kExtCharRomSize = 4096;
+constexpr uint32_t kGameRomSize = 16384;
+constexpr uint16_t kVideoWindowBytes = 0x1A00;
+constexpr int kAyLogCapacity = 256;
+
+// Memory image and ROM images (Part of the machine's state for the whole run).
+extern uint8_t MemoryImage[65536];
+extern uint8_t BasicRomImage[kBasicRomSize];
+extern uint8_t CharRomImage[kCharRomSize];
+extern uint8_t ExtCharRomImage[kExtCharRomSize];
+// The cartridge: 16384 bytes, or nullptr when none is loaded.
+extern uint8_t* GameRomImage;
+// The image a hard reset copies to 0000-3FFF; set when the ROM images are first loaded.
+extern const uint8_t* romSource;
+
+// Latches and counters behind the ports. Plain data; start values as the
+// program starts. Resets leave them alone except cycleCounter and the AY shadow.
+struct State {
+    uint8_t serialLatch[2] = {0xFF, 0xFF};
+    uint8_t ppiPortA = 0xFF;
+    uint8_t portCLatch = 0xFF;    // bit 1 display enabled, bit 2 = 0 shows the extended character ROM
+    uint8_t systemLatch = 0xFF;   // bit 0 timer mask, bits 2-1 video page, bit 3 cassette input
+    uint16_t videoBase = 0xC000;
+    uint8_t videoDirty = 1;
+    uint8_t ayRegisterSelect = 0xFF;
+    uint8_t ayShadow[15] = {};
+    uint8_t ayWritten[15] = {};
+    uint8_t ayPortBLatch = 0xFF;
+    uint8_t pointerX = 0, pointerY = 0;
+    uint8_t pointerDown = 0;
+    uint8_t pointerBitsX = 0, pointerBitsY = 0;
+    uint8_t joystick1 = 0xFF, joystick2 = 0xFF;
+    bool expectCassetteByte = false;
+    uint32_t timerCount = 0;
+    bool timerPending = false;
+    uint32_t cycleCounter = 0;  // T-states since the last reset
+    // AY log buffer: (register, value) pairs written this frame, up to 256.
+    uint8_t ayLogRegister[kAyLogCapacity] = {};
+    uint8_t ayLogValue[kAyLogCapacity] = {};
+    int ayLogCount = 0;
+};
+extern State state;
+
+// Frame timing derived from the settings and the display-enable bit.
+struct MachineTiming {
+    int32_t frameRate = 60;
+    int32_t screenOnRate = 1820846;
+    int32_t screenOffRate = 3436363;
+    int32_t cyclesPerSecond = 1820846;
+    int32_t cyclesPerFrame = 30347;
+    int32_t timerPeriod = 3746;
+};
+extern MachineTiming timing;
+
+constexpr int32_t kScreenOnBaseRate = 1820846;   // T-states per second at 100 %, display on
+constexpr int32_t kScreenOffBaseRate = 3436363;  // display off
+
+// Whether the display is enabled (bit 1 of port C).
+inline bool displayEnabled() { return (state.portCLatch & 0x02) != 0; }
+
+// ---- Memory map ----
+void FillMemoryForHardReset();
+// Built-in images first, then the configured files (missing-file message box).
+void LoadRomImages();
+// The "Load Game ROM..." command: file chooser, then LoadGameRomFile.
+void LoadGameRom();
+// Loads a cartridge file (1..16384 bytes); false and nothing changed when refused.
+bool LoadGameRomFile(const std::string& path);
+// Frees the cartridge; hard-resets when the CPU was running in 4000-7FFF.
+void RemoveGameRom();
+// Writes the 64K the CPU sees to "ram.bin" in the start directory.
+void SaveRam();
+// The directory that was current when the program started.
+extern std::string startDirectory;
+
+// ---- Ports and interrupts ----
+void ResetIo();
+void RecomputeTiming();
+
+// ---- Reset and start-up ----
+void Reset(int level);  // 0 soft, 2 hard
+void StopDevices();
+void StartUpReset();
+void Shutdown();
+
+// ---- Game controllers ----
+void OpenGameControllers();
+void AcquireGameControllers(bool active);
+void PollJoysticks();
+void CloseGameControllers();
+
+}  // namespace Machine

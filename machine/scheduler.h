@@ -1,0 +1,41 @@
+// The frame scheduler: decides when a frame is due, runs it, and measures
+// the emulation speed.
+//
+// Use: the main loop calls OnIdle whenever its queue is empty and `running`
+// is set, and presents the frame when it returns true. Every reset calls
+// ResyncClock. Time comes from the platform's counters.
+#pragma once
+
+#include <cstdint>
+
+namespace FrameScheduler {
+
+struct State {
+    bool useHighResolutionClock = false;
+    int64_t counterFrequency = 0;
+    int64_t ticksPerFrame = 0;
+    int64_t nextFrameTicks = 0;
+    uint32_t nextFrameMs = 0;
+    int64_t nextVideoTicks = 0;
+    uint32_t nextVideoMs = 0;
+    bool fileSpeedUp = false;
+    uint32_t meterTime[16] = {};
+    uint32_t meterCycles[16] = {};
+    int meterIndex = 0;
+    int32_t speedPercent = 100;
+    bool running = false;
+    uint32_t framesRun = 0;  // frames run since start, for the runner's figures
+};
+extern State state;
+
+// Queries the counter's frequency and sets the frame period from the frame rate
+// (the main window's create step).
+void InitClock();
+// Decides, runs at most one frame; true when the window is to be redrawn.
+bool OnIdle();
+// Runs one frame now, as OnIdle does when a frame is due; returns the T-states executed.
+int32_t RunFrame();
+// The next frame is due now.
+void ResyncClock();
+
+}  // namespace FrameScheduler

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, only those missing.
+# Sourced by ./run and ./test.
+vz_packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev qt6-base-dev libsdl2-dev pasmo
+             libcli11-dev xvfb xauth xdotool x11-apps imagemagick)
+vz_missing=()
+for p in "${vz_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || vz_missing+=("$p")
+done
+if [ ${#vz_missing[@]} -gt 0 ]; then
+  echo "Installing: ${vz_missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${vz_missing[@]}"
+fi

@@ -14,5 +14,8 @@ struct ParsedAddress {
 };
 ParsedAddress ParseAddress(const std::string& text);
 bool Dialog();
+// Loads a file at `load` as the dialog's OK does, optionally setting the USR
+// vector; returns the error text (empty on success).
+std::string LoadFileAt(const std::string& path, uint16_t load, bool setUsr, uint16_t usr);
 
 }  // namespace BinaryLoader

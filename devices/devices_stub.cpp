@@ -39,4 +39,5 @@ bool ConfigureDialog() { return false; }
 namespace BinaryLoader {
 ParsedAddress ParseAddress(const std::string&) { return {AddressError::BadDecimal, 0, false}; }
 bool Dialog() { return false; }
+std::string LoadFileAt(const std::string&, uint16_t, bool, uint16_t) { return "not available"; }
 }  // namespace BinaryLoader

@@ -2,3 +2,5 @@
 #pragma once
 
 void saveScreenshot();
+// Writes the frame as last rendered to a given BMP file; false when it cannot.
+bool writeScreenshotFile(const char* path);

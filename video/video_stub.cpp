@@ -27,3 +27,4 @@ void toggleFullScreenMenu() {}
 void trackPointer(int, int, bool) {}
 void showCursor(bool) {}
 void saveScreenshot() {}
+bool writeScreenshotFile(const char*) { return false; }

@@ -31,19 +31,27 @@ namespace platform {
 
 namespace {
 
+enum class LineKind { Other, Section, Key };
+
+// One line as the lookups see it: names in lower case for case-blind compares.
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string name;
+    std::string value;
+};
+
 struct IniText {
-    std::vector<std::string> lines;  // without their line ends
+    std::vector<std::string> lines;  // without their line ends, written back as they were
+    std::vector<ParsedLine> parsed;  // one per line
     std::string lineEnd = "\n";      // the file's own convention, kept on rewrite
     bool finalLineEnd = true;
 };
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
+std::string lowered(const std::string& s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
 }
 
 std::string trim(const std::string& s) {
@@ -53,44 +61,46 @@ std::string trim(const std::string& s) {
     return s.substr(first, last - first + 1);
 }
 
-// The section a line opens, if it is a section line.
-bool sectionOf(const std::string& line, std::string* name) {
+// "[name]" opens a section; "key=value" is a key unless it is a comment.
+ParsedLine parseLine(const std::string& line) {
+    ParsedLine p;
     std::string t = trim(line);
-    if (t.size() < 2 || t[0] != '[') return false;
-    size_t close = t.find(']');
-    if (close == std::string::npos) return false;
-    *name = trim(t.substr(1, close - 1));
-    return true;
-}
-
-// The key and value of a "key=value" line; comments and other lines are not keys.
-bool keyOf(const std::string& line, std::string* key, std::string* value) {
-    std::string t = trim(line);
-    if (t.empty() || t[0] == ';' || t[0] == '#' || t[0] == '[') return false;
-    size_t eq = t.find('=');
-    if (eq == std::string::npos) return false;
-    *key = trim(t.substr(0, eq));
-    if (key->empty()) return false;
-    if (value) {
-        *value = trim(t.substr(eq + 1));
+    if (t.empty() || t[0] == ';' || t[0] == '#') return p;
+    if (t[0] == '[') {
+        size_t close = t.find(']');
+        if (close != std::string::npos) {
+            p.kind = LineKind::Section;
+            p.name = lowered(trim(t.substr(1, close - 1)));
+        }
+        return p;
     }
-    return true;
+    size_t eq = t.find('=');
+    if (eq == std::string::npos) return p;
+    std::string key = trim(t.substr(0, eq));
+    if (key.empty()) return p;
+    p.kind = LineKind::Key;
+    p.name = lowered(key);
+    p.value = trim(t.substr(eq + 1));
+    return p;
 }
 
 enum class ReadResult { Ok, Missing, Failed };
 
-ReadResult readIni(const std::string& path, IniText* text) {
+ReadResult readBytes(const std::string& path, std::string* data) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    std::string data;
+    data->clear();
     char buffer[8192];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data->append(buffer, n);
     bool failed = std::ferror(f) != 0;
     std::fclose(f);
-    if (failed) return ReadResult::Failed;
+    return failed ? ReadResult::Failed : ReadResult::Ok;
+}
 
+void parseText(const std::string& data, IniText* text) {
     text->lines.clear();
+    text->parsed.clear();
     size_t firstBreak = data.find('\n');
     text->lineEnd = (firstBreak != std::string::npos && firstBreak > 0 && data[firstBreak - 1] == '\r') ? "\r\n" : "\n";
     text->finalLineEnd = data.empty() || data.back() == '\n';
@@ -100,41 +110,73 @@ ReadResult readIni(const std::string& path, IniText* text) {
         if (end == std::string::npos) end = data.size();
         std::string line = data.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        text->parsed.push_back(parseLine(line));
         text->lines.push_back(std::move(line));
         start = end + 1;
     }
-    return ReadResult::Ok;
+}
+
+ReadResult readIni(const std::string& path, IniText* text) {
+    std::string data;
+    ReadResult result = readBytes(path, &data);
+    if (result == ReadResult::Ok) parseText(data, text);
+    return result;
 }
 
 // Index of the section's header line, or -1.
-int findSection(const IniText& text, const std::string& section) {
-    std::string name;
-    for (size_t i = 0; i < text.lines.size(); ++i)
-        if (sectionOf(text.lines[i], &name) && sameName(name, section)) return int(i);
+int findSection(const IniText& text, const std::string& lowerSection) {
+    for (size_t i = 0; i < text.parsed.size(); ++i)
+        if (text.parsed[i].kind == LineKind::Section && text.parsed[i].name == lowerSection) return int(i);
     return -1;
 }
 
 // One past the last line of the section whose header is at `header`.
 int sectionEnd(const IniText& text, int header) {
-    std::string name;
     size_t i = size_t(header) + 1;
-    while (i < text.lines.size() && !sectionOf(text.lines[i], &name)) ++i;
+    while (i < text.parsed.size() && text.parsed[i].kind != LineKind::Section) ++i;
     return int(i);
 }
 
-int findKey(const IniText& text, int header, const std::string& key, std::string* value) {
-    std::string name;
+int findKey(const IniText& text, int header, const std::string& lowerKey) {
     int end = sectionEnd(text, header);
-    for (int i = header + 1; i < end; ++i)
-        if (keyOf(text.lines[size_t(i)], &name, value) && sameName(name, key)) return i;
+    for (int i = header + 1; i < end; ++i) {
+        const ParsedLine& p = text.parsed[size_t(i)];
+        if (p.kind == LineKind::Key && p.name == lowerKey) return i;
+    }
     return -1;
 }
 
-bool lookUp(const std::string& path, const std::string& section, const std::string& key, std::string* value) {
+// Start-up reads hundreds of keys from one file: the file is read each time,
+// but parsed again only when its bytes changed.
+struct ReadCache {
+    std::string path;
+    std::string data;
     IniText text;
-    if (readIni(path, &text) != ReadResult::Ok) return false;
-    int header = findSection(text, section);
-    return header >= 0 && findKey(text, header, key, value) >= 0;
+    bool valid = false;
+};
+
+const IniText* parsedFile(const std::string& path) {
+    static ReadCache c;
+    std::string data;
+    if (readBytes(path, &data) != ReadResult::Ok) return nullptr;
+    if (!(c.valid && c.path == path && c.data == data)) {
+        parseText(data, &c.text);
+        c.path = path;
+        c.data = std::move(data);
+        c.valid = true;
+    }
+    return &c.text;
+}
+
+bool lookUp(const std::string& path, const std::string& section, const std::string& key, std::string* value) {
+    const IniText* text = parsedFile(path);
+    if (!text) return false;
+    int header = findSection(*text, lowered(section));
+    if (header < 0) return false;
+    int at = findKey(*text, header, lowered(key));
+    if (at < 0) return false;
+    *value = text->parsed[size_t(at)].value;
+    return true;
 }
 
 bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
@@ -149,26 +191,35 @@ bool writable(const std::string& section, const std::string& key, const std::str
     return !hasLineBreak(value);
 }
 
+void setLine(IniText* text, size_t at, const std::string& line) {
+    text->lines[at] = line;
+    text->parsed[at] = parseLine(line);
+}
+
+void insertLine(IniText* text, size_t at, const std::string& line) {
+    text->lines.insert(text->lines.begin() + long(at), line);
+    text->parsed.insert(text->parsed.begin() + long(at), parseLine(line));
+}
+
 void setKey(IniText* text, const std::string& section, const std::string& key, const std::string& value) {
     std::string line = key + "=" + value;
-    int header = findSection(*text, section);
+    int header = findSection(*text, lowered(section));
     if (header < 0) {
-        if (!text->lines.empty() && !trim(text->lines.back()).empty()) text->lines.emplace_back();
-        text->lines.push_back("[" + section + "]");
-        text->lines.push_back(line);
+        if (!text->lines.empty() && !trim(text->lines.back()).empty()) insertLine(text, text->lines.size(), "");
+        insertLine(text, text->lines.size(), "[" + section + "]");
+        insertLine(text, text->lines.size(), line);
         return;
     }
-    int at = findKey(*text, header, key, nullptr);
+    int at = findKey(*text, header, lowered(key));
     if (at >= 0) {
-        text->lines[size_t(at)] = line;
+        setLine(text, size_t(at), line);
         return;
     }
     // A new key goes after the section's last non-blank line, before the blank
     // lines that separate it from the next section.
-    int end = sectionEnd(*text, header);
-    int insert = end;
+    int insert = sectionEnd(*text, header);
     while (insert > header + 1 && trim(text->lines[size_t(insert - 1)]).empty()) --insert;
-    text->lines.insert(text->lines.begin() + insert, line);
+    insertLine(text, size_t(insert), line);
 }
 
 // The file a write really replaces: a symbolic link is followed, so the

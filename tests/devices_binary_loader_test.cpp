@@ -73,6 +73,7 @@ protected:
     void SetUp() override {
         headless::ResetAll();
         settings = Settings::Defaults();
+        iniPath = folder.File("settings.ini");  // remembered paths land here, not in the working folder
         std::memset(Machine::MemoryImage, kUntouched, sizeof Machine::MemoryImage);
     }
 
@@ -115,6 +116,7 @@ protected:
     }
 
     ScratchFolder folder;
+    devices_test::KeepIniPath keepIniPath;
     std::string shownLoad, shownUsr, shownPath;
     bool shownTicked = false, stayedOpen = false;
 };

@@ -28,6 +28,7 @@ protected:
     void SetUp() override {
         headless::ResetAll();
         settings = Settings::Defaults();
+        iniPath = folder.File("settings.ini");  // remembered paths land here, not in the working folder
         QuickType::Stop();
         CassetteDeck::Eject();
         CassetteDeck::EndRecording();
@@ -75,6 +76,7 @@ protected:
     }
 
     ScratchFolder folder;
+    devices_test::KeepIniPath keepIniPath;
 };
 
 // Seventeen header bytes with `name` from byte 10 (padded with 00).

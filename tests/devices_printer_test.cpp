@@ -23,6 +23,7 @@ protected:
     void SetUp() override {
         headless::ResetAll();
         settings = Settings::Defaults();
+        iniPath = folder.File("settings.ini");  // remembered paths land here, not in the working folder
         setPath(settings.printerPath, out);
         PrinterPort::Close();
         PrinterPort::state = PrinterPort::State{};
@@ -42,6 +43,7 @@ protected:
     }
 
     ScratchFolder folder;
+    devices_test::KeepIniPath keepIniPath;
     std::string out = folder.File("LPRINT.TXT");
 };
 

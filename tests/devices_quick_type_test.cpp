@@ -21,6 +21,7 @@ protected:
     void SetUp() override {
         headless::ResetAll();
         settings = Settings::Defaults();
+        iniPath = folder.File("settings.ini");  // remembered paths land here, not in the working folder
         QuickType::Stop();
         QuickType::state.quickTypeFrameCount = 0;
         CassetteDeck::Eject();
@@ -49,6 +50,7 @@ protected:
     }
 
     ScratchFolder folder;
+    devices_test::KeepIniPath keepIniPath;
 };
 
 TEST_F(QuickTypeTest, LineThenCrLfThenRunTypesInEverySecondFrame) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
+
 namespace devices_test {
 
 // A fresh folder under the system's temporary directory, removed with its contents.
@@ -30,6 +32,12 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Puts the settings file path back as it was when the test ends.
+struct KeepIniPath {
+    std::string saved = iniPath;
+    ~KeepIniPath() { iniPath = saved; }
 };
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

@@ -24,6 +24,7 @@ constexpr uint8_t kReadEnableBit = 0x08;  // of the B0h-BFh latch
 
 HostFile::WholeFile tape;
 std::FILE* recordFile = nullptr;
+std::string recordFilePath;
 
 platform::FileChooserRequest CassetteChooser(const std::string& extension, bool mustExist,
                                              const std::string& preset) {
@@ -54,6 +55,7 @@ void AskForRecordingFile() {
         platform::DebugOutput(line.c_str());
         return;
     }
+    recordFilePath = *chosen;
     setPath(settings.cassetteRecordPath, *chosen);
     Settings::SaveFilesKey("cassettewr");
     std::fwrite(state.headerBuffer, 1, kHeaderBytes, recordFile);
@@ -201,7 +203,15 @@ void WriteByte(uint8_t value) {
 
 void EndRecording() {
     fileActivity &= uint8_t(~kActivityRecording);
-    if (recordFile) std::fclose(recordFile);
+    if (recordFile) {
+        // A full disk shows only here: buffered writes fail late. Say so rather than lose it quietly.
+        bool failed = std::ferror(recordFile) != 0;
+        if (std::fclose(recordFile) != 0) failed = true;
+        if (failed) {
+            std::string line = "Cassette file " + recordFilePath + " was not written completely\n";
+            platform::DebugOutput(line.c_str());
+        }
+    }
     recordFile = nullptr;
     state.recordCount = 0;
 }

@@ -17,6 +17,7 @@ State state;
 namespace {
 
 std::FILE* printerFile = nullptr;
+std::string openedPath;  // the path may change in the dialog while the file is open
 // One diagnostic line per run of failed opens, not one per byte.
 bool openFailureReported = false;
 
@@ -44,6 +45,7 @@ void WriteByte(uint8_t b) {
             return;
         }
         openFailureReported = false;
+        openedPath = settings.printerPath;
     }
     CassetteDeck::fileActivity |= CassetteDeck::kActivityPrinter;
     Put(b);
@@ -62,7 +64,15 @@ void OnFrame() {
 }
 
 void Close() {
-    if (printerFile) std::fclose(printerFile);
+    if (printerFile) {
+        // Buffered writes fail late (a full disk): report it rather than lose it quietly.
+        bool failed = std::ferror(printerFile) != 0;
+        if (std::fclose(printerFile) != 0) failed = true;
+        if (failed) {
+            std::string line = std::string("Printer file ") + openedPath + " was not written completely\n";
+            platform::DebugOutput(line.c_str());
+        }
+    }
     printerFile = nullptr;
     CassetteDeck::fileActivity &= uint8_t(~CassetteDeck::kActivityPrinter);
 }

@@ -326,6 +326,16 @@ TEST_F(CassetteTest, IdleRecordingAndResetLeaveCompleteClosedFiles) {
     EXPECT_EQ(ReadBytes(folder.File("second.cp6")), other);
 }
 
+TEST_F(CassetteTest, RecordingThatCannotBeWrittenIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
+    std::vector<uint8_t> bytes = Header("FULL");
+    bytes.insert(bytes.end(), 5000, 0x42);
+    Record(bytes, std::string("/dev/full"));
+    CassetteDeck::EndRecording();
+    ASSERT_FALSE(headless::DebugLines().empty());
+    EXPECT_EQ(headless::DebugLines().back(), "Cassette file /dev/full was not written completely\n");
+}
+
 TEST_F(CassetteTest, BadTapeFilesLoadNothing) {
     StartTape({1, 2, 3});
     // A path that cannot be opened leaves the loaded tape alone.

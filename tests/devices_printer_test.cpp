@@ -144,6 +144,15 @@ TEST_F(PrinterTest, PathInMissingFolderLosesBytesQuietlyUntilFixed) {
     EXPECT_EQ(Output(), "kept");
 }
 
+TEST_F(PrinterTest, OutputThatCannotBeWrittenIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
+    setPath(settings.printerPath, "/dev/full");
+    Print(std::string(9000, 'z'));
+    PrinterPort::Close();
+    ASSERT_FALSE(headless::DebugLines().empty());
+    EXPECT_EQ(headless::DebugLines().back(), "Printer file /dev/full was not written completely\n");
+}
+
 // Runs the dialog: `act` plays the user; the controls' state at Init is noted.
 struct DialogSeen {
     bool autoLineFeed, unlimited, fixed, widthEnabled;

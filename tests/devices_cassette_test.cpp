@@ -104,6 +104,9 @@ TEST_F(CassetteTest, BytesComeEveryIntervalAndTheLeaderGapFollowsTheFirstZero) {
     EXPECT_FALSE(CassetteDeck::tapeLoaded);
     EXPECT_FALSE(CassetteDeck::HasTape());
     EXPECT_EQ(CassetteDeck::fileActivity & CassetteDeck::kActivityPlaying, 0);
+    // The program still waits mid-load: nothing more ever comes, even on a new read enable.
+    CassetteDeck::OnReadEnableRising();
+    EXPECT_TRUE(Run(1000000).empty());
 }
 
 TEST_F(CassetteTest, OddStepsStillWaitUntilTheIntervalIsExceeded) {

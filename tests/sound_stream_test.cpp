@@ -234,6 +234,50 @@ TEST_F(SoundStreamTest, SuspendStopsAndSilencesUntilTheNextFrame) {
     EXPECT_EQ(platform::headless::CapturedSamples().back(), 16383);
 }
 
+TEST_F(SoundStreamTest, LostBuffersAreRestoredOnce) {
+    psgInit(50);
+    ASSERT_TRUE(SoundInit());
+    psgWrite(0, 0, 7);
+    psgWrite(0, 1, 0x3F);
+    psgWrite(0, 0, 8);
+    psgWrite(0, 1, 15);
+    Machine::state.ayShadow[8] = 15;
+    runFrame();
+    runFrame();
+    const int idA = soundStream.buffers[1];
+
+    // Lost while stopped: the frame start restores, restarts and realigns.
+    platform::headless::LoseSoundBuffers(false);
+    SoundFrameStart(0);
+    for (int i = 0; i < kSoundBuffers; ++i)
+        EXPECT_EQ(platform::SoundGetStatus(soundStream.buffers[i]),
+                  uint32_t(platform::kSoundPlaying | platform::kSoundLooping));
+    EXPECT_EQ(s_nNextLockPos, 3 * 736);
+    EXPECT_EQ(soundStream.silenceFrames[1], 0);
+
+    // Lost between start and end: the lock restores and writes all the same.
+    platform::headless::LoseSoundBuffers(false);
+    SoundFrameEnd();
+    EXPECT_EQ(readBuffer(idA, 3 * 736, 736), std::vector<int16_t>(368, 16383));
+    EXPECT_EQ(s_nNextLockPos, 4 * 736);
+
+    // The restored buffers were stopped, so the next start realigns; a
+    // restore that fails then skips the frame, but the ring still advances.
+    SoundFrameStart(0);
+    EXPECT_EQ(s_nNextLockPos, 3 * 736);
+    platform::headless::LoseSoundBuffers(true);
+    SoundFrameEnd();
+    EXPECT_EQ(s_nNextLockPos, 4 * 736);
+    EXPECT_TRUE(platform::SoundGetStatus(idA) & platform::kSoundLost);
+    void *p1 = nullptr, *p2 = nullptr;
+    uint32_t s1 = 0, s2 = 0;
+    EXPECT_EQ(platform::SoundLock(idA, 4 * 736, 736, &p1, &s1, &p2, &s2), platform::HostResult::Lost);
+    // Still failing at the next start: the buffer stays stopped and nothing breaks.
+    SoundFrameStart(0);
+    SoundFrameEnd();
+    EXPECT_FALSE(platform::SoundGetStatus(idA) & platform::kSoundPlaying);
+}
+
 TEST_F(SoundStreamTest, ClickTablesFollowTheVolume) {
     ASSERT_TRUE(SoundInit());
     EXPECT_EQ(clickShape[0], 22);

@@ -15,7 +15,7 @@ int32_t s_nLockSize = 736;
 int32_t s_nNextLockPos = 0;
 int32_t s_nNextLockSize = 0;
 
-// A sharp rise and a slow decay, as a relay-like key click.
+// One click: a rise over five samples, then a decay over 78.
 const uint8_t clickShape[kClickLength] = {
     22, 44, 52, 58, 59, 60, 59, 57, 56, 54, 53, 51, 50, 48, 46, 45, 43, 42, 41, 39, 38,
     37, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 21, 20, 19, 18, 17,

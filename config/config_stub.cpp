@@ -1,5 +1,4 @@
-// Stand-ins until the configuration file and dialogs land.
-#include "config/config_dialogs.h"
+// Stand-ins until the configuration file lands.
 #include "config/settings.h"
 
 void Settings::LocateFile() {}
@@ -12,9 +11,3 @@ void Settings::SaveSound() {}
 void Settings::SaveSpeed() {}
 void Settings::SaveLoadBinary() {}
 void Settings::SaveFilesKey(const char*) {}
-
-namespace ConfigDialogs {
-bool Memory() { return false; }
-bool Sound() { return false; }
-bool Timing() { return false; }
-}  // namespace ConfigDialogs

@@ -86,6 +86,20 @@ TEST_F(VideoColoursDialog, ChangingASwatchAndTheScale) {
     EXPECT_EQ(Video::PixelPalette[7], uint16_t(24 << 10 | 12 << 5 | 6));
 }
 
+TEST_F(VideoColoursDialog, ChooserOffersTheDefaultColoursAsCustomColours) {
+    hl::QueueDialogScript([](Dialog* d) {
+        hl::QueueColourAnswer(std::nullopt);
+        hl::Click(d, 1340);
+        hl::Click(d, 2);
+    });
+    editColours();
+    const Rgb expected[16] = {{16, 16, 16},   {40, 224, 40},  {240, 240, 112}, {32, 32, 216},
+                              {168, 32, 32},  {240, 240, 240}, {40, 168, 168}, {211, 97, 250},
+                              {240, 136, 40}, {16, 96, 16},   {128, 48, 16},   {240, 176, 64},
+                              {0, 0, 0},      {0, 0, 0},      {0, 0, 0},       {0, 0, 0}};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(hl::LastCustomColours()[i], expected[i]) << i;
+}
+
 TEST_F(VideoColoursDialog, OkWithoutChangesStillRebuildsTheFrame) {
     Video::framePixels[100 * 280 + 100] = 0x1234;
     settings.colors[23] = Rgb{9, 9, 9};  // a spare entry passes through untouched

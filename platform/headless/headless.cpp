@@ -56,6 +56,7 @@ struct HeadlessState {
     std::string saveFolder;
     std::vector<headless::FileChooserRecord> fileChoosers;
     std::deque<std::optional<Rgb>> colourAnswers;
+    Rgb lastCustomColours[16] = {};
     std::deque<headless::DialogScript> dialogScripts;
     std::string lastDialogTitle;
     uint8_t keys[256] = {};
@@ -146,6 +147,7 @@ std::optional<std::string> ChooseSaveFile(const FileChooserRequest& request) {
 }
 
 bool ChooseColour(Rgb* colour, Rgb customColours[16]) {
+    for (int i = 0; i < 16; ++i) H().lastCustomColours[i] = customColours[i];
     if (H().colourAnswers.empty()) return false;
     auto answer = H().colourAnswers.front();
     H().colourAnswers.pop_front();
@@ -409,6 +411,7 @@ void QueueFileAnswer(std::optional<std::string> path) { H().fileAnswers.push_bac
 void SetSaveFolder(const std::string& folder) { H().saveFolder = folder; }
 const std::vector<FileChooserRecord>& FileChoosers() { return H().fileChoosers; }
 void QueueColourAnswer(std::optional<Rgb> colour) { H().colourAnswers.push_back(colour); }
+const Rgb* LastCustomColours() { return H().lastCustomColours; }
 
 void QueueDialogScript(DialogScript script) { H().dialogScripts.push_back(std::move(script)); }
 const std::string& LastDialogTitle() { return H().lastDialogTitle; }

@@ -49,6 +49,8 @@ const std::vector<FileChooserRecord>& FileChoosers();
 
 // ---- Colour chooser: answers queued in order; an empty queue cancels ------------
 void QueueColourAnswer(std::optional<Rgb> colour);
+// The 16 custom colours the chooser was last opened with.
+const Rgb* LastCustomColours();
 
 // ---- Dialogs ------------------------------------------------------------------------
 // A script run after the dialog's Init event. It acts like a user through the

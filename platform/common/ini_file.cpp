@@ -110,7 +110,9 @@ void parseText(const std::string& data, IniText* text) {
         if (end == std::string::npos) end = data.size();
         std::string line = data.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        text->parsed.push_back(parseLine(line));
+        // A byte-order mark from a Windows editor is kept but not part of the first name.
+        bool bom = start == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        text->parsed.push_back(parseLine(bom ? line.substr(3) : line));
         text->lines.push_back(std::move(line));
         start = end + 1;
     }

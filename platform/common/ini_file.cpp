@@ -326,6 +326,7 @@ bool IniWriteStrings(const std::string& path, const std::string& section,
                      const std::vector<std::pair<std::string, std::string>>& entries) {
     for (const auto& [key, value] : entries)
         if (!writable(section, key, value)) return false;
+    if (entries.empty()) return true;
     IniText text;
     ReadResult read = readIni(path, &text);
     // A file that exists but cannot be read is left alone rather than replaced.

@@ -16,13 +16,24 @@ using platform::Dialog;
 
 namespace {
 
+// Every OK writes a section: the settings file lives in a scratch folder.
 class ConfigDialogsTest : public ::testing::Test {
 protected:
+    std::string savedIniPath;
+    std::filesystem::path dir;
+
     void SetUp() override {
         hl::ResetAll();
         settings = Settings::Defaults();
+        savedIniPath = iniPath;
+        std::string pattern = (std::filesystem::temp_directory_path() / "vz-dlg-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        iniPath = (dir / "test.ini").string();
     }
     void TearDown() override {
+        iniPath = savedIniPath;
+        std::filesystem::remove_all(dir);
         hl::ResetAll();
         settings = Settings::Defaults();
     }
@@ -340,23 +351,10 @@ namespace {
 
 class ConfigDialogsFile : public ConfigDialogsTest {
 protected:
-    std::string savedIniPath;
-    std::filesystem::path dir;
-
     void SetUp() override {
         ConfigDialogsTest::SetUp();
-        savedIniPath = iniPath;
-        std::string pattern = (std::filesystem::temp_directory_path() / "vz-dlg-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        iniPath = (dir / "test.ini").string();
         std::ofstream(iniPath, std::ios::binary) << "[SOUND]\nclickerflag=1\nayflag=1\nclickervolpct=80\nayvolpct=60\n"
                                                     "[SPEED]\ncpuspeedopt=0\n";
-    }
-    void TearDown() override {
-        iniPath = savedIniPath;
-        std::filesystem::remove_all(dir);
-        ConfigDialogsTest::TearDown();
     }
     std::string fileText() const {
         std::ifstream in(iniPath, std::ios::binary);

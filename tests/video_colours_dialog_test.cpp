@@ -19,16 +19,27 @@ using platform::Dialog;
 
 namespace {
 
+// OK writes the settings file: it lives in a scratch folder.
 class VideoColoursDialog : public ::testing::Test {
 protected:
+    std::string savedIniPath;
+    std::filesystem::path dir;
+
     void SetUp() override {
         hl::ResetAll();
         settings = Settings::Defaults();
+        savedIniPath = iniPath;
+        std::string pattern = (std::filesystem::temp_directory_path() / "vz-col-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        iniPath = (dir / "test.ini").string();
         Display::displayScale = 2;
         Machine::state.videoDirty = 0;
         ASSERT_NE(createFrame(), nullptr);
     }
     void TearDown() override {
+        iniPath = savedIniPath;
+        std::filesystem::remove_all(dir);
         destroyFrame();
         hl::ResetAll();
         settings = Settings::Defaults();
@@ -136,22 +147,9 @@ namespace {
 
 class VideoColoursDialogFile : public VideoColoursDialog {
 protected:
-    std::string savedIniPath;
-    std::filesystem::path dir;
-
     void SetUp() override {
         VideoColoursDialog::SetUp();
-        savedIniPath = iniPath;
-        std::string pattern = (std::filesystem::temp_directory_path() / "vz-col-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        iniPath = (dir / "test.ini").string();
         std::ofstream(iniPath, std::ios::binary) << "[VIDEO]\nwindowscaling=2\n[COLOR]\nc05=001002003\n";
-    }
-    void TearDown() override {
-        iniPath = savedIniPath;
-        std::filesystem::remove_all(dir);
-        VideoColoursDialog::TearDown();
     }
     std::string fileText() const {
         std::ifstream in(iniPath, std::ios::binary);

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "cpu/cpu_state.h"
@@ -168,7 +169,7 @@ constexpr uint16_t DaaEntry(int index) {
 
 constexpr std::array<uint16_t, 2048> BuildDaaTable() {
     std::array<uint16_t, 2048> table{};
-    for (int index = 0; index < 2048; ++index) table[size_t(index)] = DaaEntry(index);
+    for (int index = 0; index < 2048; ++index) table[std::size_t(index)] = DaaEntry(index);
     return table;
 }
 

@@ -106,7 +106,10 @@ TEST_F(MachinePortsTest, DisplayEnableChangeRecomputesTiming) {
 
 TEST_F(MachinePortsTest, VideoBaseFollowsOnlyChangesOfBits2And1) {
     Machine::state.videoDirty = 0;
-    Out(0xB0, 0xFF);  // start FFh: bits 2-1 already 11, no change of page
+    Out(0xB0, 0xFE);  // start FFh: bits 2-1 stay 11, so the page stays C000h (not A000h)
+    EXPECT_EQ(Machine::state.videoBase, 0xC000);
+    EXPECT_EQ(Machine::state.videoDirty, 0);
+    Out(0xB0, 0xF6);  // bit 3 only
     EXPECT_EQ(Machine::state.videoBase, 0xC000);
     EXPECT_EQ(Machine::state.videoDirty, 0);
     Out(0xB0, 0x04);

@@ -341,6 +341,19 @@ TEST_F(MachineTimerTest, HeldRequestMaskedWhenMade) {
     EXPECT_EQ(CpuCore::state.pendingIrq, kIrqNone);
 }
 
+// While quick type feeds keys the timer stops entirely: no request, no count.
+TEST_F(MachineTimerTest, StoppedWhileQuickTypeFeeds) {
+    Machine::OnCpuCycles(100);
+    platform::headless::SetClipboardText("RUN\r");
+    QuickType::Paste();
+    ASSERT_TRUE(QuickType::IsActive());
+    EXPECT_EQ(StepsUntilRequest(2000), -1);
+    EXPECT_EQ(Machine::state.timerCount, 100u);
+    EXPECT_EQ(Machine::state.cycleCounter, 8100u);
+    QuickType::Stop();
+    EXPECT_EQ(StepsUntilRequest(1000), (3747 - 100 + 3) / 4);
+}
+
 TEST_F(MachineTimerTest, DisplayOffPeriod) {
     Out(0x93, 0x02);
     int steps = StepsUntilRequest(3000);

@@ -112,6 +112,10 @@ protected:
         platform::headless::SetCounter(10'000'000);
         platform::headless::SetMilliseconds(10'000);
         FrameScheduler::InitClock();
+        // A ROM of NOPs: the CPU runs without touching a port or halting, so
+        // every frame spends its budget and the display stays as the test sets it.
+        static const uint8_t kQuietRom[16384] = {};
+        Machine::romSource = kQuietRom;
         Machine::Reset(2);
     }
     static uint32_t Frames() { return FrameScheduler::state.framesRun; }

@@ -29,6 +29,11 @@ text=$("$RUN" --workdir "$TMP" --frames 400 --quiet --screen-text \
 grep -qi "PRINT 7" <<<"$text" || fail "the typed line is not on the screen: $text"
 grep -Eq "^ ?7 *$" <<<"$text" || fail "no result row ' 7': $text"
 
+# The pointing device read serially by the ROM: X, Y and the button.
+text=$("$RUN" --workdir "$TMP" --frames 1500 --quiet --pointer 100,50,down --screen-text \
+    --type 'PRINT JOY(3);JOY(4);JOY(5)\n') || fail "pointer run exited with $?"
+grep -q "^ 100  50  1 *$" <<<"$text" || fail "pointer not read back as 100 50 1: $text"
+
 # LPRINT goes to the printer file given with --printer, closed at exit.
 "$RUN" --workdir "$TMP" --frames 1500 --quiet --printer "$TMP/out.txt" --type 'LPRINT "ZEL VEGA"\n' >/dev/null ||
     fail "LPRINT run exited with $?"

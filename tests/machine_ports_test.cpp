@@ -6,23 +6,6 @@
 
 using MachinePortsTest = MachineTest;
 
-TEST_F(MachinePortsTest, StartValuesOfTheLatches) {
-    Machine::State fresh;
-    EXPECT_EQ(fresh.serialLatch[0], 0xFF);
-    EXPECT_EQ(fresh.serialLatch[1], 0xFF);
-    EXPECT_EQ(fresh.ppiPortA, 0xFF);
-    EXPECT_EQ(fresh.portCLatch, 0xFF);
-    EXPECT_EQ(fresh.systemLatch, 0xFF);
-    EXPECT_EQ(fresh.videoBase, 0xC000);
-    EXPECT_EQ(fresh.ayRegisterSelect, 0xFF);
-    EXPECT_EQ(fresh.ayPortBLatch, 0xFF);
-    EXPECT_EQ(fresh.joystick1, 0xFF);
-    EXPECT_EQ(fresh.joystick2, 0xFF);
-    EXPECT_EQ(fresh.pointerBitsX, 0);
-    EXPECT_FALSE(fresh.expectCassetteByte);
-    EXPECT_FALSE(fresh.timerPending);
-}
-
 // Every low byte, with different high bytes: only the low byte is decoded.
 TEST_F(MachinePortsTest, ReadTableByRanges) {
     Machine::state.serialLatch[0] = 0x12;
@@ -206,8 +189,6 @@ TEST_F(MachinePortsTest, SerialPointerProtocol) {
     EXPECT_EQ(read14(0x13), 0xFE);
     EXPECT_EQ(read14(0x05), 0xFF);
 }
-
-TEST_F(MachinePortsTest, PrinterPortReadsZero) { EXPECT_EQ(In(0x95), 0x00); }
 
 TEST_F(MachinePortsTest, ControllerCommands) {
     CpuCore::ClearPendingInterrupts();

@@ -218,13 +218,6 @@ TEST_F(MachineSchedulerTest, VideoUpdateLimitWithMillisecondClock) {
     EXPECT_EQ(redraws, 5);
 }
 
-// With the display off the speed meter still measures against the display-on rate.
-TEST_F(MachineSchedulerTest, DisplayChangeTakesEffectNextFrame) {
-    FrameScheduler::RunFrame();
-    Machine::WritePort(0x93, 0x02);
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 57272);
-}
-
 // While a tape plays with the motor on, frames run back to back but the
 // window is redrawn only when a frame is due.
 TEST_F(MachineSchedulerTest, FileSpeedUpRunsFramesBackToBack) {

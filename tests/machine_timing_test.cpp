@@ -203,6 +203,22 @@ TEST_F(MachineSchedulerTest, VideoUpdateLimit) {
     EXPECT_TRUE(FrameScheduler::OnIdle());
 }
 
+// Without a counter the millisecond clock paces frames, 1000 / 60 = 16 ms apart.
+TEST_F(MachineSchedulerTest, MillisecondClockPacesFrames) {
+    platform::headless::SetCounterAvailable(false);
+    FrameScheduler::InitClock();
+    EXPECT_TRUE(FrameScheduler::OnIdle());
+    EXPECT_FALSE(FrameScheduler::OnIdle());
+    platform::headless::AdvanceMilliseconds(15);
+    EXPECT_FALSE(FrameScheduler::OnIdle());
+    platform::headless::AdvanceMilliseconds(1);
+    EXPECT_TRUE(FrameScheduler::OnIdle());
+    platform::headless::AdvanceMilliseconds(1000);  // late: one frame, no catching up
+    EXPECT_TRUE(FrameScheduler::OnIdle());
+    EXPECT_FALSE(FrameScheduler::OnIdle());
+    EXPECT_EQ(Frames(), 3u);
+}
+
 TEST_F(MachineSchedulerTest, VideoUpdateLimitWithMillisecondClock) {
     platform::headless::SetCounterAvailable(false);
     FrameScheduler::InitClock();

@@ -1,19 +1,5 @@
-// Stand-ins until the keyboard, keyboard dialog and joysticks land.
-#include "input/keyboard.h"
-#include "input/keyboard_config.h"
+// Stand-ins until the joysticks land.
 #include "machine/machine.h"
-
-namespace KeyboardMapper {
-void BuildTables() {}
-void OnKeyDown(uint32_t) {}
-void PollFrame() {}
-void DeliverKey(uint8_t) {}
-uint8_t GameKeyByte() { return 0; }
-}  // namespace KeyboardMapper
-
-namespace KeyboardConfig {
-bool Dialog() { return false; }
-}
 
 namespace Machine {
 void OpenGameControllers() {}

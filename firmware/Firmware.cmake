@@ -15,3 +15,16 @@ add_custom_command(OUTPUT ${VZ_FW_OUT}/basic.bin
 vz_embed_binary(BuiltinBasicRom ${VZ_FW_OUT}/basic.bin 16384)
 vz_embed_binary(BuiltinCharRom ${CMAKE_SOURCE_DIR}/firmware/fonts/charrom.bin 768)
 vz_embed_binary(BuiltinExtCharRom ${CMAKE_SOURCE_DIR}/firmware/fonts/charxrom.bin 4096)
+
+# Example machine code: a cartridge that runs at 4000h and a USR routine for
+# the binary loader, assembled into <build>/examples.
+set(VZ_EXAMPLES_OUT ${CMAKE_BINARY_DIR}/examples)
+file(MAKE_DIRECTORY ${VZ_EXAMPLES_OUT})
+foreach(example cartridge usrdemo)
+  add_custom_command(OUTPUT ${VZ_EXAMPLES_OUT}/${example}.bin
+    COMMAND ${PASMO} --bin ${CMAKE_SOURCE_DIR}/examples/${example}.asm ${VZ_EXAMPLES_OUT}/${example}.bin
+    DEPENDS ${CMAKE_SOURCE_DIR}/examples/${example}.asm
+    COMMENT "Assembling example ${example}")
+  list(APPEND VZ_EXAMPLE_BINS ${VZ_EXAMPLES_OUT}/${example}.bin)
+endforeach()
+add_custom_target(vz_examples ALL DEPENDS ${VZ_EXAMPLE_BINS})

@@ -170,14 +170,21 @@ coldstart:
         ld a, PORTC_RUN
         out (P_PORTC), a
         call ayquiet
-        ; system variables and buffers FA00-FEBF start cleared
+        ; system variables and buffers FA00-FEBF start cleared, except a USR
+        ; address the binary loader may already have stored
+        ld hl, (usrvec)
+        push hl
         ld hl, SV
         ld de, SV+1
         ld bc, TMPTOP-SV-1
         ld (hl), 0
         ldir
+        pop hl
+        ld a, h
+        or l
+        jr nz, cs_usr
         ld hl, usrdefault
-        ld (usrvec), hl
+cs_usr: ld (usrvec), hl
         ld hl, 1234
         ld (seed), hl
         ld a, TEXTATTR

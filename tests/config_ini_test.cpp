@@ -136,6 +136,13 @@ TEST_F(IniFile, WindowsLineEndsAndAMissingFinalLineEndAreKept) {
     EXPECT_EQ(platform::IniGetString(path, "A", "j", ""), "2");
 }
 
+TEST_F(IniFile, AByteOrderMarkIsKeptButDoesNotHideTheFirstSection) {
+    put("\xEF\xBB\xBF[CONFIG]\nini=other.ini\n");
+    EXPECT_EQ(platform::IniGetString(path, "CONFIG", "ini", ""), "other.ini");
+    ASSERT_TRUE(platform::IniWriteString(path, "config", "ini", "x.ini"));
+    EXPECT_EQ(contents(), "\xEF\xBB\xBF[CONFIG]\nini=x.ini\n");
+}
+
 TEST_F(IniFile, SeveralKeysGoInOneReplaceInOrder) {
     put("[K]\nb=old\n");
     ASSERT_TRUE(platform::IniWriteStrings(path, "K", {{"a", "1"}, {"b", "2"}, {"c", "3"}}));

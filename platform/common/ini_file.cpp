@@ -110,7 +110,9 @@ void parseText(const std::string& data, IniText* text) {
         if (end == std::string::npos) end = data.size();
         std::string line = data.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        text->parsed.push_back(parseLine(line));
+        // A byte-order mark from a Windows editor is kept but not part of the first name.
+        bool bom = start == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        text->parsed.push_back(parseLine(bom ? line.substr(3) : line));
         text->lines.push_back(std::move(line));
         start = end + 1;
     }
@@ -324,6 +326,7 @@ bool IniWriteStrings(const std::string& path, const std::string& section,
                      const std::vector<std::pair<std::string, std::string>>& entries) {
     for (const auto& [key, value] : entries)
         if (!writable(section, key, value)) return false;
+    if (entries.empty()) return true;
     IniText text;
     ReadResult read = readIni(path, &text);
     // A file that exists but cannot be read is left alone rather than replaced.

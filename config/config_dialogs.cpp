@@ -3,7 +3,6 @@
 #include "config/config_dialogs.h"
 
 #include <cstdio>
-#include <limits>
 
 #include "config/settings.h"
 #include "machine/machine.h"
@@ -153,9 +152,9 @@ void soundProc(Dialog* dialog, DialogEvent event, int id, void*) {
 namespace tim = TimingDialog;
 
 constexpr int kMinimumCustomRate = 24;  // T-states per second, the two rates together
+// The settings' range; far more frames per second would leave the sound
+// stream less than one sample a frame.
 constexpr uint32_t kMaximumCustomFps = 600;
-// The machine's timing keeps rates in signed 32 bits.
-constexpr uint32_t kMaximumCustomRate = uint32_t(std::numeric_limits<int32_t>::max());
 
 struct TimingContext {
     int32_t* percentTarget = nullptr;  // ntscPercent or palPercent of the copy, or none
@@ -230,11 +229,6 @@ bool acceptCustomTiming(Dialog* dialog) {
         platform::DialogSetNumber(dialog, tim::kBlankRate, kMinimumCustomRate);
         accepted = false;
     }
-    for (auto [field, value] : {std::pair{int(tim::kActiveRate), active}, std::pair{int(tim::kBlankRate), blank}})
-        if (value > kMaximumCustomRate) {
-            platform::DialogSetNumber(dialog, field, kMaximumCustomRate);
-            accepted = false;
-        }
     if (!accepted) return false;
     settingsCopy.customActiveRate = active;
     settingsCopy.customBlankRate = blank;

@@ -52,7 +52,8 @@ inline void OnCpuCycles(uint32_t tStates) {
         CassetteDeck::Tick(tStates);  // the timer does not run while the tape feeds bytes
         return;
     }
-    if (QuickType::IsActive()) return;  // typed keys stop the timer and its count
+    // Typed keys stop the timer and its count (the flag IsActive reports, read inline).
+    if (QuickType::state.quickTypeActive) return;
     state.timerCount += tStates;
     if (state.timerPending || state.timerCount > uint32_t(timing.timerPeriod)) TimerStep();
 }

@@ -35,6 +35,7 @@ protected:
                ("vz_machine_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
+        iniPath = (dir_ / "test.ini").string();  // remembered file names go here, not into the work tree
     }
     void TearDown() override {
         CpuCore::lastOpcodeAddress = 0;
@@ -42,6 +43,7 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);
         settings = Settings::Defaults();
+        iniPath = "default.ini";
     }
 
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {

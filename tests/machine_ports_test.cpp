@@ -106,7 +106,10 @@ TEST_F(MachinePortsTest, DisplayEnableChangeRecomputesTiming) {
 
 TEST_F(MachinePortsTest, VideoBaseFollowsOnlyChangesOfBits2And1) {
     Machine::state.videoDirty = 0;
-    Out(0xB0, 0xFF);  // start FFh: bits 2-1 already 11, no change of page
+    Out(0xB0, 0xFE);  // start FFh: bits 2-1 stay 11, so the page stays C000h (not A000h)
+    EXPECT_EQ(Machine::state.videoBase, 0xC000);
+    EXPECT_EQ(Machine::state.videoDirty, 0);
+    Out(0xB0, 0xF6);  // bit 3 only
     EXPECT_EQ(Machine::state.videoBase, 0xC000);
     EXPECT_EQ(Machine::state.videoDirty, 0);
     Out(0xB0, 0x04);
@@ -336,6 +339,19 @@ TEST_F(MachineTimerTest, HeldRequestMaskedWhenMade) {
     Machine::OnCpuCycles(4);
     EXPECT_FALSE(Machine::state.timerPending);
     EXPECT_EQ(CpuCore::state.pendingIrq, kIrqNone);
+}
+
+// While quick type feeds keys the timer stops entirely: no request, no count.
+TEST_F(MachineTimerTest, StoppedWhileQuickTypeFeeds) {
+    Machine::OnCpuCycles(100);
+    platform::headless::SetClipboardText("RUN\r");
+    QuickType::Paste();
+    ASSERT_TRUE(QuickType::IsActive());
+    EXPECT_EQ(StepsUntilRequest(2000), -1);
+    EXPECT_EQ(Machine::state.timerCount, 100u);
+    EXPECT_EQ(Machine::state.cycleCounter, 8100u);
+    QuickType::Stop();
+    EXPECT_EQ(StepsUntilRequest(1000), (3747 - 100 + 3) / 4);
 }
 
 TEST_F(MachineTimerTest, DisplayOffPeriod) {

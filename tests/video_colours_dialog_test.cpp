@@ -1,7 +1,11 @@
 // The "Colors" dialog driven as a user would.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "config/settings.h"
 #include "machine/machine.h"
@@ -15,16 +19,27 @@ using platform::Dialog;
 
 namespace {
 
+// OK writes the settings file: it lives in a scratch folder.
 class VideoColoursDialog : public ::testing::Test {
 protected:
+    std::string savedIniPath;
+    std::filesystem::path dir;
+
     void SetUp() override {
         hl::ResetAll();
         settings = Settings::Defaults();
+        savedIniPath = iniPath;
+        std::string pattern = (std::filesystem::temp_directory_path() / "vz-col-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        iniPath = (dir / "test.ini").string();
         Display::displayScale = 2;
         Machine::state.videoDirty = 0;
         ASSERT_NE(createFrame(), nullptr);
     }
     void TearDown() override {
+        iniPath = savedIniPath;
+        std::filesystem::remove_all(dir);
         destroyFrame();
         hl::ResetAll();
         settings = Settings::Defaults();
@@ -126,4 +141,60 @@ TEST_F(VideoColoursDialog, CancelChangesNothing) {
     EXPECT_EQ(Display::displayScale, 2);
     EXPECT_EQ(Video::framePixels[100 * 280 + 100], 0x1234);
     EXPECT_EQ(Machine::state.videoDirty, 0);
+}
+
+namespace {
+
+class VideoColoursDialogFile : public VideoColoursDialog {
+protected:
+    void SetUp() override {
+        VideoColoursDialog::SetUp();
+        std::ofstream(iniPath, std::ios::binary) << "[VIDEO]\nwindowscaling=2\n[COLOR]\nc05=001002003\n";
+    }
+    std::string fileText() const {
+        std::ifstream in(iniPath, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string value(const char* section, const char* key) const {
+        return platform::IniGetString(iniPath, section, key, "(missing)");
+    }
+};
+
+}  // namespace
+
+TEST_F(VideoColoursDialogFile, OkWritesTheScaleAndAllColours) {
+    settings.colors[5] = Rgb{1, 2, 3};  // as the file gave it
+    hl::QueueDialogScript([](Dialog* d) {
+        hl::QueueColourAnswer(Rgb{240, 5, 60});
+        hl::Click(d, 1367);  // entry 42
+        hl::Click(d, 1370);
+        hl::Click(d, 1);
+    });
+    ASSERT_EQ(editColours(), platform::kDialogOk);
+    EXPECT_EQ(value("VIDEO", "windowscaling"), "1");
+    EXPECT_EQ(value("COLOR", "c2a"), "240005060");
+    EXPECT_EQ(value("COLOR", "c05"), "001002003");
+    EXPECT_EQ(value("COLOR", "c00"), "040224040");
+    EXPECT_EQ(value("COLOR", "c2c"), "240240240");
+    EXPECT_EQ(value("COLOR", "c11"), "211097250");  // entry 17
+}
+
+TEST_F(VideoColoursDialogFile, CancelLeavesTheFileAndOkWithoutChangesRewritesIt) {
+    const std::string before = fileText();
+    hl::QueueDialogScript([](Dialog* d) {
+        hl::QueueColourAnswer(Rgb{9, 9, 9});
+        hl::Click(d, 1325);
+        hl::Click(d, 1372);
+        hl::Click(d, 2);
+    });
+    EXPECT_EQ(editColours(), platform::kDialogCancel);
+    EXPECT_EQ(fileText(), before);
+
+    hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1); });
+    EXPECT_EQ(editColours(), platform::kDialogOk);
+    EXPECT_EQ(value("COLOR", "c00"), "040224040");
+    EXPECT_EQ(value("COLOR", "c05"), "016016016");  // the record's value, as no file was loaded
+    EXPECT_EQ(value("VIDEO", "windowscaling"), "2");
 }

@@ -30,7 +30,7 @@ uint16_t u16(const std::vector<uint8_t>& f, size_t at) { return uint16_t(f[at] |
 class VideoScreenshot : public ::testing::Test {
 protected:
     fs::path folder;
-    std::string savedStart;
+    std::string savedStart, savedIniPath;
 
     void SetUp() override {
         platform::headless::ResetAll();
@@ -39,6 +39,8 @@ protected:
         fs::remove_all(folder);
         fs::create_directories(folder);
         savedStart = Machine::startDirectory;
+        savedIniPath = iniPath;
+        iniPath = (folder / "test.ini").string();
         Machine::startDirectory = folder.string();
         std::memset(Machine::MemoryImage, 0, sizeof Machine::MemoryImage);
         std::memset(Machine::CharRomImage, 0, sizeof Machine::CharRomImage);
@@ -48,6 +50,7 @@ protected:
     void TearDown() override {
         destroyFrame();
         Machine::startDirectory = savedStart;
+        iniPath = savedIniPath;
         settings = Settings::Defaults();
         fs::remove_all(folder);
     }
@@ -70,6 +73,7 @@ TEST_F(VideoScreenshot, FirstShotCreatesTheFolderAndWritesTheBmpLayout) {
     saveScreenshot();
     ASSERT_TRUE(fs::exists(shot(0)));
     EXPECT_EQ(settings.screenshotCounter, 1);
+    EXPECT_EQ(platform::IniGetString(iniPath, "FILES", "nscreenshot", ""), "1");
 
     std::vector<uint8_t> f = readFile(shot(0));
     ASSERT_EQ(f.size(), 61558u);
@@ -129,6 +133,7 @@ TEST_F(VideoScreenshot, CounterWrapsAfter9999AndOverwrites) {
     saveScreenshot();
     EXPECT_TRUE(fs::exists(shot(9999)));
     EXPECT_EQ(settings.screenshotCounter, 0);
+    EXPECT_EQ(platform::IniGetString(iniPath, "FILES", "nscreenshot", ""), "0");
     {
         std::ofstream old(shot(0), std::ios::binary);
         old << "old";
@@ -147,6 +152,7 @@ TEST_F(VideoScreenshot, NothingWrittenLeavesTheCounter) {
     settings.screenshotCounter = 41;
     saveScreenshot();
     EXPECT_EQ(settings.screenshotCounter, 41);
+    EXPECT_FALSE(fs::exists(iniPath));  // the counter was not saved either
     EXPECT_FALSE(writeScreenshotFile((folder / "screenshots" / "x.bmp").string().c_str()));
 
     fs::remove(folder / "screenshots");

@@ -44,6 +44,7 @@ struct Options {
     std::vector<std::string> keys;
     std::string keyList;
     std::string typeText;
+    long typeFrame = 0;
     std::string screenshot;
     bool screenText = false;
     std::string wav;
@@ -119,6 +120,8 @@ int main(int argc, char** argv) {
     app.add_option("--key", o.keys, "Host key press FRAME:KEY (A, Enter, F3, Shift+A, Comma ...); repeatable");
     app.add_option("--keys", o.keyList, "Several FRAME:KEY presses separated by spaces");
     app.add_option("--type", o.typeText, "Type TEXT through the paste path; \\n or \\r is Enter");
+    app.add_option("--type-frame", o.typeFrame, "Frame at which --type or --paste starts (default 0)")
+        ->check(CLI::NonNegativeNumber);
     app.add_option("--screenshot", o.screenshot, "Write the final frame as a BMP file");
     app.add_flag("--screen-text", o.screenText, "Print the 16 rows of 32 text cells at the end");
     app.add_option("--wav", o.wav, "Write the mixed sound (22050 Hz, mono) as a WAV file");
@@ -215,10 +218,12 @@ int main(int argc, char** argv) {
     if (!o.tape.empty() && !CassetteDeck::LoadFile(o.tape)) status = Fail("tape not loaded: " + o.tape);
     if (!o.typeFile.empty() && !QuickType::TypeFilePath(o.typeFile))
         status = Fail("text file not typed: " + o.typeFile);
-    if (!o.paste.empty() || !o.typeText.empty()) {
+    const bool pasting = !o.paste.empty() || !o.typeText.empty();
+    auto startPaste = [&o] {
         platform::headless::SetClipboardText(o.paste.empty() ? RunHelpers::TypedText(o.typeText) : o.paste);
         QuickType::Paste();
-    }
+    };
+    if (pasting && o.typeFrame == 0) startPaste();
     if (pointer) {
         Machine::state.pointerX = pointer->x;
         Machine::state.pointerY = pointer->y;
@@ -243,6 +248,7 @@ int main(int argc, char** argv) {
             releases.emplace(frame + kKeyHoldFrames, at->second);
         }
         for (auto [at, end] = releases.equal_range(frame); at != end; ++at) ReleaseKey(at->second);
+        if (pasting && o.typeFrame > 0 && frame == o.typeFrame) startPaste();
 
         // The runner's clock: emulated time normally, real time with --fast.
         if (o.fast) {

@@ -59,8 +59,7 @@ ZEL VEGA 8 VEEGA
  20
 YES
  12 DOZEN
-FINISHED
-READY'
+FINISHED'
 
 # String functions and a loop that keeps the string heap busy.
 program='10 FOR I=1 TO 300:S$=S$+CHR$(65+I MOD 26):IF LEN(S$)>100 THEN S$=""
@@ -80,7 +79,7 @@ expect_rows "RUN" 'NAME? ZEL
 HI ZEL 42'
 
 # Errors name the line in a program, not in a direct command.
-typed '10 X=5\r20 Y=X/0\rRUN\r' "ERROR"
+typed '10 X=5\r20 Y=X/0\rRUN\r' "ERROR IN 20"
 expect_rows "RUN" '?DIVISION BY ZERO ERROR IN 20'
 typed 'GOTO 99\rPRINT "A"+1\rNEXT\rPRINT "O";"K"\r' "OK"
 expect_rows 'GOTO 99' '?UNDEFINED LINE ERROR

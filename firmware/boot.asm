@@ -72,33 +72,27 @@ int_fkey2:
         ei
         reti
 
-; Vector 06h: timer, about 486 per second. Counts jiffies of 1/50 s.
+; Vector 06h: timer, about 486 per second. Counts jiffies of 1/50 s: each
+; tick adds 50 to jiffyacc, each 486 in it make one jiffy.
 int_timer:
         push af
         push hl
+        push de
         ld hl, (jiffyacc)
-        ld a, l
-        add a, 50
-        ld l, a
-        jr nc, int_tim1
-        inc h
-int_tim1:
+        ld de, 50-486
+        add hl, de              ; carry: a jiffy is complete
+        jr c, int_tim1
+        ld de, 486
+        add hl, de
         ld (jiffyacc), hl
-        ld a, h                 ; hl >= 486 (01E6h)?
-        or a
-        jr z, int_tim3
-        ld a, l
-        cp 0E6h
-        jr c, int_tim3
-        ld a, l
-        sub 0E6h
-        ld l, a
-        ld h, 0
+        jr int_tim2
+int_tim1:
         ld (jiffyacc), hl
         ld hl, (jiffies)
         inc hl
         ld (jiffies), hl
-int_tim3:
+int_tim2:
+        pop de
         pop hl
         pop af
         ei

@@ -313,13 +313,14 @@ joy_keys:
         ld (gkflag), a
         ld a, CMD_GAMEKEYS
         out (P_CTRL), a
-        ld b, 0
+        ld bc, 0
 jk1:    ld a, (gkflag)
         or a
         jr nz, jk2
-        ei
-        halt
-        djnz jk1
+        dec bc
+        ld a, b
+        or c
+        jr nz, jk1
 jk2:    ld a, (gamekeys)
         jr joy_ret
 

@@ -46,15 +46,14 @@ keyflush:
         ld (keytail), a
         ret
 
-; Wait for a key with the cursor shown.
+; Wait for a key with the cursor shown. The wait is a busy loop: a HALT ends
+; the CPU's time slice, and the timer (TIME, WAIT) would fall behind.
 getkey:
         call curshow
-getk1:  call pollkey
-        jr nz, getk2
         ei
-        halt
-        jr getk1
-getk2:  push af
+getk1:  call pollkey
+        jr z, getk1
+        push af
         call curhide
         pop af
         ret

@@ -455,8 +455,7 @@ wt1:    ld a, (brkflag)
         or a
         sbc hl, de
         ret nc
-        halt
-        jr wt1
+        jr wt1                  ; busy: a HALT would slow the timer down
 
 do_lprint:
         ld a, 1

@@ -720,6 +720,9 @@ fn_rnd: call parennum
         call mul16
         ld de, 13849
         add hl, de
+        ld a, r                 ; refresh counter: depends on when RND is called
+        xor l
+        ld l, a
         ld (seed), hl
         ld a, h                 ; the high bits are the better ones
         ld h, l

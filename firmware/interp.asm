@@ -96,6 +96,10 @@ direct:
         ; a numbered line is stored (or deleted when it is empty)
         call parsenum
         jp c, err_syntax_direct
+        ld a, d                 ; FFFFh marks the direct line
+        and e
+        inc a
+        jp z, err_syntax
         push de
         call skipsp
         ld de, TOKBUF+3

@@ -399,12 +399,15 @@ do_out: call evalnum
 
 do_cls: jp cls
 
+; COLOR 0-3: the colour pair of text printed next; 4-255: that attribute
+; byte itself (40h semigraphics-4, 60h semigraphics-6, 62h its second set).
 do_color:
         call evalnum
         ld a, l
-        and 3
+        cp 4
+        jr nc, col1
         or TEXTATTR
-        ld (curattr), a
+col1:   ld (curattr), a
         ret
 
 ; LOCATE row, column

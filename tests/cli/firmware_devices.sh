@@ -1,7 +1,7 @@
 #!/bin/bash
 # The BASIC ROM's devices through vzelvega-run: CSAVE to a CP6 file and CLOAD
 # back in a fresh machine, a damaged tape, LPRINT to the printer file, SOUND and
-# TONE (AY log and WAV pitch), JOY, USR with the binary loader, MODE and PSET.
+# TONE (AY log and WAV pitch), USR with the binary loader, MODE and PSET.
 set -u
 BUILD=$(cd "$1" && pwd)
 RUN=$BUILD/tools/vzelvega-run
@@ -128,11 +128,4 @@ screen=$("$RUN" --workdir "$TMP" --frames 900 --quiet \
     --type '10 MODE 8:PSET 0,0:PSET 9,9:PRESET 9,9\r20 P=POINT(0,0)+POINT(1,0)*2+POINT(9,9)*4+(POINT(256,0)=-1)*8\rRUN\r PRINT P;"DO";"NE"\r' \
     --until-text 'DONE' --screen-text) || fail "no text after the graphics"
 expect_rows 'PRINT P;"DO";"NE"' '-7 DONE'
-# JOY reads the joystick bytes (active low) and the pointer through AY register 14.
-screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --joystick1 '$EE' --joystick2 '$FB' --pointer 200,37,down \
-    --type 'PRINT JOY(1);JOY(2);JOY(3);JOY(4);JOY(5);"DO";"NE"\r' --until-text 'DONE' --screen-text) ||
-    fail "JOY did not finish"
-expect_rows 'PRINT JOY(1);JOY(2);JOY(3);JOY(4' ');JOY(5);"DO";"NE"
- 17  4  200  37  1 DONE'
-
 echo "firmware_devices: ok"

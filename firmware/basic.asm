@@ -111,6 +111,7 @@ CTLTOP     equ 0FD40h
 TMPBASE    equ 0FD40h       ; string temporaries, reset at every statement
 TMPTOP     equ 0FEC0h
 STKTOP     equ 0000h        ; machine stack FEC0-FFFF
+STKLIMIT   equ 0FEE0h       ; expressions stop nesting below this
 
 CTLSIZE    equ 12
 

@@ -26,6 +26,15 @@ parennum:
         ret
 
 eval:
+        ; nested parentheses use the machine stack: keep 32 bytes in reserve
+        ld hl, 0
+        add hl, sp
+        ld a, h
+        cp 0FFh
+        jr z, e_or
+        ld a, l
+        cp (STKLIMIT)%256
+        jp c, err_mem
 e_or:   call e_and
 eor1:   call ch_peek
         cp TK_OR

@@ -618,8 +618,13 @@ in1:    ld hl, (txtptr)
 in2:    ld hl, msgq
         call prstr
         call readline
-        jp c, do_break
-        ld hl, INBUF
+        jr nc, in3
+        ; Stop while answering: a break that CONT cannot resume mid-statement
+        call keyflush
+        ld hl, 0
+        ld (contline), hl
+        jp brk1
+in3:    ld hl, INBUF
         ld (inputvar), hl       ; where the next answer is read
         ld hl, (inlist)
         ld (txtptr), hl

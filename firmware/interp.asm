@@ -320,6 +320,11 @@ sl_1:   cp TK_ELSE
 exec_stmt:
         cp 80h
         jp c, do_let
+        cp TK_ON
+        jr nz, exs1
+        call ch_adv
+        jp do_on
+exs1:
         cp TK_LASTSTMT+1
         jp nc, err_syntax
         call ch_adv

@@ -70,6 +70,7 @@ gotoline:
 
 do_gosub:
         call evalnum
+gosubline:
         push hl
         call ctlpush            ; HL -> frame
         ld (hl), 'G'
@@ -86,6 +87,43 @@ do_gosub:
         ld (hl), d
         pop hl
         jr gotoline
+
+; ON n GOTO a, b, ... / ON n GOSUB a, b, ...: the n-th line; none when n is
+; out of range.
+do_on:  call evalnum
+        ld (tmpw), hl
+        call ch_get
+        ld c, 0
+        cp TK_GOTO
+        jr z, on1
+        inc c
+        cp TK_GOSUB
+        jp nz, err_syntax
+on1:    push bc
+        ld hl, 0
+        ld (tmpw2), hl
+on2:    ld hl, (tmpw)
+        dec hl
+        ld (tmpw), hl
+        call ch_peek
+        call isdigit
+        jp c, err_syntax
+        call lsnum
+        ld hl, (tmpw)
+        ld a, h
+        or l
+        jr nz, on3
+        ld (tmpw2), de
+on3:    call optcomma
+        jr z, on2
+        pop bc
+        ld hl, (tmpw2)
+        ld a, h
+        or l
+        ret z
+        bit 0, c
+        jp z, gotoline
+        jp gosubline
 
 do_return:
         ld hl, (ctlsp)
@@ -501,16 +539,36 @@ pr4:    call outcol
 pr4b:   call endstmt
         ret z
         jr pr2
-pr5:    call eval
+pr5:    cp TK_TAB
+        jr nz, pr5b
+        call ch_adv
+        call evalnum
+        call expect
+        db ')'
+        ld b, l
+        ld a, (prtflag)
+        or a
+        jr nz, pr_tab
+        ld a, b                 ; the screen has columns 0-31
+        cp 32
+        jr c, pr_tab
+        ld b, 31
+pr_tab: call outcol
+        cp b
+        jr nc, pr1
+        ld a, ' '
+        call putc
+        jr pr_tab
+pr5b:   call eval
         ld a, (vtyp)
         or a
         jr nz, pr6
         call prnum
         ld a, ' '
         call putc
-        jr pr1
+        jp pr1
 pr6:    call prstrv
-        jr pr1
+        jp pr1
 
 ; Print the string value at HL.
 prstrv:
@@ -594,7 +652,8 @@ do_dim:
         jr z, do_dim
         ret
 
-lsnum:  ld hl, (txtptr)
+lsnum:  call ch_peek
+        ld hl, (txtptr)
         call parsenum
         jp c, err_syntax
         ld (txtptr), hl

@@ -65,6 +65,8 @@ TK_TIME    equ 0BCh
 TK_POINT   equ 0BDh
 TK_FRE     equ 0BEh
 TK_LASTFN  equ 0BEh
+TK_ON      equ 0BFh         ; ON n GOTO/GOSUB: a statement kept after the functions
+TK_TAB     equ 0C0h         ; TAB( in PRINT
 
 ; A keyword's last letter has bit 7 set. A keyword that is the start of
 ; another (INP/INPUT, MOD/MODE, TO/TONE) comes after it.
@@ -132,6 +134,8 @@ kwtab:
         db "TIM", 'E'+80h
         db "POIN", 'T'+80h
         db "FR", 'E'+80h
+        db "O", 'N'+80h
+        db "TAB", '('+80h
         db 0
 
 toupper:

@@ -1,7 +1,8 @@
 #!/bin/bash
 # More of the BASIC language through vzelvega-run, results worked out by hand:
 # FOR with a negative STEP and NEXT J,I, RESTORE to a line, string order,
-# nested GOSUB, line replacement and deletion, memory limits, INKEY$, WAIT.
+# nested GOSUB, line replacement and deletion, memory limits, INKEY$, WAIT,
+# ON GOTO/GOSUB and TAB.
 set -u
 BUILD=$(cd "$1" && pwd)
 RUN=$BUILD/tools/vzelvega-run
@@ -69,4 +70,21 @@ expect_rows "RUN" ' 113 DONE'
 typed '10 T=TIME:WAIT 50:PRINT TIME-T;"DO";"NE"\rRUN\r' "DONE"
 got=$(after "RUN" | head -1)
 [ "$got" = " 50 DONE" ] || [ "$got" = " 51 DONE" ] || fail "WAIT 50 took $got fiftieths"
+# ON n GOSUB / ON n GOTO pick the n-th line (none when out of range); TAB(n)
+# moves to column n.
+program='10 FOR I=1 TO 4:ON I GOSUB 100,200:ON I GOTO 30,40
+20 PRINT "N";I:NEXT:PRINT "DO";"NE":END
+30 PRINT "A";TAB(10);"T":GOTO 20
+40 PRINT "B":NEXT
+100 PRINT "G1";:RETURN
+200 PRINT "G2";:RETURN
+RUN
+'
+typed "$program" "DONE"
+expect_rows "RUN" 'G1A       T
+N 1
+G2B
+N 3
+N 4
+DONE'
 echo "firmware_language: ok"

@@ -1,7 +1,6 @@
-// Stand-ins until the keyboard, keyboard dialog and joysticks land.
+// Stand-ins until the keyboard and keyboard dialog land.
 #include "input/keyboard.h"
 #include "input/keyboard_config.h"
-#include "machine/machine.h"
 
 namespace KeyboardMapper {
 void BuildTables() {}
@@ -14,10 +13,3 @@ uint8_t GameKeyByte() { return 0; }
 namespace KeyboardConfig {
 bool Dialog() { return false; }
 }
-
-namespace Machine {
-void OpenGameControllers() {}
-void AcquireGameControllers(bool) {}
-void PollJoysticks() {}
-void CloseGameControllers() {}
-}  // namespace Machine

@@ -1,5 +1,4 @@
-// Stand-ins until the renderer, display output and screenshots land.
-#include "video/display.h"
+// Stand-ins until the renderer and screenshots land.
 #include "video/renderer.h"
 #include "video/screenshot.h"
 
@@ -13,18 +12,5 @@ platform::FrameBitmap* createFrame() { return nullptr; }
 void destroyFrame() {}
 void renderFrame() {}
 
-namespace Display {
-int displayScale = 2;
-bool fullScreen = false;
-int clearCount = 2;
-}  // namespace Display
-
-void presentFrame(bool) {}
-void resizeToScale() {}
-void toggleFullScreen() {}
-void leaveFullScreen() {}
-void toggleFullScreenMenu() {}
-void trackPointer(int, int, bool) {}
-void showCursor(bool) {}
 void saveScreenshot() {}
 bool writeScreenshotFile(const char*) { return false; }

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 
 #include "app/app.h"
+#include "app/display_calls.h"
 #include "config/config_dialogs.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"
@@ -14,7 +15,6 @@
 #include "platform/platform.h"
 #include "sound/ay_log.h"
 #include "sound/sound_stream.h"
-#include "video/display.h"
 #include "video/screenshot.h"
 
 // The "Video and Colors..." command of the video component; until that

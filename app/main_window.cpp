@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "app/display_calls.h"
 #include "config/settings.h"
 #include "input/keyboard.h"
 #include "machine/machine.h"
@@ -22,13 +23,6 @@
 #include "sound/psg.h"
 #include "sound/sound_stream.h"
 #include "video/renderer.h"
-
-// The display output (video/display.h; its namespace clashes with X11 headers).
-void presentFrame(bool fromPaint);
-void resizeToScale();
-void leaveFullScreen();
-void toggleFullScreenMenu();
-void trackPointer(int x, int y, bool leftButton);
 
 namespace App {
 

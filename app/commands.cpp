@@ -15,12 +15,8 @@
 #include "platform/platform.h"
 #include "sound/ay_log.h"
 #include "sound/sound_stream.h"
+#include "video/colours_dialog.h"
 #include "video/screenshot.h"
-
-// The "Video and Colors..." command of the video component; until that
-// component provides it, the command shows nothing and counts as Cancel.
-int editColours();
-__attribute__((weak)) int editColours() { return platform::kDialogCancel; }
 
 namespace App {
 

@@ -41,9 +41,6 @@ public:
     MainWindow() {
         setWindowTitle(platform::qt::kWindowTitle);
         setAttribute(Qt::WA_DeleteOnClose, false);
-        QPalette black = palette();
-        black.setColor(QPalette::Window, Qt::black);
-        setPalette(black);
     }
 
 protected:

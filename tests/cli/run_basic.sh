@@ -34,6 +34,11 @@ text=$("$RUN" --workdir "$TMP" --frames 1500 --quiet --pointer 100,50,down --scr
     --type 'PRINT JOY(3);JOY(4);JOY(5)\n') || fail "pointer run exited with $?"
 grep -q "^ 100  50  1 *$" <<<"$text" || fail "pointer not read back as 100 50 1: $text"
 
+# Joystick bytes through the host controller path: F6h up and right (9), EFh fire (16).
+text=$("$RUN" --workdir "$TMP" --frames 1500 --quiet --joystick1 '$F6' --joystick2 '$EF' --screen-text \
+    --type 'PRINT JOY(1);JOY(2)\n') || fail "joystick run exited with $?"
+grep -q "^ 9  16 *$" <<<"$text" || fail "joysticks not read back as 9 16: $text"
+
 # LPRINT goes to the printer file given with --printer, closed at exit.
 "$RUN" --workdir "$TMP" --frames 1500 --quiet --printer "$TMP/out.txt" --type 'LPRINT "ZEL VEGA"\n' >/dev/null ||
     fail "LPRINT run exited with $?"

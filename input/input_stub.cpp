@@ -1,9 +1,0 @@
-// Stand-ins until the joysticks land.
-#include "machine/machine.h"
-
-namespace Machine {
-void OpenGameControllers() {}
-void AcquireGameControllers(bool) {}
-void PollJoysticks() {}
-void CloseGameControllers() {}
-}  // namespace Machine

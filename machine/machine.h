@@ -7,10 +7,17 @@
 // Use: LoadRomImages (from the configuration loader), RecomputeTiming,
 // StartUpReset, then frames (FrameScheduler); Reset on F9 / Shift+F9;
 // Shutdown when the window closes.
+// Not modelled: a serial interface behind ports 80h-8Fh (two latches only),
+// memory contention, any ROM patching or trapping.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+// Built-in ROM images, assembled from firmware/ by the build.
+extern const uint8_t BuiltinBasicRom[16384];
+extern const uint8_t BuiltinCharRom[768];
+extern const uint8_t BuiltinExtCharRom[4096];
 
 namespace Machine {
 
@@ -21,15 +28,19 @@ constexpr uint32_t kGameRomSize = 16384;
 constexpr uint16_t kVideoWindowBytes = 0x1A00;
 constexpr int kAyLogCapacity = 256;
 
-// Memory image and ROM images (Part of the machine's state for the whole run).
+// Memory image and ROM images, kept for the whole run.
 extern uint8_t MemoryImage[65536];
 extern uint8_t BasicRomImage[kBasicRomSize];
 extern uint8_t CharRomImage[kCharRomSize];
 extern uint8_t ExtCharRomImage[kExtCharRomSize];
 // The cartridge: 16384 bytes, or nullptr when none is loaded.
 extern uint8_t* GameRomImage;
-// The image a hard reset copies to 0000-3FFF; set when the ROM images are first loaded.
+// The image a hard reset copies to 0000-3FFF; set when the ROM images are first
+// loaded, so a hard reset before the start-up reset still has an image to copy.
 extern const uint8_t* romSource;
+
+// The bits each AY register holds when read back (registers 0-15).
+extern const uint8_t ayReadMask[16];
 
 // Latches and counters behind the ports. Plain data; start values as the
 // program starts. Resets leave them alone except cycleCounter and the AY shadow.
@@ -77,6 +88,7 @@ constexpr int32_t kScreenOffBaseRate = 3436363;  // display off
 inline bool displayEnabled() { return (state.portCLatch & 0x02) != 0; }
 
 // ---- Memory map ----
+// romSource to 0000-3FFF, unfitted space FFh, fitted RAM 00h.
 void FillMemoryForHardReset();
 // Built-in images first, then the configured files (missing-file message box).
 void LoadRomImages();
@@ -92,13 +104,20 @@ void SaveRam();
 extern std::string startDirectory;
 
 // ---- Ports and interrupts ----
+// cycleCounter = 0, AY shadow cleared and AY registers 0-13 written with 0.
 void ResetIo();
+// MachineTiming from the timing settings and the display-enable bit.
 void RecomputeTiming();
 
 // ---- Reset and start-up ----
-void Reset(int level);  // 0 soft, 2 hard
+// 0 soft (CPU and counters), 2 hard (also ROM copied in, RAM cleared).
+void Reset(int level);
+// Stops quick type, ejects the tape, ends recording, closes the printer file.
 void StopDevices();
+// The once-only first reset; does nothing when it has already run.
 void StartUpReset();
+extern bool startUpResetDone;
+// Stops the devices, removes the cartridge, closes the AY log (window close).
 void Shutdown();
 
 // ---- Game controllers ----

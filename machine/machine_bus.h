@@ -6,6 +6,8 @@
 
 #include "config/settings.h"
 #include "cpu/cpu_state.h"
+#include "devices/cassette.h"
+#include "devices/quick_type.h"
 #include "machine/machine.h"
 
 namespace Machine {
@@ -35,12 +37,31 @@ inline void WriteMemory(uint16_t address, uint8_t value) {
     }
 }
 
+// Only the low byte of the port is decoded.
 uint8_t ReadPort(uint16_t port);
 void WritePort(uint16_t port, uint8_t value);
-// After every CPU step: cycle counter, cassette pacing, timer.
-void OnCpuCycles(uint32_t tStates);
+// The timer's slow path: a held-back request or a period that has run out.
+void TimerStep();
+
+// After every CPU step (0..255 T-states): cycle counter, cassette pacing, timer.
+// Inline because it runs after every instruction; calls out only when due.
+inline void OnCpuCycles(uint32_t tStates) {
+    state.cycleCounter += tStates;
+    // Playback needs the motor on, so the flag spares the call on most steps.
+    if (CassetteDeck::cassetteMotorOn && CassetteDeck::PlaybackActive()) {
+        CassetteDeck::Tick(tStates);  // the timer does not run while the tape feeds bytes
+        return;
+    }
+    // Typed keys stop the timer and its count (the flag IsActive reports, read inline).
+    if (QuickType::state.quickTypeActive) return;
+    state.timerCount += tStates;
+    if (state.timerPending || state.timerCount > uint32_t(timing.timerPeriod)) TimerStep();
+}
+
+// Debug-output lines only.
 void OnReti();
 void OnRetn();
+// ED FE does nothing on this machine.
 void OnTrap(CpuState& cpu);
 
 }  // namespace Machine

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Rgb {
@@ -232,5 +233,9 @@ int32_t IniGetInt(const std::string& path, const std::string& section, const std
 // replaced atomically. False when the file cannot be written.
 bool IniWriteString(const std::string& path, const std::string& section, const std::string& key,
                     const std::string& value);
+// Sets several keys of one section in order, as that many IniWriteString
+// calls would, but in one atomic replace: all of them or none.
+bool IniWriteStrings(const std::string& path, const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& entries);
 
 }  // namespace platform

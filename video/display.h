@@ -6,6 +6,8 @@ namespace Display {
 extern int displayScale;  // 1..3
 extern bool fullScreen;
 extern int clearCount;
+extern bool cursorShown;         // what the host was last asked for
+extern bool displayModeChanged;  // full screen entered; leaving restores menu and scale
 }  // namespace Display
 
 // Draws the frame; `fromPaint` when the window asked for a repaint.

@@ -1,15 +1,343 @@
-// Private-profile INI access. Placeholder until the INI module lands: reads
-// give the fallback, writes fail.
+// Private-profile INI files: read a key, write a key, keep everything else.
+//
+// The file is kept as its lines. A read parses it and looks the key up; a
+// write changes or adds one line and replaces the whole file through a
+// temporary file in the same folder (written, flushed to disk, renamed), so a
+// crash or a full disk leaves either the old file or the new one, never a
+// mixture. Sections, keys, comments and blank lines the program does not know
+// stay where they are.
+//
+// Syntax accepted: "[section]" lines, "key=value" lines, comments starting
+// with ';' or '#'. Names compare case-insensitively (ASCII); blanks around
+// names and values are ignored. Quotes are kept as part of the value, so
+// whatever is written reads back the same. When a section or key appears
+// twice, the first one counts.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/platform.h"
 
 namespace platform {
 
-std::string IniGetString(const std::string&, const std::string&, const std::string&, const std::string& fallback) {
-    return fallback;
+namespace {
+
+enum class LineKind { Other, Section, Key };
+
+// One line as the lookups see it: names in lower case for case-blind compares.
+struct ParsedLine {
+    LineKind kind = LineKind::Other;
+    std::string name;
+    std::string value;
+};
+
+struct IniText {
+    std::vector<std::string> lines;  // without their line ends, written back as they were
+    std::vector<ParsedLine> parsed;  // one per line
+    std::string lineEnd = "\n";      // the file's own convention, kept on rewrite
+    bool finalLineEnd = true;
+};
+
+std::string lowered(const std::string& s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return out;
 }
 
-int32_t IniGetInt(const std::string&, const std::string&, const std::string&, int32_t fallback) { return fallback; }
+std::string trim(const std::string& s) {
+    size_t first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    size_t last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
 
-bool IniWriteString(const std::string&, const std::string&, const std::string&, const std::string&) { return false; }
+// "[name]" opens a section; "key=value" is a key unless it is a comment.
+ParsedLine parseLine(const std::string& line) {
+    ParsedLine p;
+    std::string t = trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') return p;
+    if (t[0] == '[') {
+        size_t close = t.find(']');
+        if (close != std::string::npos) {
+            p.kind = LineKind::Section;
+            p.name = lowered(trim(t.substr(1, close - 1)));
+        }
+        return p;
+    }
+    size_t eq = t.find('=');
+    if (eq == std::string::npos) return p;
+    std::string key = trim(t.substr(0, eq));
+    if (key.empty()) return p;
+    p.kind = LineKind::Key;
+    p.name = lowered(key);
+    p.value = trim(t.substr(eq + 1));
+    return p;
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+ReadResult readBytes(const std::string& path, std::string* data) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    data->clear();
+    char buffer[8192];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data->append(buffer, n);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? ReadResult::Failed : ReadResult::Ok;
+}
+
+void parseText(const std::string& data, IniText* text) {
+    text->lines.clear();
+    text->parsed.clear();
+    size_t firstBreak = data.find('\n');
+    text->lineEnd = (firstBreak != std::string::npos && firstBreak > 0 && data[firstBreak - 1] == '\r') ? "\r\n" : "\n";
+    text->finalLineEnd = data.empty() || data.back() == '\n';
+    size_t start = 0;
+    while (start < data.size()) {
+        size_t end = data.find('\n', start);
+        if (end == std::string::npos) end = data.size();
+        std::string line = data.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A byte-order mark from a Windows editor is kept but not part of the first name.
+        bool bom = start == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0;
+        text->parsed.push_back(parseLine(bom ? line.substr(3) : line));
+        text->lines.push_back(std::move(line));
+        start = end + 1;
+    }
+}
+
+ReadResult readIni(const std::string& path, IniText* text) {
+    std::string data;
+    ReadResult result = readBytes(path, &data);
+    if (result == ReadResult::Ok) parseText(data, text);
+    return result;
+}
+
+// Index of the section's header line, or -1.
+int findSection(const IniText& text, const std::string& lowerSection) {
+    for (size_t i = 0; i < text.parsed.size(); ++i)
+        if (text.parsed[i].kind == LineKind::Section && text.parsed[i].name == lowerSection) return int(i);
+    return -1;
+}
+
+// One past the last line of the section whose header is at `header`.
+int sectionEnd(const IniText& text, int header) {
+    size_t i = size_t(header) + 1;
+    while (i < text.parsed.size() && text.parsed[i].kind != LineKind::Section) ++i;
+    return int(i);
+}
+
+int findKey(const IniText& text, int header, const std::string& lowerKey) {
+    int end = sectionEnd(text, header);
+    for (int i = header + 1; i < end; ++i) {
+        const ParsedLine& p = text.parsed[size_t(i)];
+        if (p.kind == LineKind::Key && p.name == lowerKey) return i;
+    }
+    return -1;
+}
+
+// Start-up reads hundreds of keys from one file: the file is read each time,
+// but parsed again only when its bytes changed.
+struct ReadCache {
+    std::string path;
+    std::string data;
+    IniText text;
+    bool valid = false;
+};
+
+const IniText* parsedFile(const std::string& path) {
+    static ReadCache c;
+    std::string data;
+    if (readBytes(path, &data) != ReadResult::Ok) return nullptr;
+    if (!(c.valid && c.path == path && c.data == data)) {
+        parseText(data, &c.text);
+        c.path = path;
+        c.data = std::move(data);
+        c.valid = true;
+    }
+    return &c.text;
+}
+
+bool lookUp(const std::string& path, const std::string& section, const std::string& key, std::string* value) {
+    const IniText* text = parsedFile(path);
+    if (!text) return false;
+    int header = findSection(*text, lowered(section));
+    if (header < 0) return false;
+    int at = findKey(*text, header, lowered(key));
+    if (at < 0) return false;
+    *value = text->parsed[size_t(at)].value;
+    return true;
+}
+
+bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+
+// Names and values that would change the file's structure are refused, so a
+// stray path or key can never inject sections or keys.
+bool writable(const std::string& section, const std::string& key, const std::string& value) {
+    if (section.empty() || hasLineBreak(section) || section.find(']') != std::string::npos) return false;
+    if (trim(section) != section) return false;
+    if (key.empty() || hasLineBreak(key) || key.find('=') != std::string::npos || trim(key) != key) return false;
+    if (key[0] == ';' || key[0] == '#' || key[0] == '[') return false;
+    return !hasLineBreak(value);
+}
+
+void setLine(IniText* text, size_t at, const std::string& line) {
+    text->lines[at] = line;
+    text->parsed[at] = parseLine(line);
+}
+
+void insertLine(IniText* text, size_t at, const std::string& line) {
+    text->lines.insert(text->lines.begin() + long(at), line);
+    text->parsed.insert(text->parsed.begin() + long(at), parseLine(line));
+}
+
+void setKey(IniText* text, const std::string& section, const std::string& key, const std::string& value) {
+    std::string line = key + "=" + value;
+    int header = findSection(*text, lowered(section));
+    if (header < 0) {
+        if (!text->lines.empty() && !trim(text->lines.back()).empty()) insertLine(text, text->lines.size(), "");
+        insertLine(text, text->lines.size(), "[" + section + "]");
+        insertLine(text, text->lines.size(), line);
+        return;
+    }
+    int at = findKey(*text, header, lowered(key));
+    if (at >= 0) {
+        setLine(text, size_t(at), line);
+        return;
+    }
+    // A new key goes after the section's last non-blank line, before the blank
+    // lines that separate it from the next section.
+    int insert = sectionEnd(*text, header);
+    while (insert > header + 1 && trim(text->lines[size_t(insert - 1)]).empty()) --insert;
+    insertLine(text, size_t(insert), line);
+}
+
+// The file a write really replaces: a symbolic link is followed, so the
+// link stays and its target gets the new contents.
+std::string targetOf(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string result(real);
+    std::free(real);
+    return result;
+}
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool writeAll(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
+}
+
+bool replaceFile(const std::string& path, const IniText& text, bool existed) {
+    std::string data;
+    for (size_t i = 0; i < text.lines.size(); ++i) {
+        data += text.lines[i];
+        if (i + 1 < text.lines.size() || text.finalLineEnd) data += text.lineEnd;
+    }
+
+    std::string target = targetOf(path);
+    std::string pattern = target + ".tmp-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkstemp(name.data());
+    if (fd < 0) return false;
+
+    // The new file gets the old file's permissions, or the usual ones for a new file.
+    mode_t mode;
+    struct stat old;
+    if (existed && ::stat(target.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = std::rename(name.data(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(name.data());
+        return false;
+    }
+    // Make the rename itself durable.
+    int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string IniGetString(const std::string& path, const std::string& section, const std::string& key,
+                         const std::string& fallback) {
+    std::string value;
+    return lookUp(path, section, key, &value) ? value : fallback;
+}
+
+int32_t IniGetInt(const std::string& path, const std::string& section, const std::string& key, int32_t fallback) {
+    // Leading blanks, an optional sign, then decimal digits; anything after the
+    // digits is ignored ("12abc" is 12). A value with no digits at all keeps
+    // the fallback, like a missing key. Values beyond 32 bits saturate.
+    std::string value;
+    if (!lookUp(path, section, key, &value)) return fallback;
+    size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
+    if (i >= value.size() || value[i] < '0' || value[i] > '9') return fallback;
+    int64_t n = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        n = n * 10 + (value[i] - '0');
+        if (n > int64_t(INT32_MAX) + 1) n = int64_t(INT32_MAX) + 1;
+    }
+    if (negative) n = -n;
+    if (n > INT32_MAX) n = INT32_MAX;
+    return int32_t(n);
+}
+
+bool IniWriteStrings(const std::string& path, const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& entries) {
+    for (const auto& [key, value] : entries)
+        if (!writable(section, key, value)) return false;
+    if (entries.empty()) return true;
+    IniText text;
+    ReadResult read = readIni(path, &text);
+    // A file that exists but cannot be read is left alone rather than replaced.
+    if (read == ReadResult::Failed) return false;
+    for (const auto& [key, value] : entries) setKey(&text, section, key, value);
+    return replaceFile(path, text, read == ReadResult::Ok);
+}
+
+bool IniWriteString(const std::string& path, const std::string& section, const std::string& key,
+                    const std::string& value) {
+    return IniWriteStrings(path, section, {{key, value}});
+}
 
 }  // namespace platform

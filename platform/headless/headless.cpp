@@ -38,6 +38,7 @@ struct SoundBuffer {
     std::vector<uint8_t> data;
     uint32_t status = 0;
     uint32_t playPosition = 0;
+    bool lost = false;  // play and lock refuse until restored
 };
 
 struct ControllerSlot {
@@ -55,12 +56,14 @@ struct HeadlessState {
     std::string saveFolder;
     std::vector<headless::FileChooserRecord> fileChoosers;
     std::deque<std::optional<Rgb>> colourAnswers;
+    Rgb lastCustomColours[16] = {};
     std::deque<headless::DialogScript> dialogScripts;
     std::string lastDialogTitle;
     uint8_t keys[256] = {};
     std::optional<std::string> clipboard;
     ControllerSlot controllers[2];
     bool soundAvailable = true;
+    bool soundRestoreFails = false;
     bool soundOpen = false;
     std::vector<SoundBuffer> soundBuffers;
     std::vector<int16_t> capture;
@@ -144,6 +147,7 @@ std::optional<std::string> ChooseSaveFile(const FileChooserRequest& request) {
 }
 
 bool ChooseColour(Rgb* colour, Rgb customColours[16]) {
+    for (int i = 0; i < 16; ++i) H().lastCustomColours[i] = customColours[i];
     if (H().colourAnswers.empty()) return false;
     auto answer = H().colourAnswers.front();
     H().colourAnswers.pop_front();
@@ -312,12 +316,14 @@ void SoundReleaseBuffer(int buffer) {
 
 uint32_t SoundGetStatus(int buffer) {
     SoundBuffer* b = Buffer(buffer);
-    return b ? b->status : 0;
+    if (!b) return 0;
+    return b->lost ? (b->status | kSoundLost) : b->status;
 }
 
 HostResult SoundPlayLooping(int buffer) {
     SoundBuffer* b = Buffer(buffer);
     if (!b) return HostResult::Failed;
+    if (b->lost) return HostResult::Lost;
     b->status = kSoundPlaying | kSoundLooping;
     return HostResult::Ok;
 }
@@ -330,12 +336,18 @@ void SoundSetPlayPosition(int buffer, uint32_t byteOffset) {
     if (SoundBuffer* b = Buffer(buffer)) b->playPosition = byteOffset % uint32_t(b->data.size());
 }
 
-bool SoundRestore(int buffer) { return Buffer(buffer) != nullptr; }
+bool SoundRestore(int buffer) {
+    SoundBuffer* b = Buffer(buffer);
+    if (!b || H().soundRestoreFails) return false;
+    b->lost = false;
+    return true;
+}
 
 HostResult SoundLock(int buffer, uint32_t offset, uint32_t bytes, void** part1, uint32_t* size1, void** part2,
                      uint32_t* size2) {
     SoundBuffer* b = Buffer(buffer);
     if (!b || bytes > b->data.size() || offset >= b->data.size()) return HostResult::Failed;
+    if (b->lost) return HostResult::Lost;
     uint32_t size = uint32_t(b->data.size());
     uint32_t first = std::min(bytes, size - offset);
     *part1 = b->data.data() + offset;
@@ -399,6 +411,7 @@ void QueueFileAnswer(std::optional<std::string> path) { H().fileAnswers.push_bac
 void SetSaveFolder(const std::string& folder) { H().saveFolder = folder; }
 const std::vector<FileChooserRecord>& FileChoosers() { return H().fileChoosers; }
 void QueueColourAnswer(std::optional<Rgb> colour) { H().colourAnswers.push_back(colour); }
+const Rgb* LastCustomColours() { return H().lastCustomColours; }
 
 void QueueDialogScript(DialogScript script) { H().dialogScripts.push_back(std::move(script)); }
 const std::string& LastDialogTitle() { return H().lastDialogTitle; }
@@ -442,6 +455,15 @@ void SetController(int slot, bool present, int axes, int hats, const ControllerS
 }
 
 void SetSoundAvailable(bool available) { H().soundAvailable = available; }
+
+void LoseSoundBuffers(bool restoreFails) {
+    for (auto& b : H().soundBuffers) {
+        if (!b.alive) continue;
+        b.lost = true;
+        b.status = 0;
+    }
+    H().soundRestoreFails = restoreFails;
+}
 
 void PlaySamples(uint32_t samples) {
     for (uint32_t s = 0; s < samples; ++s) {

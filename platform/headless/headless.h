@@ -49,6 +49,8 @@ const std::vector<FileChooserRecord>& FileChoosers();
 
 // ---- Colour chooser: answers queued in order; an empty queue cancels ------------
 void QueueColourAnswer(std::optional<Rgb> colour);
+// The 16 custom colours the chooser was last opened with.
+const Rgb* LastCustomColours();
 
 // ---- Dialogs ------------------------------------------------------------------------
 // A script run after the dialog's Init event. It acts like a user through the
@@ -77,6 +79,10 @@ void SetController(int slot, bool present, int axes, int hats, const ControllerS
 
 // ---- Sound --------------------------------------------------------------------------------
 void SetSoundAvailable(bool available);  // default true
+// Every buffer stops and is lost (as when another program takes the device):
+// playing and locking answer Lost until SoundRestore, which fails while
+// `restoreFails` is set.
+void LoseSoundBuffers(bool restoreFails);
 // Advances every playing buffer's play position by that many samples and
 // mixes them (signed, with saturation) into the capture.
 void PlaySamples(uint32_t samples);

@@ -1,28 +1,310 @@
-// vzelvega-run: the machine without a window. First form: run N frames.
+// vzelvega-run: the Zel Vega without a window. Starts the machine as the
+// desktop program does, runs frames, acts on scripted input and writes what
+// the user would see or save.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "config/settings.h"
+#include "devices/binary_loader.h"
+#include "devices/cassette.h"
+#include "devices/quick_type.h"
+#include "input/keyboard.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "sound/ay_log.h"
+#include "sound/psg.h"
+#include "sound/sound_stream.h"
+#include "tools/run/run_helpers.h"
+#include "video/renderer.h"
+#include "video/screenshot.h"
+
+namespace {
+
+// Frames a scripted key stays held.
+constexpr long kKeyHoldFrames = 3;
+// Joystick axes as the controllers report them at full deflection.
+constexpr int32_t kAxisFull = 720;
+// Virtual clock of the runner: one count per microsecond.
+constexpr int64_t kCounterFrequency = 1000000;
+
+struct Options {
+    long frames = 600;
+    bool fast = false;
+    std::string untilText;
+    std::string iniPath;
+    std::string workDir;
+    std::vector<std::string> keys;
+    std::string keyList;
+    std::string typeText;
+    long typeFrame = 0;
+    std::string screenshot;
+    bool screenText = false;
+    std::string wav;
+    bool ayLog = false;
+    std::string joystick[2];
+    std::string pointer;
+    std::string tape;
+    std::string recordDir;
+    std::string typeFile;
+    std::string paste;
+    std::string printer;
+    std::string cartridge;
+    std::vector<std::string> binaries;
+    bool saveRam = false;
+    bool quiet = false;
+};
+
+size_t messagesShown = 0;
+
+// Message boxes the emulator showed, on stderr as the user would have seen them.
+void ReportMessageBoxes() {
+    const auto& boxes = platform::headless::MessageBoxes();
+    for (; messagesShown < boxes.size(); ++messagesShown)
+        std::fprintf(stderr, "[%s] %s\n", boxes[messagesShown].title.c_str(), boxes[messagesShown].text.c_str());
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "vzelvega-run: %s\n", message.c_str());
+    return 2;
+}
+
+platform::ControllerState JoystickState(uint8_t byte) {
+    platform::ControllerState controller;
+    if (!(byte & 0x01)) controller.y = -kAxisFull;
+    if (!(byte & 0x02)) controller.y = kAxisFull;
+    if (!(byte & 0x04)) controller.x = -kAxisFull;
+    if (!(byte & 0x08)) controller.x = kAxisFull;
+    controller.buttons[0] = !(byte & 0x10);
+    return controller;
+}
+
+void PressKey(const RunHelpers::KeyPress& press) {
+    for (uint8_t modifier : press.modifiers) {
+        platform::headless::SetKeyDown(modifier == 0x10 ? 0xA0 : 0xA2, true);  // the left-hand key
+        KeyboardMapper::OnKeyDown(modifier);
+    }
+    platform::headless::SetKeyDown(press.key, true);
+    KeyboardMapper::OnKeyDown(press.key);
+}
+
+void ReleaseKey(const RunHelpers::KeyPress& press) {
+    platform::headless::SetKeyDown(press.key, false);
+    for (uint8_t modifier : press.modifiers) platform::headless::SetKeyDown(modifier == 0x10 ? 0xA0 : 0xA2, false);
+}
+
+bool ScreenContains(const std::string& text) {
+    for (const std::string& row : RunHelpers::ScreenText())
+        if (row.find(text) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    long frames = 600;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) frames = std::atol(argv[++i]);
+    Options o;
+    CLI::App app{"vzelvega-run: the Zel Vega emulator without a window.\n"
+                 "Starts on the built-in ROM (or the settings file's ROMs) and runs frames."};
+    app.add_option("--frames", o.frames, "Frames to run (the limit for --until-text)")->check(CLI::NonNegativeNumber);
+    app.add_flag("--fast", o.fast, "\"Fast!\" timing: frames as fast as possible, real-time speed figures");
+    app.add_option("--until-text", o.untilText, "Stop when the screen text contains TEXT; exit code 1 if never");
+    app.add_option("--ini", o.iniPath, "Settings file to use instead of the one VZELVEGA.INI names");
+    app.add_option("--workdir", o.workDir, "Directory to run in (the start directory)");
+    app.add_option("--key", o.keys, "Host key press FRAME:KEY (A, Enter, F3, Shift+A, Comma ...); repeatable");
+    app.add_option("--keys", o.keyList, "Several FRAME:KEY presses separated by spaces");
+    app.add_option("--type", o.typeText, "Type TEXT through the paste path; \\n or \\r is Enter");
+    app.add_option("--type-frame", o.typeFrame, "Frame at which --type or --paste starts (default 0)")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--screenshot", o.screenshot, "Write the final frame as a BMP file");
+    app.add_flag("--screen-text", o.screenText, "Print the 16 rows of 32 text cells at the end");
+    app.add_option("--wav", o.wav, "Write the mixed sound (22050 Hz, mono) as a WAV file");
+    app.add_flag("--ay-log", o.ayLog, "Log the sound generator's register writes (aysound_*.txt)");
+    app.add_option("--joystick1", o.joystick[0], "Joystick 1 byte: bit 0 up, 1 down, 2 left, 3 right, 4 fire, active low");
+    app.add_option("--joystick2", o.joystick[1], "Joystick 2 byte, as --joystick1");
+    app.add_option("--pointer", o.pointer, "Pointing device X,Y[,down] (0..255)");
+    app.add_option("--tape", o.tape, "Load a cassette file (CP6) for playing");
+    app.add_option("--record-dir", o.recordDir, "Answer save choosers (cassette recording) in DIR");
+    app.add_option("--type-file", o.typeFile, "Quick-type a text file");
+    app.add_option("--paste", o.paste, "Paste TEXT as the clipboard's text, unchanged");
+    app.add_option("--printer", o.printer, "Printer output file");
+    app.add_option("--cartridge", o.cartridge, "Load a cartridge (game ROM) file");
+    app.add_option("--load-binary", o.binaries, "Load FILE@ADDR[,usr=ADDR] (decimal or $hex); repeatable");
+    app.add_flag("--save-ram", o.saveRam, "Write ram.bin (64K as the CPU sees it) at the end");
+    app.add_flag("--quiet", o.quiet, "Leave out the speed figures");
+    CLI11_PARSE(app, argc, argv);
+
+    // Everything is checked before the machine starts.
+    std::vector<RunHelpers::ScheduledKey> scheduled;
+    std::vector<std::string> keyTexts = o.keys;
+    {
+        size_t start = 0;
+        while (start < o.keyList.size()) {
+            size_t end = o.keyList.find(' ', start);
+            if (end == std::string::npos) end = o.keyList.size();
+            if (end > start) keyTexts.push_back(o.keyList.substr(start, end - start));
+            start = end + 1;
+        }
     }
+    for (const std::string& text : keyTexts) {
+        auto key = RunHelpers::ParseScheduledKey(text);
+        if (!key) return Fail("bad key press \"" + text + "\" (FRAME:KEY, e.g. 10:A, 20:Shift+A, 30:Enter)");
+        scheduled.push_back(*key);
+    }
+    std::optional<uint8_t> joystickBytes[2];
+    for (int i = 0; i < 2; ++i) {
+        if (o.joystick[i].empty()) continue;
+        auto byte = RunHelpers::ParseNumber(o.joystick[i], 255);
+        if (!byte) return Fail("bad joystick byte \"" + o.joystick[i] + "\" (0..255, decimal or $hex)");
+        joystickBytes[i] = uint8_t(*byte);
+    }
+    std::optional<RunHelpers::Pointer> pointer;
+    if (!o.pointer.empty()) {
+        pointer = RunHelpers::ParsePointer(o.pointer);
+        if (!pointer) return Fail("bad pointer \"" + o.pointer + "\" (X,Y or X,Y,down, 0..255)");
+    }
+    std::vector<RunHelpers::BinaryLoad> binaries;
+    for (const std::string& text : o.binaries) {
+        auto load = RunHelpers::ParseBinaryLoad(text);
+        if (!load) return Fail("bad binary load \"" + text + "\" (FILE@ADDR or FILE@ADDR,usr=ADDR)");
+        binaries.push_back(*load);
+    }
+    if (!o.workDir.empty() && chdir(o.workDir.c_str()) != 0) return Fail("cannot enter directory " + o.workDir);
+    {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd)) Machine::startDirectory = cwd;
+    }
+
+    // The host as the desktop program would find it.
+    platform::headless::ResetAll();
+    platform::headless::SetCounterFrequency(kCounterFrequency);
+    const bool wantSound = !o.wav.empty();
+    platform::headless::SetSoundAvailable(wantSound);
+    for (int i = 0; i < 2; ++i)
+        if (joystickBytes[i]) platform::headless::SetController(i, true, 2, 0, JoystickState(*joystickBytes[i]));
+    if (!o.recordDir.empty()) platform::headless::SetSaveFolder(o.recordDir);
+
+    // Start-up in the main window's order.
     Settings::LocateFile();
+    if (!o.iniPath.empty()) iniPath = o.iniPath;
     Settings::LoadAll();
+    if (!Machine::romSource) Machine::LoadRomImages();  // a settings file without a MEMORY section
+    if (o.fast) settings.cpuSpeedOption = 3;  // for this run only, never saved
+    if (!o.printer.empty()) setPath(settings.printerPath, o.printer);
     Machine::RecomputeTiming();
+    FrameScheduler::InitClock();
+    createFrame();
+    if (SoundInit()) psgInit(settings.ayVolumePercent);
+    Machine::OpenGameControllers();
+    Machine::AcquireGameControllers(true);
     Machine::StartUpReset();
-    auto start = std::chrono::steady_clock::now();
+    if (wantSound) platform::headless::StartCapture();
+    ReportMessageBoxes();
+
+    // What the user would do once the machine runs.
+    int status = 0;
+    if (!o.cartridge.empty() && !Machine::LoadGameRomFile(o.cartridge))
+        status = Fail("cartridge not loaded: " + o.cartridge + " (1 to 16384 bytes)");
+    for (const auto& load : binaries) {
+        std::string error = BinaryLoader::LoadFileAt(load.path, load.load, load.setUsr, load.usr);
+        if (!error.empty()) status = Fail("binary not loaded: " + load.path + ": " + error);
+    }
+    if (!o.tape.empty() && !CassetteDeck::LoadFile(o.tape)) status = Fail("tape not loaded: " + o.tape);
+    if (!o.typeFile.empty() && !QuickType::TypeFilePath(o.typeFile))
+        status = Fail("text file not typed: " + o.typeFile);
+    const bool pasting = !o.paste.empty() || !o.typeText.empty();
+    auto startPaste = [&o] {
+        platform::headless::SetClipboardText(o.paste.empty() ? RunHelpers::TypedText(o.typeText) : o.paste);
+        QuickType::Paste();
+    };
+    if (pasting && o.typeFrame == 0) startPaste();
+    if (pointer) {
+        Machine::state.pointerX = pointer->x;
+        Machine::state.pointerY = pointer->y;
+        Machine::state.pointerDown = pointer->down ? 1 : 0;
+    }
+    if (o.ayLog) toggleAyLog();
+    if (status != 0) {
+        Machine::Shutdown();
+        return status;
+    }
+
+    std::multimap<long, RunHelpers::KeyPress> presses, releases;
+    for (const auto& key : scheduled) presses.emplace(key.frame, key.press);
+
+    auto wallStart = std::chrono::steady_clock::now();
     uint64_t tStates = 0;
-    for (long f = 0; f < frames; ++f) tStates += uint64_t(FrameScheduler::RunFrame());
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("frames %ld, emulated %.2f s, %.0f frames/s, %.1f emulated MHz\n", frames,
-                double(frames) / Machine::timing.frameRate, seconds > 0 ? frames / seconds : 0.0,
-                seconds > 0 ? tStates / seconds / 1e6 : 0.0);
+    long framesRun = 0;
+    bool textFound = o.untilText.empty() ? false : ScreenContains(o.untilText);
+    for (long frame = 0; frame < o.frames && !textFound; ++frame) {
+        for (auto [at, end] = presses.equal_range(frame); at != end; ++at) {
+            PressKey(at->second);
+            releases.emplace(frame + kKeyHoldFrames, at->second);
+        }
+        for (auto [at, end] = releases.equal_range(frame); at != end; ++at) ReleaseKey(at->second);
+        if (pasting && o.typeFrame > 0 && frame == o.typeFrame) startPaste();
+
+        // The runner's clock: emulated time normally, real time with --fast.
+        if (o.fast) {
+            auto elapsed = std::chrono::steady_clock::now() - wallStart;
+            int64_t us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
+            platform::headless::SetCounter(us);
+            platform::headless::SetMilliseconds(uint32_t(us / 1000));
+        }
+        uint32_t before = FrameScheduler::state.framesRun;
+        while (FrameScheduler::state.framesRun == before) {
+            if (!o.fast) {
+                int64_t due = FrameScheduler::state.nextFrameTicks;
+                platform::headless::SetCounter(due);
+                platform::headless::SetMilliseconds(uint32_t(due * 1000 / kCounterFrequency));
+            }
+            if (FrameScheduler::OnIdle()) renderFrame();
+            if (!FrameScheduler::state.running) break;
+        }
+        ++framesRun;
+        tStates += FrameScheduler::state.meterCycles[(FrameScheduler::state.meterIndex + 15) % 16];
+        if (wantSound) platform::headless::PlaySamples(uint32_t(s_nLockSize / 2));
+        if (!o.untilText.empty()) textFound = ScreenContains(o.untilText);
+        ReportMessageBoxes();
+    }
+    double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+
+    for (auto& [frame, press] : releases) ReleaseKey(press);
+    if (!o.screenshot.empty()) {
+        renderFrame();
+        if (!writeScreenshotFile(o.screenshot.c_str())) std::fprintf(stderr, "vzelvega-run: screenshot not written: %s\n", o.screenshot.c_str());
+    }
+    if (o.screenText)
+        for (const std::string& row : RunHelpers::ScreenText()) std::printf("%s\n", row.c_str());
+    if (o.saveRam) Machine::SaveRam();
+    if (wantSound && !platform::headless::WriteWav(o.wav, platform::headless::CapturedSamples()))
+        std::fprintf(stderr, "vzelvega-run: sound not written: %s\n", o.wav.c_str());
+
+    if (!o.quiet) {
+        double emulatedSeconds = o.fast ? double(framesRun) / Machine::timing.frameRate
+                                        : double(FrameScheduler::state.ticksPerFrame) * double(framesRun) /
+                                              double(kCounterFrequency);
+        std::printf("frames %ld, emulated %.2f s, wall %.3f s, %.0f frames/s, %.2f emulated MHz, speed %d %%\n",
+                    framesRun, emulatedSeconds, wallSeconds, wallSeconds > 0 ? framesRun / wallSeconds : 0.0,
+                    wallSeconds > 0 ? double(tStates) / wallSeconds / 1e6 : 0.0,
+                    int(FrameScheduler::state.speedPercent));
+    }
+
+    FrameScheduler::state.running = false;
+    SoundShutdown();
+    Machine::CloseGameControllers();
+    Machine::Shutdown();
+    destroyFrame();
+    ReportMessageBoxes();
+    if (!o.untilText.empty() && !textFound) {
+        std::fprintf(stderr, "vzelvega-run: text not found on the screen: %s\n", o.untilText.c_str());
+        return 1;
+    }
     return 0;
 }

@@ -1,0 +1,302 @@
+// The main window: menus, accelerators, key and pointer input, activation,
+// paint, close and destroy, and the polling loop that runs the frames.
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/app.h"
+#include "app/display_calls.h"
+#include "config/settings.h"
+#include "input/keyboard.h"
+#include "machine/machine.h"
+#include "machine/scheduler.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_host.h"
+#include "sound/psg.h"
+#include "sound/sound_stream.h"
+#include "video/renderer.h"
+
+namespace App {
+
+State state;
+
+namespace {
+
+constexpr uint8_t kVkShift = 0x10, kVkControl = 0x11, kVkAlt = 0x12;
+constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF;
+
+void setStartupFlag(uint8_t flag);
+void closeSequence();
+
+class MainWindow : public QMainWindow {
+public:
+    MainWindow() {
+        setWindowTitle(platform::qt::kWindowTitle);
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::WindowActivate) {
+            Machine::AcquireGameControllers(true);
+            setStartupFlag(kActivated);
+        } else if (event->type() == QEvent::WindowDeactivate) {
+            SoundSuspend();
+            Machine::AcquireGameControllers(false);
+            // Keys released while another window had the focus are never seen.
+            platform::qt::ReleaseAllKeys();
+        }
+        return QMainWindow::event(event);
+    }
+
+    void closeEvent(QCloseEvent* event) override {
+        closeSequence();
+        event->accept();
+        // The window is gone: the destroy steps follow from the loop.
+        QTimer::singleShot(0, [] { Destroy(); });
+    }
+};
+
+QPointer<MainWindow> mainWindow;
+QAction* pasteAction = nullptr;
+
+struct MenuItem {
+    const char* text;
+    int id;
+};
+
+void addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> items) {
+    QMenu* menu = bar->addMenu(QString::fromLatin1(title));
+    for (const MenuItem& item : items) {
+        QAction* action = menu->addAction(QString::fromLatin1(item.text));
+        action->setData(item.id);
+        const int id = item.id;
+        QObject::connect(action, &QAction::triggered, menu, [id] { RunCommand(id); });
+        platform::qt::RegisterMenuAction(id, action);
+        if (id == kPaste) pasteAction = action;
+    }
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [] {
+        SoundSuspend();
+        if (pasteAction) pasteAction->setEnabled(platform::ClipboardHasText());
+    });
+}
+
+void buildMenus(QMainWindow* window) {
+    QMenuBar* bar = window->menuBar();
+    addMenu(bar, "File",
+            {{"E&xit", kExit},
+             {"Save Ram", kSaveRam},
+             {"Soft Reset\tF9", kSoftReset},
+             {"Hard Reset\tShift+F9", kHardReset},
+             {"Quick Type...", kQuickType},
+             {"Play Cassette File...", kPlayCassette},
+             {"Load Game ROM...", kLoadGameRom},
+             {"Remove Game ROM", kRemoveGameRom}});
+    addMenu(bar, "Configure",
+            {{"Memory...", kConfigureMemory},
+             {"Printer...", kConfigurePrinter},
+             {"Keyboard...", kConfigureKeyboard},
+             {"Video and Colors...", kConfigureColours},
+             {"Sound...", kConfigureSound},
+             {"System Timing...", kConfigureTiming}});
+    addMenu(bar, "Util",
+            {{"Load Binary File ...", kLoadBinary},
+             {"Screenshot\tF11", kScreenshot},
+             {"Full screen mode\tF12", kFullScreen},
+             {"Paste", kPaste},
+             {"Log AY Sound", kLogAySound}});
+    addMenu(bar, "Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
+}
+
+void setStartupFlag(uint8_t flag) {
+    state.startupFlags |= flag;
+    constexpr uint8_t kAll = kCreated | kActivated | kPainted;
+    if ((state.startupFlags & kAll) == kAll && !state.startupResetDone) PostCommand(kStartUpReset);
+}
+
+// The accelerator table: exact modifier states, as the host matches them.
+int acceleratorFor(uint8_t vk) {
+    bool shift = platform::qt::KeyIsDown(kVkShift);
+    bool control = platform::qt::KeyIsDown(kVkControl);
+    bool alt = platform::qt::KeyIsDown(kVkAlt);
+    if (vk == kVkF9 && !control && !alt) return shift ? kHardReset : kSoftReset;
+    if (vk == kVkF11 && !shift && !control && !alt) return kScreenshot;
+    if (vk == kVkF12 && !shift && !control && !alt) return kFullScreen;
+    if (vk == kVkSlash && alt && !control) return kAbout;  // Alt+/ and Alt+?
+    return 0;
+}
+
+void keyDown(uint8_t vk, bool autoRepeat) {
+    if (int command = acceleratorFor(vk)) {
+        if (!autoRepeat) PostCommand(command);
+        return;
+    }
+    // System keys (Alt, anything with Alt, F10) never reach the keyboard.
+    if (platform::qt::KeyIsDown(kVkAlt) || vk == kVkAlt || vk == 0xA4 || vk == 0xA5 || vk == kVkF10) return;
+    if (vk == 0) return;
+    // Key-down messages carry the generic Shift and Ctrl codes.
+    if (vk == 0xA0 || vk == 0xA1) vk = kVkShift;
+    if (vk == 0xA2 || vk == 0xA3) vk = kVkControl;
+    KeyboardMapper::OnKeyDown(vk);
+}
+
+// Keys are taken before shortcuts and the menu bar see them: every key of the
+// main window belongs to the emulated keyboard or the accelerators. Key state
+// follows every key event of the program, dialogs included.
+class KeyFilter : public QObject {
+public:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        QEvent::Type type = event->type();
+        if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride) return false;
+        if (!receiver->isWidgetType()) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        uint8_t vk = platform::qt::VirtualKeyFor(*key);
+        if (type == QEvent::KeyPress && vk) platform::qt::SetKeyState(vk, true);
+        if (type == QEvent::KeyRelease && vk && !key->isAutoRepeat()) platform::qt::SetKeyState(vk, false);
+        auto* widget = static_cast<QWidget*>(receiver);
+        if (!mainWindow || widget->window() != mainWindow.data() || QApplication::activePopupWidget() ||
+            QApplication::activeModalWidget())
+            return false;
+        event->accept();
+        if (type == QEvent::KeyPress) keyDown(vk, key->isAutoRepeat());
+        return true;
+    }
+};
+
+KeyFilter* keyFilter = nullptr;
+QTimer* wakeTimer = nullptr;
+
+void closeSequence() {
+    FrameScheduler::state.running = false;
+    leaveFullScreen();
+    SoundShutdown();
+    Machine::CloseGameControllers();
+    Machine::Shutdown();
+    destroyFrame();
+}
+
+// The create message's steps.
+void createSteps() {
+    FrameScheduler::InitClock();
+    createFrame();
+    if (SoundInit()) psgInit(settings.ayVolumePercent);
+    Machine::OpenGameControllers();
+    setStartupFlag(kCreated);
+}
+
+// Milliseconds the loop may sleep before the next frame is due; 0 to run at once.
+int millisecondsToNextFrame() {
+    const auto& scheduler = FrameScheduler::state;
+    if (settings.cpuSpeedOption == 3 || scheduler.fileSpeedUp) return 0;
+    int frameRate = std::max(1, int(Machine::timing.frameRate));
+    if (!scheduler.useHighResolutionClock || scheduler.counterFrequency <= 0) return std::max(1, 1000 / frameRate);
+    int64_t now = 0;
+    if (!platform::ReadCounter(&now)) return 1;
+    int64_t remaining = scheduler.nextFrameTicks - now;
+    if (remaining <= 0) return 0;
+    // Rounded up: waking early would only cost another pass.
+    int64_t ms = (remaining * 1000 + scheduler.counterFrequency - 1) / scheduler.counterFrequency;
+    return int(std::min<int64_t>(ms, 1000));
+}
+
+void pass(bool wait) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (state.quit) return;
+    // An open menu holds the loop, as the host's modal menu loop does.
+    bool emulating = FrameScheduler::state.running && !QApplication::activePopupWidget();
+    if (emulating && FrameScheduler::OnIdle()) presentFrame(false);
+    if (!wait || state.quit) return;
+    int ms = emulating ? millisecondsToNextFrame() : -1;
+    if (ms == 0) return;
+    ++state.waits;
+    if (ms > 0) wakeTimer->start(ms);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    wakeTimer->stop();
+}
+
+}  // namespace
+
+QMainWindow* Window() { return mainWindow.data(); }
+
+bool Start() {
+    state = State{};
+    Settings::LocateFile();
+    Settings::LoadAll();
+    SetDisplayScale(settings.windowScale);
+    Machine::RecomputeTiming();
+
+    if (!keyFilter) {
+        keyFilter = new KeyFilter;
+        QCoreApplication::instance()->installEventFilter(keyFilter);
+    }
+    if (!wakeTimer) {
+        wakeTimer = new QTimer;
+        wakeTimer->setSingleShot(true);
+        wakeTimer->setTimerType(Qt::PreciseTimer);
+    }
+
+    auto* window = new MainWindow;
+    mainWindow = window;
+    auto* screen = new platform::qt::ScreenWidget(window);
+    window->setCentralWidget(screen);
+    buildMenus(window);
+    screen->onPaint = [] {
+        presentFrame(true);
+        setStartupFlag(kPainted);
+    };
+    screen->onPointer = [](int x, int y, bool left) { trackPointer(x, y, left); };
+    screen->onRightButton = [] { toggleFullScreenMenu(); };
+    platform::qt::AttachMainWindow(window, screen);
+    createSteps();
+    window->move(10, 10);
+    window->resize(platform::kFrameWidth * DisplayScale(), platform::kFrameHeight * DisplayScale());
+
+    window->show();
+    window->activateWindow();
+    screen->setFocus();
+    QCoreApplication::processEvents();
+    resizeToScale();
+    Machine::startDirectory = QDir::currentPath().toStdString();
+    return true;
+}
+
+int Run() {
+    while (!state.quit) pass(true);
+    return state.exitCode;
+}
+
+void RunOnce() { pass(false); }
+
+void PostCommand(int id) {
+    if (!mainWindow) return;
+    QMetaObject::invokeMethod(mainWindow.data(), [id] { RunCommand(id); }, Qt::QueuedConnection);
+}
+
+void Close() {
+    if (mainWindow) mainWindow->close();
+}
+
+void Destroy() {
+    if (!mainWindow) return;
+    MainWindow* window = mainWindow.data();
+    if (window->isVisible()) window->close();  // the close sequence first, as the close box does
+    // Destroy: the same release steps (each does nothing when repeated), then quit.
+    closeSequence();
+    platform::qt::DetachMainWindow();
+    mainWindow = nullptr;
+    pasteAction = nullptr;
+    window->deleteLater();
+    state.quit = true;
+    state.exitCode = 0;
+}
+
+}  // namespace App

@@ -1,0 +1,32 @@
+// Whole-file reads for the devices.
+#include "devices/host_file.h"
+
+#include <new>
+#include <sys/types.h>
+
+namespace HostFile {
+
+int64_t SizeOf(std::FILE* file) {
+    // fseeko/ftello: 64-bit offsets, so sizes beyond 2 GB are seen as such and refused.
+    if (fseeko(file, 0, SEEK_END) != 0) return -1;
+    off_t size = ftello(file);
+    if (fseeko(file, 0, SEEK_SET) != 0) return -1;
+    return int64_t(size);
+}
+
+ReadResult ReadAll(std::FILE* file, int64_t maxBytes, WholeFile* out) {
+    out->data.reset();
+    out->size = 0;
+    int64_t size = SizeOf(file);
+    if (size < 0) return ReadResult::ShortRead;
+    if (size == 0) return ReadResult::Empty;
+    if (size > maxBytes || size > kLargestFile) return ReadResult::TooBig;
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size_t(size)]);
+    if (!buffer) return ReadResult::NoMemory;
+    if (std::fread(buffer.get(), 1, size_t(size), file) != size_t(size)) return ReadResult::ShortRead;
+    out->data = std::move(buffer);
+    out->size = int32_t(size);
+    return ReadResult::Ok;
+}
+
+}  // namespace HostFile

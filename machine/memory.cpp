@@ -1,0 +1,137 @@
+// Memory image, ROM images, cartridges and the RAM dump.
+#include <cstdio>
+#include <cstring>
+
+#include "config/settings.h"
+#include "cpu/cpu_core.h"
+#include "devices/cassette.h"
+#include "devices/quick_type.h"
+#include "machine/machine.h"
+#include "machine/machine_bus.h"
+#include "platform/platform.h"
+
+namespace Machine {
+
+uint8_t MemoryImage[65536];
+uint8_t BasicRomImage[kBasicRomSize];
+uint8_t CharRomImage[kCharRomSize];
+uint8_t ExtCharRomImage[kExtCharRomSize];
+uint8_t* GameRomImage = nullptr;
+const uint8_t* romSource = nullptr;
+std::string startDirectory = ".";
+
+namespace {
+
+constexpr const char* kFileMissingTitle = "VZELVEGA - File Missing";
+
+// Length of an open file; -1 when it cannot be told (not a regular file).
+long FileLength(FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    long length = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+    return length;
+}
+
+// Replaces `image` by up to `size` bytes of the file, 00h behind a short one.
+// False (image untouched) when the file cannot be opened or is empty.
+bool LoadRomFile(const char* path, uint8_t* image, size_t size) {
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    long length = FileLength(file);
+    if (length <= 0) {
+        std::fclose(file);
+        return false;
+    }
+    std::memset(image, 0, size);
+    size_t read = std::fread(image, 1, size, file);  // a short read leaves 00h behind, as a short file does
+    std::fclose(file);
+    return read > 0;  // nothing readable (a directory, say) counts as missing
+}
+
+void ReportMissing(const char* what, const char* path) {
+    char text[kPathSize + 96];
+    std::snprintf(text, sizeof text, "Could not load in %s\n %s\n  See Configuration/Memory.", what, path);
+    platform::ShowMessageBox(kFileMissingTitle, text, platform::MessageIcon::Exclamation);
+}
+
+}  // namespace
+
+void FillMemoryForHardReset() {
+    if (romSource) std::memcpy(MemoryImage, romSource, kBasicRomSize);
+    std::memset(MemoryImage + 0x4000, 0xFF, 0xC000);
+    std::memset(MemoryImage + 0xC000, 0x00, 0x4000);
+    if (settings.ramExpansion == 1) std::memset(MemoryImage + 0x8000, 0x00, 0x8000);
+    if (settings.memoryEnhanced) std::memset(MemoryImage + 0x4000, 0x00, 0xC000);
+}
+
+void LoadRomImages() {
+    std::memcpy(BasicRomImage, BuiltinBasicRom, kBasicRomSize);
+    std::memcpy(ExtCharRomImage, BuiltinExtCharRom, kExtCharRomSize);
+    std::memcpy(CharRomImage, BuiltinCharRom, kCharRomSize);
+    if (!settings.useBuiltinBasicRom && !LoadRomFile(settings.basicRomPath, BasicRomImage, kBasicRomSize)) {
+        std::memcpy(BasicRomImage, BuiltinBasicRom, kBasicRomSize);
+        ReportMissing("ROM OS file", settings.basicRomPath);
+    }
+    if (!settings.useBuiltinCharRom && !LoadRomFile(settings.charRomPath, CharRomImage, kCharRomSize)) {
+        std::memcpy(CharRomImage, BuiltinCharRom, kCharRomSize);
+        ReportMissing("Character ROM file", settings.charRomPath);
+    }
+    if (!settings.useBuiltinCharxRom && !LoadRomFile(settings.charxRomPath, ExtCharRomImage, kExtCharRomSize)) {
+        std::memcpy(ExtCharRomImage, BuiltinExtCharRom, kExtCharRomSize);
+        ReportMissing("Extended Character ROM file", settings.charxRomPath);
+    }
+    if (!romSource) romSource = BasicRomImage;
+}
+
+void LoadGameRom() {
+    if (QuickType::IsActive()) return;
+    if (CassetteDeck::tapeLoaded && CassetteDeck::cassetteMotorOn) return;
+    platform::FileChooserRequest request;
+    request.filters = {{"ROM Game/Application Files (*.ROM, *.BIN)", "*.rom;*.bin"}, {"All Files (*.*)", "*.*"}};
+    request.defaultExtension = "bin";
+    request.mustExist = true;
+    request.presetPath = settings.gameRomPath;
+    std::optional<std::string> path = platform::ChooseOpenFile(request);
+    if (!path) return;
+    LoadGameRomFile(*path);
+}
+
+bool LoadGameRomFile(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    long length = FileLength(file);
+    // Lengths are taken whole (no 32-bit wrap): a huge file is refused, not cut.
+    if (length < 1 || length > long(kGameRomSize)) {
+        std::fclose(file);
+        return false;
+    }
+    RemoveGameRom();
+    auto* image = new uint8_t[kGameRomSize];
+    std::memset(image, 0xFF, kGameRomSize);
+    if (std::fread(image, 1, size_t(length), file) == size_t(length)) {
+        GameRomImage = image;
+    } else {
+        delete[] image;
+    }
+    std::fclose(file);
+    setPath(settings.gameRomPath, path);
+    Settings::SaveFilesKey("gamerom");
+    return GameRomImage != nullptr;
+}
+
+void RemoveGameRom() {
+    delete[] GameRomImage;
+    GameRomImage = nullptr;
+    int32_t pc = CpuCore::lastOpcodeAddress;
+    if (pc >= 0x4000 && pc <= 0x7FFF) Reset(2);  // the CPU was running in the cartridge
+}
+
+void SaveRam() {
+    std::string path = startDirectory + "/ram.bin";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return;
+    for (uint32_t address = 0; address < 0x10000; ++address) std::fputc(ReadMemory(uint16_t(address)), file);
+    std::fclose(file);
+}
+
+}  // namespace Machine

@@ -1,0 +1,48 @@
+// Soft and hard reset, start-up and shutdown.
+#include "cpu/cpu_core.h"
+#include "devices/cassette.h"
+#include "devices/printer.h"
+#include "devices/quick_type.h"
+#include "input/keyboard.h"
+#include "machine/machine.h"
+#include "machine/scheduler.h"
+#include "sound/ay_log.h"
+#include "sound/sound_stream.h"
+
+namespace Machine {
+
+bool startUpResetDone = false;
+
+void StopDevices() {
+    QuickType::Stop();
+    CassetteDeck::Eject();
+    CassetteDeck::EndRecording();
+    PrinterPort::Close();
+}
+
+void Reset(int level) {
+    StopDevices();
+    if (level == 2) FillMemoryForHardReset();
+    CpuCore::Reset();
+    ResetIo();
+    FrameScheduler::state.running = true;
+    FrameScheduler::ResyncClock();
+}
+
+void StartUpReset() {
+    if (startUpResetDone) return;
+    startUpResetDone = true;
+    SoundRedo();
+    romSource = BasicRomImage;
+    KeyboardMapper::BuildTables();
+    Reset(2);
+    SoundRedo();
+}
+
+void Shutdown() {
+    StopDevices();
+    RemoveGameRom();
+    closeAyLog();
+}
+
+}  // namespace Machine

@@ -1,0 +1,57 @@
+// MachineTiming: the CPU budget per frame, the frame rate and the timer period.
+#include <cstdint>
+#include <limits>
+
+#include "config/settings.h"
+#include "machine/machine.h"
+
+namespace Machine {
+
+MachineTiming timing;
+
+namespace {
+// The timer fires this many times per real second at 100 per cent.
+constexpr int64_t kTimerRatePerSecond = 486;
+constexpr int32_t kMinimumTimerPeriod = 24;
+
+int32_t ToRate(uint64_t rate) {
+    constexpr uint64_t kMax = uint64_t(std::numeric_limits<int32_t>::max());
+    return int32_t(rate > kMax ? kMax : rate);
+}
+}  // namespace
+
+void RecomputeTiming() {
+    if (settings.cpuSpeedOption > 3) settings.cpuSpeedOption = 0;
+    int64_t percent = 100;
+    switch (settings.cpuSpeedOption) {
+        case 0:
+        case 1:
+            percent = settings.cpuSpeedOption == 0 ? settings.ntscPercent : settings.palPercent;
+            timing.screenOnRate = int32_t(percent * kScreenOnBaseRate / 100);
+            timing.screenOffRate = int32_t(percent * kScreenOffBaseRate / 100);
+            timing.frameRate = settings.cpuSpeedOption == 0 ? 60 : 50;
+            break;
+        case 2:
+            timing.screenOnRate = ToRate(settings.customActiveRate);
+            timing.screenOffRate = ToRate(settings.customBlankRate);
+            timing.frameRate = settings.customFps;
+            percent = displayEnabled() ? int64_t(uint64_t(uint32_t(timing.screenOnRate)) * 100 / kScreenOnBaseRate)
+                                       : int64_t(uint64_t(uint32_t(timing.screenOffRate)) * 100 / kScreenOffBaseRate);
+            break;
+        default:  // "Fast!": base rates, frames run back to back
+            timing.screenOnRate = kScreenOnBaseRate;
+            timing.screenOffRate = kScreenOffBaseRate;
+            timing.frameRate = 60;
+            break;
+    }
+    // The settings rule out a zero frame rate; an INI edited by hand must not divide by it.
+    if (timing.frameRate < 1) timing.frameRate = 1;
+    timing.cyclesPerSecond = displayEnabled() ? timing.screenOnRate : timing.screenOffRate;
+    timing.cyclesPerFrame = timing.cyclesPerSecond / timing.frameRate;
+    int64_t q = percent * kTimerRatePerSecond / 100;
+    if (q < 1) q = 1;
+    int64_t period = timing.cyclesPerSecond / q;
+    timing.timerPeriod = int32_t(period < kMinimumTimerPeriod ? kMinimumTimerPeriod : period);
+}
+
+}  // namespace Machine

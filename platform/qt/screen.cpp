@@ -1,0 +1,198 @@
+// The main window's drawing surface: the frame scaled with sharp pixels on
+// black, the speed figure, the client size and full screen.
+#include <QFont>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+
+#include "platform/qt/qt_host.h"
+#include "platform/window.h"
+
+namespace platform::qt {
+
+namespace {
+
+struct Picture {
+    FrameBitmap* bitmap = nullptr;
+    int originX = 0, originY = 0, scale = 1;
+    QString speedText;  // full screen only
+    bool fullScreen = false;
+    QString title;
+};
+Picture picture;
+bool inPaint = false;  // presentFrame is running inside the paint handler
+
+}  // namespace
+
+ScreenWidget::ScreenWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(1, 1);
+}
+
+QSize ScreenWidget::sizeHint() const { return QSize(kFrameWidth * 2, kFrameHeight * 2); }
+
+void FullScreenPlacement(int widgetWidth, int widgetHeight, int* factor, int* offsetX, int* offsetY) {
+    int k = std::min(widgetWidth / window::kFullScreenWidth, widgetHeight / window::kFullScreenHeight);
+    *factor = std::max(k, 1);
+    *offsetX = (widgetWidth - window::kFullScreenWidth * *factor) / 2;
+    *offsetY = (widgetHeight - window::kFullScreenHeight * *factor) / 2;
+}
+
+void ScreenWidget::paintEvent(QPaintEvent*) {
+    // The emulator first brings the picture up to date (presentFrame with the paint context).
+    if (onPaint) {
+        inPaint = true;
+        onPaint();
+        inPaint = false;
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (picture.fullScreen) {
+        int factor, offsetX, offsetY;
+        FullScreenPlacement(width(), height(), &factor, &offsetX, &offsetY);
+        painter.translate(offsetX, offsetY);
+        painter.scale(factor, factor);
+    }
+    if (QImage* image = FrameImage(picture.bitmap)) {
+        QRect target(picture.originX, picture.originY, kFrameWidth * picture.scale, kFrameHeight * picture.scale);
+        painter.drawImage(target, *image);
+    }
+    if (picture.fullScreen && !picture.speedText.isEmpty()) {
+        QFont font(QStringLiteral("monospace"));
+        font.setStyleHint(QFont::TypeWriter);
+        font.setPixelSize(12);
+        painter.setFont(font);
+        QRect box = painter.fontMetrics().boundingRect(picture.speedText);
+        box.moveTo(0, 0);
+        painter.fillRect(box, Qt::black);
+        painter.setPen(QColor(64, 64, 64));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, picture.speedText);
+    }
+}
+
+namespace {
+QPoint logicalPosition(const ScreenWidget* widget, QPoint position) {
+    if (!picture.fullScreen) return position;
+    int factor, offsetX, offsetY;
+    FullScreenPlacement(widget->width(), widget->height(), &factor, &offsetX, &offsetY);
+    return QPoint((position.x() - offsetX) / factor, (position.y() - offsetY) / factor);
+}
+}  // namespace
+
+void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
+    QPoint p = logicalPosition(this, event->position().toPoint());
+    if (onPointer) onPointer(p.x(), p.y(), (event->buttons() & Qt::LeftButton) != 0);
+}
+
+void ScreenWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        if (onRightButton) onRightButton();
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        QPoint p = logicalPosition(this, event->position().toPoint());
+        if (onPointer) onPointer(p.x(), p.y(), true);
+    }
+}
+
+}  // namespace platform::qt
+
+namespace platform::window {
+
+using qt::MainWindow;
+using qt::inPaint;
+using qt::picture;
+using qt::Screen;
+
+bool Exists() { return MainWindow() != nullptr && Screen() != nullptr; }
+
+void DrawFrame(FrameBitmap* bitmap, int originX, int originY, int scale) {
+    picture.bitmap = bitmap;
+    picture.originX = originX;
+    picture.originY = originY;
+    picture.scale = scale;
+    // Outside a paint request: schedule one; the paint handler draws the picture.
+    if (Screen() && !inPaint) Screen()->update();
+}
+
+// Every paint starts from black, so nothing is left to clear.
+void FillBlack() {}
+
+void DrawSpeedText(const std::string& text) { picture.speedText = QString::fromStdString(text); }
+
+void SetTitleSpeed(const std::string& text) {
+    if (!MainWindow()) return;
+    QString title = QString(qt::kWindowTitle) + " " + QString::fromStdString(text);
+    while (title.endsWith(' ')) title.chop(1);
+    // Only a changed figure costs a title update.
+    if (title != picture.title) {
+        picture.title = title;
+        MainWindow()->setWindowTitle(title);
+    }
+}
+
+void ClientSize(int* width, int* height) {
+    if (picture.fullScreen) {
+        *width = kFullScreenWidth;
+        *height = kFullScreenHeight;
+        return;
+    }
+    *width = Screen() ? Screen()->width() : 0;
+    *height = Screen() ? Screen()->height() : 0;
+}
+
+void SetClientSize(int width, int height) {
+    QMainWindow* window = MainWindow();
+    if (!window || !Screen()) return;
+    QSize outer = window->size();
+    QSize client = Screen()->size();
+    int outerWidth = outer.width() + width - client.width();
+    int outerHeight = outer.height() + height - client.height();
+    window->move(10, 10);
+    window->resize(outerWidth, outerHeight);
+}
+
+bool EnterFullScreen(std::string* failure) {
+    QMainWindow* window = MainWindow();
+    if (!window || !window->screen()) {
+        *failure = "SetDisplayMode FAILED";
+        return false;
+    }
+    QSize screenSize = window->screen()->size();
+    if (screenSize.width() < kFullScreenWidth || screenSize.height() < kFullScreenHeight) {
+        *failure = "SetDisplayMode FAILED";
+        return false;
+    }
+    picture.fullScreen = true;
+    window->menuBar()->hide();
+    window->showFullScreen();
+    if (Screen()) Screen()->update();
+    return true;
+}
+
+void LeaveFullScreen() {
+    QMainWindow* window = MainWindow();
+    picture.fullScreen = false;
+    picture.speedText.clear();
+    picture.title.clear();
+    if (!window) return;
+    window->showNormal();
+    window->menuBar()->show();
+    window->setWindowTitle(qt::kWindowTitle);
+}
+
+bool HasMenu() { return MainWindow() && !MainWindow()->menuBar()->isHidden(); }
+
+void ShowMenu(bool show) {
+    if (!MainWindow()) return;
+    MainWindow()->menuBar()->setVisible(show);
+    if (Screen()) Screen()->update();
+}
+
+}  // namespace platform::window

@@ -1,0 +1,67 @@
+// The AY register log file.
+#include "sound/ay_log.h"
+
+#include <cstdio>
+#include <string>
+
+#include "machine/machine.h"
+#include "platform/platform.h"
+#include "sound/sound_stream.h"
+
+namespace {
+
+constexpr int kLogAyCommand = 3793;  // "Log AY Sound"
+constexpr int kAyRegisters = 16;
+
+FILE* ayLogFile = nullptr;
+int ayLogFrames = 0;  // frames since the last line
+
+}  // namespace
+
+void toggleAyLog() {
+    if (ayLogFile) {
+        std::fclose(ayLogFile);
+        ayLogFile = nullptr;
+        platform::SetMenuCheck(kLogAyCommand, false);
+    } else {
+        char name[32];
+        std::snprintf(name, sizeof name, "/aysound_%x.txt", unsigned(platform::MillisecondClock()));
+        ayLogFile = std::fopen((Machine::startDirectory + name).c_str(), "w");
+        platform::SetMenuCheck(kLogAyCommand, true);
+    }
+    SoundRedo();
+}
+
+void logAyFrame() {
+    if (!ayLogFile) return;
+    ++ayLogFrames;
+    int count = Machine::state.ayLogCount;
+    if (count <= 0) return;
+    if (count > Machine::kAyLogCapacity) count = Machine::kAyLogCapacity;
+
+    bool written[kAyRegisters] = {};
+    int value[kAyRegisters] = {};
+    for (int i = 0; i < count; ++i) {
+        int r = Machine::state.ayLogRegister[i] & (kAyRegisters - 1);
+        written[r] = true;
+        value[r] = Machine::state.ayLogValue[i];
+    }
+    int distinct = 0;
+    for (bool w : written) distinct += w ? 1 : 0;
+
+    std::fprintf(ayLogFile, "    .byte %d,%d", ayLogFrames, distinct);
+    for (int r = 0; r < kAyRegisters; ++r)
+        if (written[r]) std::fprintf(ayLogFile, ",%d,%d", r, value[r]);
+    std::fputc('\n', ayLogFile);
+
+    Machine::state.ayLogCount = 0;
+    ayLogFrames = 0;
+}
+
+void closeAyLog() {
+    if (!ayLogFile) return;
+    std::fclose(ayLogFile);
+    ayLogFile = nullptr;
+}
+
+bool ayLogOpen() { return ayLogFile != nullptr; }

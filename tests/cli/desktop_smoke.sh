@@ -1,0 +1,92 @@
+#!/bin/bash
+# Starts vzelvega in a virtual X server as a user would: the window appears
+# with the right client size, shows the picture, takes typed keys when the
+# ROM answers them, and ends with exit code 0 through File / Exit.
+set -u
+BUILD=$(cd "$1" && pwd)
+BIN=$BUILD/app/vzelvega
+RUNNER=$BUILD/tools/vzelvega-run
+
+if [ "${2:-}" != "--inside" ]; then
+    if [ ! -x "$BIN" ]; then echo "vzelvega not built: nothing to check"; exit 0; fi
+    for tool in xvfb-run xdotool import convert compare; do
+        command -v $tool >/dev/null || { echo "missing $tool"; exit 1; }
+    done
+    export SDL_AUDIODRIVER=dummy
+    unset QT_QPA_PLATFORM
+    exec xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$1" --inside
+fi
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+fail() { echo "FAIL: $*"; kill "$PID" 2>/dev/null; exit 1; }
+
+# Client area of the window in the screenshot: below the menu bar, 560 x 432 at the default scale 2.
+client_shot() {  # name
+    import -window root "$WORK/root.png"
+    convert "$WORK/root.png" -crop "560x432+$((X))+$((Y + MENU))" +repage "$WORK/$1.png"
+}
+colours() { convert "$WORK/$1.png" -format '%k' info:; }
+pixel() { convert "$WORK/$1.png" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
+differs() { [ "$(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1)" != "0" ]; }
+
+"$BIN" >"$WORK/stdout.txt" 2>&1 &
+PID=$!
+WID=$(timeout 20 xdotool search --sync --onlyvisible --name "Virtual Zel Vega" | head -1)
+[ -n "$WID" ] || fail "no window titled Virtual Zel Vega"
+xdotool windowfocus --sync "$WID" 2>/dev/null || true
+eval "$(xdotool getwindowgeometry --shell "$WID")"
+echo "window $WID at $X,$Y size ${WIDTH}x${HEIGHT}"
+[ "$WIDTH" = 560 ] || fail "window width $WIDTH, expected 560 (280 x scale 2)"
+MENU=$((HEIGHT - 432))
+[ "$MENU" -ge 10 ] && [ "$MENU" -le 60 ] || fail "window height $HEIGHT leaves no 432-pixel client area under a menu bar"
+
+# Let the machine start and settle: the picture stops changing.
+sleep 2
+client_shot a
+for i in $(seq 1 20); do
+    sleep 0.5
+    client_shot b
+    differs a b || break
+    cp "$WORK/b.png" "$WORK/a.png"
+done
+[ "$(colours a)" -ge 2 ] || fail "the picture is one flat colour"
+# Pixels come in 2 x 2 blocks at scale 2: no smoothing.
+for p in "24 24" "101 77" "280 216" "401 301"; do
+    set -- $p
+    [ "$(pixel a $1 $2)" = "$(pixel a $(($1 + 1)) $(($2 + 1)))" ] || fail "pixel ($1,$2) is not part of a sharp 2x2 block"
+done
+NAME=$(xdotool getwindowname "$WID")
+case "$NAME" in "Virtual Zel Vega "*%) ;; *) fail "title '$NAME' has no speed figure" ;; esac
+
+# Typing: when the headless runner shows that the ROM answers typed keys, the window must too.
+if [ -x "$RUNNER" ]; then
+    "$RUNNER" --frames 400 --screenshot "$WORK/quiet.bmp" >/dev/null 2>&1
+    "$RUNNER" --frames 400 --keys "200:P 210:R 220:I 230:N 240:T" --screenshot "$WORK/typed.bmp" >/dev/null 2>&1
+    if [ -f "$WORK/quiet.bmp" ] && [ -f "$WORK/typed.bmp" ] &&
+        [ "$(compare -metric AE "$WORK/quiet.bmp" "$WORK/typed.bmp" null: 2>&1)" != "0" ]; then
+        xdotool type --delay 120 "PRINT"
+        sleep 1
+        client_shot typed
+        differs a typed || fail "typed keys did not change the picture"
+        echo "typed keys reached the machine"
+    else
+        echo "the ROM does not answer typed keys in the runner: typing not checked"
+    fi
+fi
+cp "$WORK/typed.png" "$BUILD/desktop_smoke.png" 2>/dev/null || cp "$WORK/a.png" "$BUILD/desktop_smoke.png"
+
+# File / Exit with the mouse: the program ends with exit code 0.
+xdotool mousemove --window "$WID" 15 $((MENU / 2)) click 1
+sleep 0.5
+xdotool mousemove --window "$WID" 30 $((MENU + 12)) click 1
+for i in $(seq 1 20); do
+    kill -0 "$PID" 2>/dev/null || break
+    sleep 0.25
+done
+kill -0 "$PID" 2>/dev/null && fail "File / Exit did not end the program"
+wait "$PID"
+CODE=$?
+[ "$CODE" = 0 ] || fail "exit code $CODE"
+echo "desktop smoke test passed"

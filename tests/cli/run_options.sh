@@ -1,0 +1,56 @@
+#!/bin/bash
+# vzelvega-run as a user calls it: help, frame counts, refused option values,
+# --until-text's exit code, speed figures.
+set -u
+BUILD=$(cd "$1" && pwd)
+RUN=$BUILD/tools/vzelvega-run
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+help=$("$RUN" --help) || fail "--help exited with $?"
+for option in --frames --fast --until-text --ini --workdir --key --keys --type --screenshot --screen-text \
+    --wav --ay-log --joystick1 --joystick2 --pointer --tape --record-dir --type-file --paste --printer \
+    --cartridge --load-binary --save-ram --type-frame; do
+    grep -q -- "$option" <<<"$help" || fail "--help does not list $option"
+done
+
+out=$(cd "$TMP" && "$RUN" --frames 12) || fail "--frames 12 exited with $?"
+grep -q "^frames 12, emulated 0.20 s" <<<"$out" || fail "figures for 12 frames: $out"
+grep -q "emulated MHz" <<<"$out" || fail "no emulated MHz: $out"
+
+out=$(cd "$TMP" && "$RUN" --frames 30 --fast) || fail "--fast exited with $?"
+grep -q "^frames 30, emulated 0.50 s" <<<"$out" || fail "figures for --fast: $out"
+
+out=$(cd "$TMP" && "$RUN" --frames 0 --quiet) || fail "--frames 0 exited with $?"
+[ -z "$out" ] || fail "--quiet printed: $out"
+
+# Refused values: exit code 2 and a message naming the value.
+refuse() {
+    local err
+    err=$(cd "$TMP" && "$RUN" --frames 1 "$@" 2>&1 >/dev/null)
+    local rc=$?
+    [ $rc -eq 2 ] || fail "$* exited with $rc, expected 2"
+    grep -q "vzelvega-run:" <<<"$err" || fail "$* gave no message: $err"
+}
+refuse --key 10
+refuse --key x:A
+refuse --key 10:NoSuchKey
+refuse --keys "5:A 7:Shift+Nothing"
+refuse --joystick1 256
+refuse --joystick2 '$1G'
+refuse --pointer 300,4
+refuse --pointer 1,2,up
+refuse --load-binary file.bin
+refuse --load-binary 'file.bin@$10000'
+refuse --load-binary 'file.bin@100,go=5'
+refuse --workdir "$TMP/does-not-exist"
+refuse --cartridge "$TMP/missing.rom"
+refuse --tape "$TMP/missing.cp6"
+refuse --type-file "$TMP/missing.txt"
+refuse --load-binary "$TMP/missing.bin@\$4C00"
+
+# Text that never shows: exit code 1 after the frame limit.
+(cd "$TMP" && "$RUN" --frames 5 --quiet --until-text "NO SUCH TEXT ON SCREEN" 2>/dev/null)
+[ $? -eq 1 ] || fail "--until-text not found should exit 1"
+echo "run_options: ok"

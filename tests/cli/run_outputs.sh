@@ -1,0 +1,28 @@
+#!/bin/bash
+# Files and text vzelvega-run produces: the screen as 16 rows of 32 cells and
+# the mixed sound as a 22050 Hz WAV with one frame of samples per frame.
+set -u
+BUILD=$(cd "$1" && pwd)
+RUN=$BUILD/tools/vzelvega-run
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+text=$("$RUN" --workdir "$TMP" --frames 2 --quiet --screen-text) || fail "--screen-text exited with $?"
+[ "$(wc -l <<<"$text")" -eq 16 ] || fail "screen text has $(wc -l <<<"$text") rows"
+while IFS= read -r row; do
+    [ "${#row}" -eq 32 ] || fail "row of ${#row} characters: '$row'"
+done <<<"$text"
+
+# 60 frames at 60 fps: 736 bytes (368 samples) of sound each.
+"$RUN" --workdir "$TMP" --frames 60 --quiet --wav "$TMP/out.wav" || fail "--wav exited with $?"
+[ -f "$TMP/out.wav" ] || fail "no WAV written"
+[ "$(head -c 4 "$TMP/out.wav")" = "RIFF" ] || fail "not a RIFF file"
+[ "$(stat -c %s "$TMP/out.wav")" -eq $((44 + 60 * 736)) ] || fail "WAV size $(stat -c %s "$TMP/out.wav")"
+rate=$(od -An -tu4 -j 24 -N 4 "$TMP/out.wav" | tr -d ' ')
+[ "$rate" = "22050" ] || fail "sample rate $rate"
+# Screenshot and AY log land where asked; the log is closed at exit.
+"$RUN" --workdir "$TMP" --frames 10 --quiet --screenshot "$TMP/shot.bmp" --ay-log || fail "exited with $?"
+[ "$(head -c 2 "$TMP/shot.bmp")" = "BM" ] || fail "screenshot is not a BMP"
+ls "$TMP"/aysound_*.txt >/dev/null 2>&1 || fail "no AY log in the work directory"
+echo "run_outputs: ok"

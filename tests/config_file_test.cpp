@@ -1,0 +1,323 @@
+// The settings file: locating it, reading every field with its clamps and
+// formats, and what each section writer writes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "platform/headless/headless.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::headless::ResetAll();
+        settings = Settings::Defaults();
+        savedIniPath = iniPath;
+        saved = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "vz-cfg-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        fs::current_path(dir);
+    }
+    void TearDown() override {
+        fs::current_path(saved);
+        fs::remove_all(dir);
+        settings = Settings::Defaults();
+        iniPath = savedIniPath;
+    }
+
+    void put(const std::string& name, const std::string& text) const {
+        std::ofstream(dir + "/" + name, std::ios::binary) << text;
+    }
+    std::string contents(const std::string& name) const {
+        std::ifstream in(dir + "/" + name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // The lines of one section, without its header.
+    std::vector<std::string> sectionLines(const std::string& name, const std::string& section) const {
+        std::istringstream in(contents(name));
+        std::vector<std::string> lines;
+        std::string line;
+        bool inside = false;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line[0] == '[') {
+                inside = line == "[" + section + "]";
+                continue;
+            }
+            if (inside && !line.empty()) lines.push_back(line);
+        }
+        return lines;
+    }
+    // Locates and reads a default.ini with this text.
+    void load(const std::string& text) {
+        put("default.ini", text);
+        Settings::LocateFile();
+        Settings::LoadAll();
+    }
+
+    std::string dir, savedIniPath;
+    fs::path saved;
+};
+
+TEST_F(SettingsFile, WithoutAnyFileEveryFieldKeepsItsDefault) {
+    Settings::LocateFile();
+    EXPECT_EQ(iniPath, dir + "/default.ini");
+    Settings::LoadAll();
+    Settings defaults = Settings::Defaults();
+    EXPECT_EQ(std::memcmp(&settings, &defaults, sizeof settings), 0);
+    EXPECT_FALSE(fs::exists(dir + "/default.ini"));
+
+    // The first confirmed dialog creates the file with its own section only.
+    Settings::SaveSound();
+    EXPECT_EQ(contents("default.ini"), "[SOUND]\nclickerflag=1\nayflag=1\nclickervolpct=50\nayvolpct=50\n");
+    EXPECT_FALSE(fs::exists(dir + "/VZELVEGA.INI"));
+}
+
+TEST_F(SettingsFile, TheLocatorFileNamesAnotherSettingsFile) {
+    put("VZELVEGA.INI", "[config]\nINI=other.ini\n");
+    put("default.ini", "[VIDEO]\nwindowscaling=1\n");
+    put("other.ini", "[VIDEO]\nwindowscaling=3\n");
+    Settings::LocateFile();
+    EXPECT_EQ(iniPath, dir + "/other.ini");
+    Settings::LoadAll();
+    EXPECT_EQ(settings.windowScale, 3);
+    settings.windowScale = 1;
+    Settings::SaveVideo();
+    EXPECT_EQ(sectionLines("other.ini", "VIDEO"), std::vector<std::string>{"windowscaling=1"});
+    EXPECT_EQ(contents("VZELVEGA.INI"), "[config]\nINI=other.ini\n");
+    EXPECT_EQ(contents("default.ini"), "[VIDEO]\nwindowscaling=1\n");
+}
+
+TEST_F(SettingsFile, IntegersAreClampedToTheirRanges) {
+    load("[VIDEO]\nwindowscaling=7\n"
+         "[FILES]\nnscreenshot=12000\n"
+         "[SOUND]\nayvolpct=-5\nclickervolpct=101\n"
+         "[MEMORY]\nramexpanders=5\n"
+         "[LOADBINARY]\nbloadaddr=70000\nbexecaddr=-1\n"
+         "[SPEED]\nntscmultiplierpct=0\npalmultiplierpct=1001\nfpscust=601\nvideoupdatesps=0\n"
+         "activescancust=10\nvblankcust=3000000000\n");
+    EXPECT_EQ(settings.windowScale, 3);
+    EXPECT_EQ(settings.screenshotCounter, 9999);
+    EXPECT_EQ(settings.ayVolumePercent, 0);
+    EXPECT_EQ(settings.clickerVolumePercent, 100);
+    EXPECT_EQ(settings.ramExpansion, 1);
+    EXPECT_EQ(settings.binaryLoadAddress, 65535);
+    EXPECT_EQ(settings.binaryExecAddress, 0);
+    EXPECT_EQ(settings.ntscPercent, 1);
+    EXPECT_EQ(settings.palPercent, 1000);
+    EXPECT_EQ(settings.customFps, 600);
+    EXPECT_EQ(settings.videoUpdatesPerSecond, 1);
+    EXPECT_EQ(settings.customActiveRate, 24u);
+    // Above the signed range, but a valid unsigned rate.
+    EXPECT_EQ(settings.customBlankRate, 3000000000u);
+
+    settings = Settings::Defaults();
+    load("[VIDEO]\nwindowscaling=0\n[SPEED]\nvblankcust=-5\nactivescancust=24\n");
+    EXPECT_EQ(settings.windowScale, 1);
+    EXPECT_EQ(settings.customBlankRate, 24u);
+    EXPECT_EQ(settings.customActiveRate, 24u);
+}
+
+TEST_F(SettingsFile, TheSpeedOptionDefaultsToNtscNotToTheFieldsValue) {
+    settings.cpuSpeedOption = 2;
+    load("[SPEED]\nfpscust=50\n");
+    EXPECT_EQ(settings.cpuSpeedOption, 0);
+    load("[SPEED]\ncpuspeedopt=9\n");
+    EXPECT_EQ(settings.cpuSpeedOption, 3);
+    load("[SPEED]\ncpuspeedopt=-1\n");
+    EXPECT_EQ(settings.cpuSpeedOption, 0);
+    load("[SPEED]\ncpuspeedopt=1\n");
+    EXPECT_EQ(settings.cpuSpeedOption, 1);
+}
+
+TEST_F(SettingsFile, FlagWordsAreReadCaseInsensitivelyAndOthersKeepTheValue) {
+    load("[KEYBOARD]\nemulatedflag=Off\n"
+         "[MEMORY]\nenhancedflag=YES\nusebuiltinromflag=n\nusebuiltincharflag=False\n"
+         "[SOUND]\nclickerflag=0\nayflag=maybe\n"
+         "[SPEED]\nusevideoupdatepsflag=True\nspeedupfilesflag=\n"
+         "[LOADBINARY]\npokeexecaddr=y\nexecaddrishex=ON\n");
+    EXPECT_EQ(settings.keyboardEmulated, 0);
+    EXPECT_EQ(settings.memoryEnhanced, 1);
+    EXPECT_EQ(settings.useBuiltinBasicRom, 0);
+    EXPECT_EQ(settings.useBuiltinCharRom, 0);
+    EXPECT_EQ(settings.clickerOn, 0);
+    EXPECT_EQ(settings.ayOn, 1);          // unknown word: default kept
+    EXPECT_EQ(settings.limitVideoUpdates, 1);
+    EXPECT_EQ(settings.speedUpFiles, 1);  // empty: default kept
+    EXPECT_EQ(settings.pokeExecAddress, 1);
+    EXPECT_EQ(settings.execAddressIsHex, 1);
+
+    settings = Settings::Defaults();
+    load("[KEYBOARD]\nemulatedflag=maybe\n");
+    EXPECT_EQ(settings.keyboardEmulated, 1);
+}
+
+TEST_F(SettingsFile, ColoursNeedNineCharactersAndKeepTheLowByte) {
+    load("[COLOR]\nc05=12,34,56\nc06=255000000\nc2c=300001002\nc0a=1234567890\n");
+    EXPECT_EQ(settings.colors[5], (Rgb{16, 16, 16}));  // wrong length: default kept
+    EXPECT_EQ(settings.colors[6], (Rgb{255, 0, 0}));
+    EXPECT_EQ(settings.colors[44], (Rgb{44, 1, 2}));   // 300 & FFh = 44
+    EXPECT_EQ(settings.colors[10], (Rgb{16, 16, 16}));
+}
+
+TEST_F(SettingsFile, KeyboardAssignmentsAreDecimalKeptToSixteenBits) {
+    load("[KEYBOARD]\ns41=266\nn20=70000\nCFF=512\n");
+    EXPECT_EQ(settings.sensibleKeyMap[1][0x41], 0x010A);  // Shift layer, list index 10
+    EXPECT_EQ(settings.sensibleKeyMap[0][0x20], 70000 & 0xFFFF);
+    EXPECT_EQ(settings.sensibleKeyMap[2][0xFF], 0x0200);
+    EXPECT_EQ(settings.sensibleKeyMap[0][0x41], 0x00FF);
+}
+
+TEST_F(SettingsFile, PathsAreTakenUpTo255Characters) {
+    std::string longName(300, 'r');
+    load("[MEMORY]\nROMfilename=" + longName + "\n[FILES]\ncassette=tapes/game.cp6\n");
+    EXPECT_EQ(std::string(settings.basicRomPath), std::string(255, 'r'));
+    EXPECT_STREQ(settings.cassettePlayPath, "tapes/game.cp6");
+    EXPECT_STREQ(settings.charRomPath, "ROM/VEGACHAR.BIN");
+}
+
+TEST_F(SettingsFile, SavingTheKeyboardWrites769KeysInOrder) {
+    Settings::LocateFile();
+    settings.keyboardEmulated = 0;
+    settings.sensibleKeyMap[1][0x41] = 266;
+    Settings::SaveKeyboard();
+    std::vector<std::string> lines = sectionLines("default.ini", "KEYBOARD");
+    ASSERT_EQ(lines.size(), 769u);
+    EXPECT_EQ(lines[0], "emulatedflag=0");
+    EXPECT_EQ(lines[1], "n00=255");
+    EXPECT_EQ(lines[256], "nff=255");
+    EXPECT_EQ(lines[257], "s00=255");
+    EXPECT_EQ(lines[257 + 0x41], "s41=266");
+    EXPECT_EQ(lines[513], "c00=255");
+    EXPECT_EQ(lines[768], "cff=255");
+}
+
+TEST_F(SettingsFile, SectionWritersWriteTheirKeysInOrder) {
+    Settings::LocateFile();
+    Settings::SaveMemory();
+    EXPECT_EQ(sectionLines("default.ini", "MEMORY"),
+              (std::vector<std::string>{"enhancedflag=0", "ramexpanders=0", "ROMfilename=ROM/ZELVEGA.BIN",
+                                        "CHARfilename=ROM/VEGACHAR.BIN", "CHARXfilename=ROM/VEGACHRX.BIN",
+                                        "usebuiltinromflag=1", "usebuiltincharflag=1", "usebuiltincharxflag=1"}));
+    Settings::SavePrinter();
+    EXPECT_EQ(sectionLines("default.ini", "PRINTER"),
+              (std::vector<std::string>{"autolinefeedflag=1", "fixedwidthflag=0", "width=132", "filename=LPRINT.TXT"}));
+    settings.customBlankRate = 3000000000u;
+    Settings::SaveSpeed();
+    EXPECT_EQ(sectionLines("default.ini", "SPEED"),
+              (std::vector<std::string>{"cpuspeedopt=0", "ntscmultiplierpct=100", "palmultiplierpct=100",
+                                        "activescancust=1820846", "vblankcust=3000000000", "fpscust=60",
+                                        "usevideoupdatepsflag=0", "videoupdatesps=60", "speedupfilesflag=1"}));
+    Settings::SaveLoadBinary();
+    EXPECT_EQ(sectionLines("default.ini", "LOADBINARY"),
+              (std::vector<std::string>{"execaddrishex=1", "loadaddrishex=1", "pokeexecaddr=0", "bloadaddr=19456",
+                                        "bexecaddr=19711", "bloadfilename=pinball.bin"}));
+    Settings::SaveVideo();
+    EXPECT_EQ(sectionLines("default.ini", "VIDEO"), std::vector<std::string>{"windowscaling=2"});
+    std::vector<std::string> colours = sectionLines("default.ini", "COLOR");
+    ASSERT_EQ(colours.size(), 45u);
+    EXPECT_EQ(colours[0], "c00=040224040");
+    EXPECT_EQ(colours[17], "c11=211097250");
+    EXPECT_EQ(colours[44], "c2c=240240240");
+}
+
+TEST_F(SettingsFile, FilesKeysAreWrittenOneAtATime) {
+    Settings::LocateFile();
+    settings.screenshotCounter = 12;
+    setPath(settings.gameRomPath, "carts/chess.rom");
+    Settings::SaveFilesKey("nscreenshot");
+    EXPECT_EQ(sectionLines("default.ini", "FILES"), std::vector<std::string>{"nscreenshot=12"});
+    Settings::SaveFilesKey("gamerom");
+    Settings::SaveFilesKey("nonsense");
+    EXPECT_EQ(sectionLines("default.ini", "FILES"),
+              (std::vector<std::string>{"nscreenshot=12", "gamerom=carts/chess.rom"}));
+}
+
+TEST_F(SettingsFile, EverySectionReadsBackWhatWasSaved) {
+    Settings::LocateFile();
+    settings.memoryEnhanced = 1;
+    settings.ramExpansion = 1;
+    settings.useBuiltinCharxRom = 0;
+    setPath(settings.charRomPath, "my roms/char.bin");
+    settings.printerFixedWidth = 1;
+    settings.printerWidth = 80;
+    settings.keyboardEmulated = 0;
+    settings.sensibleKeyMap[2][0x70] = 0x0204;
+    settings.windowScale = 3;
+    settings.colors[7] = Rgb{1, 2, 3};
+    settings.ayOn = 0;
+    settings.clickerVolumePercent = 10;
+    settings.cpuSpeedOption = 2;
+    settings.customActiveRate = 5000000;
+    settings.customFps = 50;
+    settings.binaryLoadAddress = 0x8000;
+    settings.pokeExecAddress = 1;
+    settings.screenshotCounter = 41;
+    setPath(settings.cassettePlayPath, "a b.cp6");
+    Settings wanted = settings;
+    Settings::SaveMemory();
+    Settings::SavePrinter();
+    Settings::SaveKeyboard();
+    Settings::SaveVideo();
+    Settings::SaveSound();
+    Settings::SaveSpeed();
+    Settings::SaveLoadBinary();
+    for (const char* key : {"cassette", "quicktype", "cassettewr", "gamerom", "nscreenshot"}) Settings::SaveFilesKey(key);
+
+    settings = Settings::Defaults();
+    Settings::LoadAll();
+    EXPECT_EQ(std::memcmp(&settings, &wanted, sizeof settings), 0);
+}
+
+TEST_F(SettingsFile, SavingKeepsWhatTheProgramDoesNotKnow) {
+    put("default.ini",
+        "; written by hand\n"
+        "[MINE]\n"
+        "colour=blue\n"
+        "\n"
+        "[sound]\n"
+        "; louder\n"
+        "AYVOLPCT=80\n"
+        "extra=1\n");
+    Settings::LocateFile();
+    Settings::LoadAll();
+    EXPECT_EQ(settings.ayVolumePercent, 80);
+    settings.ayVolumePercent = 30;
+    Settings::SaveSound();
+    EXPECT_EQ(contents("default.ini"),
+              "; written by hand\n"
+              "[MINE]\n"
+              "colour=blue\n"
+              "\n"
+              "[sound]\n"
+              "; louder\n"
+              "ayvolpct=30\n"
+              "extra=1\n"
+              "clickerflag=1\n"
+              "ayflag=1\n"
+              "clickervolpct=50\n");
+}
+
+TEST_F(SettingsFile, AnUnwritableSettingsFileKeepsTheNewValuesInMemory) {
+    put("VZELVEGA.INI", "[CONFIG]\nini=missing/folder/settings.ini\n");
+    Settings::LocateFile();
+    settings.ayVolumePercent = 70;
+    Settings::SaveSound();
+    EXPECT_EQ(settings.ayVolumePercent, 70);
+    EXPECT_FALSE(fs::exists(dir + "/missing"));
+    EXPECT_TRUE(platform::headless::MessageBoxes().empty());
+}
+
+}  // namespace

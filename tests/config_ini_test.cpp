@@ -1,0 +1,224 @@
+// The private-profile INI module: lookups, key-by-key updates that keep the
+// rest of the file, and the atomic replace.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class IniFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vz-ini-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        path = dir + "/settings.ini";
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void put(const std::string& text) const { std::ofstream(path, std::ios::binary) << text; }
+    std::string contents() const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // Everything in the folder except the settings file itself.
+    int strayFiles() const {
+        int n = 0;
+        for (const auto& entry : fs::directory_iterator(dir))
+            if (entry.path().filename() != "settings.ini") ++n;
+        return n;
+    }
+
+    std::string dir, path;
+};
+
+TEST_F(IniFile, MissingFileSectionOrKeyGiveTheFallback) {
+    EXPECT_EQ(platform::IniGetString(path, "SOUND", "ayvolpct", "fb"), "fb");
+    EXPECT_EQ(platform::IniGetInt(path, "SOUND", "ayvolpct", 17), 17);
+    put("[SOUND]\nayvolpct=70\n");
+    EXPECT_EQ(platform::IniGetString(path, "VIDEO", "ayvolpct", "fb"), "fb");
+    EXPECT_EQ(platform::IniGetString(path, "SOUND", "clickervolpct", "fb"), "fb");
+    // An empty value is a value, not a missing key.
+    put("[SOUND]\nayvolpct=\n");
+    EXPECT_EQ(platform::IniGetString(path, "SOUND", "ayvolpct", "fb"), "");
+}
+
+TEST_F(IniFile, NamesAreCaseInsensitiveAndBlanksAroundThemIgnored) {
+    put("; settings\n[Sound]\n  AyVolPct = 70 \nclickerflag=On\n[video]\nWINDOWSCALING=3\n");
+    EXPECT_EQ(platform::IniGetString(path, "SOUND", "ayvolpct", ""), "70");
+    EXPECT_EQ(platform::IniGetString(path, "sound", "CLICKERFLAG", ""), "On");
+    EXPECT_EQ(platform::IniGetInt(path, "VIDEO", "windowscaling", 0), 3);
+    // A key of another section is not found in this one.
+    EXPECT_EQ(platform::IniGetString(path, "VIDEO", "ayvolpct", "none"), "none");
+}
+
+TEST_F(IniFile, FirstOfRepeatedSectionsAndKeysCounts) {
+    put("[A]\nk=1\nk=2\n[B]\nk=3\n[a]\nk=4\nj=5\n");
+    EXPECT_EQ(platform::IniGetString(path, "A", "k", ""), "1");
+    EXPECT_EQ(platform::IniGetString(path, "a", "j", "missing"), "missing");
+}
+
+TEST_F(IniFile, IntegersAreSignedDecimalWithGarbageKeepingTheFallback) {
+    put("[N]\na=-42\nb=+7\nc=12abc\nd=abc\ne=\nf=99999999999\ng=-99999999999\nh=0x10\ni=  5\nj=-\n");
+    EXPECT_EQ(platform::IniGetInt(path, "N", "a", 0), -42);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "b", 0), 7);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "c", 0), 12);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "d", 9), 9);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "e", 9), 9);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "f", 0), INT32_MAX);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "g", 0), INT32_MIN);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "h", 9), 0);  // decimal only: "0" then garbage
+    EXPECT_EQ(platform::IniGetInt(path, "N", "i", 0), 5);
+    EXPECT_EQ(platform::IniGetInt(path, "N", "j", 9), 9);
+}
+
+TEST_F(IniFile, WritesCreateTheFileWithTheSection) {
+    ASSERT_TRUE(platform::IniWriteString(path, "SOUND", "ayvolpct", "70"));
+    EXPECT_EQ(contents(), "[SOUND]\nayvolpct=70\n");
+    ASSERT_TRUE(platform::IniWriteString(path, "SOUND", "ayflag", "1"));
+    ASSERT_TRUE(platform::IniWriteString(path, "VIDEO", "windowscaling", "3"));
+    EXPECT_EQ(contents(), "[SOUND]\nayvolpct=70\nayflag=1\n\n[VIDEO]\nwindowscaling=3\n");
+    EXPECT_EQ(strayFiles(), 0);
+}
+
+TEST_F(IniFile, UpdatesKeepUnknownContentAndItsOrder) {
+    put("; my settings\n"
+        "[OTHER]\n"
+        "x = 1\n"
+        "\n"
+        "[sound]\n"
+        "# volume\n"
+        "AYVOLPCT=10\n"
+        "mine=keep\n"
+        "\n"
+        "[LAST]\n"
+        "z=9\n");
+    ASSERT_TRUE(platform::IniWriteString(path, "SOUND", "ayvolpct", "70"));
+    ASSERT_TRUE(platform::IniWriteString(path, "SOUND", "clickerflag", "0"));
+    ASSERT_TRUE(platform::IniWriteString(path, "NEW", "k", "v"));
+    EXPECT_EQ(contents(),
+              "; my settings\n"
+              "[OTHER]\n"
+              "x = 1\n"
+              "\n"
+              "[sound]\n"
+              "# volume\n"
+              "ayvolpct=70\n"
+              "mine=keep\n"
+              "clickerflag=0\n"
+              "\n"
+              "[LAST]\n"
+              "z=9\n"
+              "\n"
+              "[NEW]\n"
+              "k=v\n");
+}
+
+TEST_F(IniFile, WindowsLineEndsAndAMissingFinalLineEndAreKept) {
+    put("[A]\r\nk=1\r\nj=2");
+    ASSERT_TRUE(platform::IniWriteString(path, "A", "k", "5"));
+    EXPECT_EQ(contents(), "[A]\r\nk=5\r\nj=2");
+    EXPECT_EQ(platform::IniGetString(path, "A", "j", ""), "2");
+}
+
+TEST_F(IniFile, AByteOrderMarkIsKeptButDoesNotHideTheFirstSection) {
+    put("\xEF\xBB\xBF[CONFIG]\nini=other.ini\n");
+    EXPECT_EQ(platform::IniGetString(path, "CONFIG", "ini", ""), "other.ini");
+    ASSERT_TRUE(platform::IniWriteString(path, "config", "ini", "x.ini"));
+    EXPECT_EQ(contents(), "\xEF\xBB\xBF[CONFIG]\nini=x.ini\n");
+}
+
+TEST_F(IniFile, SeveralKeysGoInOneReplaceInOrder) {
+    put("[K]\nb=old\n");
+    ASSERT_TRUE(platform::IniWriteStrings(path, "K", {{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+    EXPECT_EQ(contents(), "[K]\nb=2\na=1\nc=3\n");
+    // One entry that would break the file's structure: nothing at all is written.
+    EXPECT_FALSE(platform::IniWriteStrings(path, "K", {{"a", "9"}, {"b", "x\n[EVIL]"}}));
+    EXPECT_EQ(contents(), "[K]\nb=2\na=1\nc=3\n");
+}
+
+TEST_F(IniFile, TextThatWouldInjectSectionsOrKeysIsRefused) {
+    put("[A]\nk=1\n");
+    EXPECT_FALSE(platform::IniWriteString(path, "A", "k", "1\r\nz=2"));
+    EXPECT_FALSE(platform::IniWriteString(path, "A]x", "k", "1"));
+    EXPECT_FALSE(platform::IniWriteString(path, "A", "k=2", "1"));
+    EXPECT_FALSE(platform::IniWriteString(path, "A", "", "1"));
+    EXPECT_EQ(contents(), "[A]\nk=1\n");
+    // Quotes, equals signs and semicolons inside a value are plain text and read back whole.
+    ASSERT_TRUE(platform::IniWriteString(path, "A", "k", "\"a=b;c\""));
+    EXPECT_EQ(platform::IniGetString(path, "A", "k", ""), "\"a=b;c\"");
+}
+
+TEST_F(IniFile, UnwritableLocationsFailWithoutDamage) {
+    EXPECT_FALSE(platform::IniWriteString(dir + "/no/such/folder/x.ini", "A", "k", "1"));
+    put("[A]\nk=1\n");
+    // A settings file used as a folder name.
+    EXPECT_FALSE(platform::IniWriteString(path + "/x.ini", "A", "k", "2"));
+    // A folder where the file should be: it cannot be read, so it is not replaced.
+    fs::create_directory(dir + "/folder.ini");
+    EXPECT_FALSE(platform::IniWriteString(dir + "/folder.ini", "A", "k", "2"));
+    EXPECT_TRUE(fs::is_directory(dir + "/folder.ini"));
+    EXPECT_EQ(contents(), "[A]\nk=1\n");
+    EXPECT_EQ(strayFiles(), 1);  // only the folder
+}
+
+TEST_F(IniFile, AWriteCutShortLeavesTheOldFileWhole) {
+    // The old file is small; the new one would pass the process's file size
+    // limit, so writing the temporary fails part way, as on a full disk.
+    std::string old = "[A]\nk=1\n; keep me\n";
+    put(old);
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written = platform::IniWriteString(path, "A", "k", std::string(500, 'x'));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(contents(), old);
+    EXPECT_EQ(strayFiles(), 0);  // the cut-short temporary is removed
+    EXPECT_EQ(platform::IniGetString(path, "A", "k", ""), "1");
+}
+
+TEST_F(IniFile, ALeftoverTemporaryFromACrashIsNeverRead) {
+    put("[A]\nk=1\n");
+    // What a crash between writing the temporary and the rename leaves behind.
+    std::ofstream(path + ".tmp-Ab12Cd", std::ios::binary) << "[A]\nk=half";
+    EXPECT_EQ(platform::IniGetString(path, "A", "k", ""), "1");
+    ASSERT_TRUE(platform::IniWriteString(path, "A", "j", "2"));
+    EXPECT_EQ(contents(), "[A]\nk=1\nj=2\n");
+    EXPECT_EQ(strayFiles(), 1);  // the stale one is not touched, no new one stays
+}
+
+TEST_F(IniFile, ALinkedSettingsFileStaysLinkedAndKeepsItsPermissions) {
+    std::string target = dir + "/real.ini";
+    std::ofstream(target) << "[A]\nk=1\n";
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    fs::create_symlink(target, path);
+    ASSERT_TRUE(platform::IniWriteString(path, "A", "k", "2"));
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(platform::IniGetString(target, "A", "k", ""), "2");
+    struct stat st;
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+}  // namespace

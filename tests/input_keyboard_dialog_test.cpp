@@ -1,0 +1,278 @@
+// The "Configure Keyboard" dialog, driven as a user would: lists, the
+// assignment by holding keys and clicking the prompt, deletion, OK and Cancel.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "cpu/cpu_core.h"
+#include "input/keyboard.h"
+#include "input/keyboard_config.h"
+#include "machine/machine.h"
+#include "platform/headless/headless.h"
+#include "resources/keyboard_dialog_layout.h"
+
+namespace fs = std::filesystem;
+namespace hl = platform::headless;
+namespace L = KeyboardDialogLayout;
+
+namespace {
+
+constexpr uint8_t kShift = 0x10, kCtrl = 0x11;
+
+class KeyboardDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hl::ResetAll();
+        settings = Settings::Defaults();
+        KeyboardMapper::BuildTables();
+        savedIniPath = iniPath;
+        std::string pattern = (fs::temp_directory_path() / "vz-kbd-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        iniPath = dir + "/default.ini";
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        iniPath = savedIniPath;
+        settings = Settings::Defaults();
+        hl::ResetAll();
+    }
+
+    static std::vector<std::string> items(platform::Dialog* d, int id) {
+        std::vector<std::string> out;
+        for (int i = 0; i < platform::DialogListCount(d, id); ++i) out.push_back(platform::DialogListItem(d, id, i));
+        return out;
+    }
+    // Holds the keys, clicks the prompt, lets go.
+    static void holdAndClick(platform::Dialog* d, std::initializer_list<uint8_t> keys) {
+        for (uint8_t k : keys) hl::SetKeyDown(k, true);
+        hl::ClickPrompt(d, L::kPrompt);
+        hl::ReleaseAllKeys();
+    }
+    // Picks an emulated key by list position and gets ready to assign.
+    static void pick(platform::Dialog* d, int position) {
+        hl::Select(d, L::kZelVegaKeys, position);
+        hl::DoubleClick(d, L::kZelVegaKeys);
+    }
+    std::string iniText() const {
+        std::ifstream in(iniPath);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::string dir, savedIniPath;
+};
+
+TEST_F(KeyboardDialog, OpensOnTheNormalLayerInTheCurrentMode) {
+    bool ran = false;
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        ran = true;
+        EXPECT_TRUE(platform::DialogIsChecked(d, L::kEmulatedMode));
+        EXPECT_FALSE(platform::DialogIsChecked(d, L::kSensibleMode));
+        EXPECT_TRUE(platform::DialogIsChecked(d, L::kAssignNormal));
+        std::vector<std::string> keys = items(d, L::kZelVegaKeys);
+        ASSERT_EQ(keys.size(), 65u);
+        EXPECT_EQ(keys[0], "F1");
+        EXPECT_EQ(keys[1], "F2");
+        EXPECT_EQ(keys[5], "CLR");
+        EXPECT_EQ(keys[10], "a");
+        EXPECT_EQ(keys[64], "Space");
+        EXPECT_EQ(platform::DialogListCount(d, L::kPcKeys), 0);
+
+        hl::Click(d, L::kAssignShift);
+        keys = items(d, L::kZelVegaKeys);
+        ASSERT_EQ(keys.size(), 60u);
+        EXPECT_EQ(keys[5], "HOME\tShift CLR");
+        EXPECT_EQ(keys[36], "Shift 1\t!");
+        EXPECT_FALSE(platform::DialogIsChecked(d, L::kAssignNormal));
+
+        hl::Click(d, L::kAssignCtrl);
+        keys = items(d, L::kZelVegaKeys);
+        ASSERT_EQ(keys.size(), 31u);
+        EXPECT_EQ(keys[4], "Ctrl a");
+        EXPECT_EQ(keys[7], "ctrl d");
+        EXPECT_EQ(keys[30], "Ctrl Exchange page");
+        hl::Click(d, platform::kDialogCancel);
+    });
+    EXPECT_FALSE(KeyboardConfig::Dialog());
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(hl::LastDialogTitle(), "Configure Keyboard");
+
+    settings.keyboardEmulated = 0;
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        EXPECT_FALSE(platform::DialogIsChecked(d, L::kEmulatedMode));
+        EXPECT_TRUE(platform::DialogIsChecked(d, L::kSensibleMode));
+    });
+    KeyboardConfig::Dialog();
+}
+
+TEST_F(KeyboardDialog, HostKeyNamesIncludeTheLayoutKeys) {
+    hl::QueueDialogScript([](platform::Dialog*) {});
+    KeyboardConfig::Dialog();
+    EXPECT_STREQ(KeyboardConfig::pcKeyName[0xC0], "`");
+    EXPECT_STREQ(KeyboardConfig::pcKeyName[0xDE], "'");
+    EXPECT_STREQ(KeyboardConfig::pcKeyName[0xDC], "\\");
+    EXPECT_STREQ(KeyboardConfig::pcKeyName[0xBF], "/");
+    EXPECT_STREQ(KeyboardConfig::pcKeyName[0x51], "q");
+    EXPECT_STREQ(KeyboardConfig::pcKeyName[0x91], "Scroll Lock");
+    EXPECT_STREQ(KeyboardConfig::pcKeyName[0x13], "Pause");
+    EXPECT_EQ(KeyboardConfig::pcKeyName[kShift], nullptr);
+    EXPECT_EQ(KeyboardConfig::pcKeyName[kCtrl], nullptr);
+    EXPECT_EQ(KeyboardConfig::pcKeyName[0x14], nullptr);  // Caps Lock
+    int named = 0;
+    for (const char* name : KeyboardConfig::pcKeyName) named += name ? 1 : 0;
+    EXPECT_EQ(named, 91);
+}
+
+TEST_F(KeyboardDialog, HoldingShiftQAssignsItToTheSelectedKey) {
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        hl::Select(d, L::kZelVegaKeys, 10);  // "a"
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Double click KX-9 key in listbox to edit");
+        hl::DoubleClick(d, L::kZelVegaKeys);
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Hold down key combination and click HERE");
+        holdAndClick(d, {kShift, 0x51});
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Shift q");
+        EXPECT_EQ(KeyboardConfig::promptText, "Shift q");
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[1][0x51], 0x000A);
+        EXPECT_EQ(items(d, L::kPcKeys), std::vector<std::string>{"Shift q"});
+        // Not yet in the settings.
+        EXPECT_EQ(settings.sensibleKeyMap[1][0x51], 0x00FF);
+        hl::Click(d, L::kSensibleMode);
+        hl::Click(d, platform::kDialogOk);
+    });
+    EXPECT_TRUE(KeyboardConfig::Dialog());
+    EXPECT_EQ(settings.sensibleKeyMap[1][0x51], 0x000A);
+    EXPECT_EQ(settings.keyboardEmulated, 0);
+    std::string text = iniText();
+    EXPECT_NE(text.find("[KEYBOARD]\nemulatedflag=0\n"), std::string::npos);
+    EXPECT_NE(text.find("\ns51=10\n"), std::string::npos);
+    EXPECT_NE(text.find("\nn51=255\n"), std::string::npos);
+}
+
+TEST_F(KeyboardDialog, TheCtrlLayerStoresItsLayerBits) {
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        hl::Click(d, L::kAssignCtrl);
+        pick(d, 4);  // "Ctrl a"
+        holdAndClick(d, {kShift, 0x51});
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[1][0x51], 0x0204);
+        EXPECT_EQ(items(d, L::kPcKeys), std::vector<std::string>{"Shift q"});
+        // Position 4 of the normal layer (F5) does not list it.
+        hl::Click(d, L::kAssignNormal);
+        EXPECT_EQ(platform::DialogListCount(d, L::kPcKeys), 0);
+        hl::Select(d, L::kZelVegaKeys, 4);
+        EXPECT_EQ(platform::DialogListCount(d, L::kPcKeys), 0);
+        hl::Click(d, L::kAssignCtrl);
+        hl::Select(d, L::kZelVegaKeys, 4);
+        EXPECT_EQ(items(d, L::kPcKeys), std::vector<std::string>{"Shift q"});
+        hl::Click(d, platform::kDialogOk);
+    });
+    EXPECT_TRUE(KeyboardConfig::Dialog());
+    EXPECT_EQ(settings.sensibleKeyMap[1][0x51], 0x0204);
+    EXPECT_EQ(settings.keyboardEmulated, 1);
+}
+
+TEST_F(KeyboardDialog, OnlyNamedKeysAreAssignedAndTheHighestWins) {
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        pick(d, 10);
+        // Shift alone has no name: nothing is assigned, the prompt stays.
+        holdAndClick(d, {kShift});
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Hold down key combination and click HERE");
+        // A and Q together: Q (51h) is above A (41h).
+        holdAndClick(d, {0x41, 0x51});
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "q");
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[0][0x51], 0x000A);
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[0][0x41], 0x00FF);
+        // Left Shift (A0h) is above B but has no name; it still counts as Shift.
+        holdAndClick(d, {0xA0, 0x42});
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Shift b");
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[1][0x42], 0x000A);
+        // Ctrl is used only without Shift.
+        holdAndClick(d, {kCtrl, kShift, 0x43});
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[1][0x43], 0x000A);
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[2][0x43], 0x00FF);
+        holdAndClick(d, {kCtrl, 0x44});
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Ctrl d");
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[2][0x44], 0x000A);
+        int assigned = 0;
+        for (const auto& map : settingsCopy.sensibleKeyMap)
+            for (uint16_t v : map) assigned += v != 0x00FF;
+        EXPECT_EQ(assigned, 4);
+        hl::Click(d, platform::kDialogCancel);
+    });
+    KeyboardConfig::Dialog();
+}
+
+TEST_F(KeyboardDialog, WithoutASelectionTheClickOnlyShowsTheKeys) {
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        holdAndClick(d, {kCtrl, 0x70});
+        EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Ctrl F1");
+        for (const auto& map : settingsCopy.sensibleKeyMap)
+            for (uint16_t v : map) ASSERT_EQ(v, 0x00FF);
+    });
+    KeyboardConfig::Dialog();
+}
+
+TEST_F(KeyboardDialog, ADoubleClickDeletesExactlyThatEntry) {
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        pick(d, 10);
+        holdAndClick(d, {0x51});          // q
+        holdAndClick(d, {kShift, 0x51});  // Shift q
+        holdAndClick(d, {kCtrl, 0x42});   // Ctrl b
+        // Listed by host key code, then no modifier, Shift, Ctrl.
+        EXPECT_EQ(items(d, L::kPcKeys), (std::vector<std::string>{"Ctrl b", "q", "Shift q"}));
+        hl::Select(d, L::kPcKeys, 1);
+        hl::DoubleClick(d, L::kPcKeys);
+        EXPECT_EQ(items(d, L::kPcKeys), (std::vector<std::string>{"Ctrl b", "Shift q"}));
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[0][0x51], 0x00FF);
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[1][0x51], 0x000A);
+        EXPECT_EQ(settingsCopy.sensibleKeyMap[2][0x42], 0x000A);
+        // Nothing selected in the second list: nothing deleted.
+        hl::DoubleClick(d, L::kPcKeys);
+        EXPECT_EQ(platform::DialogListCount(d, L::kPcKeys), 2);
+        hl::Click(d, platform::kDialogOk);
+    });
+    EXPECT_TRUE(KeyboardConfig::Dialog());
+    EXPECT_EQ(settings.sensibleKeyMap[0][0x51], 0x00FF);
+    EXPECT_EQ(settings.sensibleKeyMap[2][0x42], 0x000A);
+}
+
+TEST_F(KeyboardDialog, CancelKeepsTheSettingsAndTheFile) {
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        pick(d, 10);
+        holdAndClick(d, {0x51});
+        hl::Click(d, L::kSensibleMode);
+        hl::Click(d, platform::kDialogCancel);
+    });
+    EXPECT_FALSE(KeyboardConfig::Dialog());
+    Settings defaults = Settings::Defaults();
+    EXPECT_EQ(std::memcmp(&settings, &defaults, sizeof settings), 0);
+    EXPECT_FALSE(fs::exists(iniPath));
+}
+
+TEST_F(KeyboardDialog, AnAssignmentTypesAtTheNextPoll) {
+    // The whole road: assign host F2 to Shift "a", confirm, switch to sensible mode, press F2.
+    hl::QueueDialogScript([&](platform::Dialog* d) {
+        hl::Click(d, L::kSensibleMode);
+        hl::Click(d, L::kAssignShift);
+        pick(d, 10);  // "Shift a"
+        holdAndClick(d, {0x71});
+        hl::Click(d, platform::kDialogOk);
+    });
+    ASSERT_TRUE(KeyboardConfig::Dialog());
+    hl::SetKeyDown(0x71, true);
+    KeyboardMapper::OnKeyDown(0x71);
+    KeyboardMapper::PollFrame();
+    EXPECT_EQ(Machine::state.ppiPortA, 0x41);
+    EXPECT_EQ(CpuCore::state.pendingIrq, 0x02);
+    CpuCore::ClearPendingInterrupts();
+}
+
+}  // namespace

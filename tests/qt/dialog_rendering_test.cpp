@@ -1,0 +1,283 @@
+// The dialog API rendered with widgets and driven as a user would: every
+// control kind, events back to the procedure, marks left to the procedure,
+// OK, Esc and the close box.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "platform/platform.h"
+#include "qt_tests.h"
+
+namespace {
+
+using platform::ControlKind;
+using platform::DialogEvent;
+
+enum Id { kRadio = 10, kCheck = 11, kSelfToggling = 12, kEdit = 13, kNumber = 14, kLabel = 15, kGroup = 16,
+          kList = 17, kSlider = 18, kSwatch = 19, kPrompt = 20, kButton = 21 };
+
+constexpr platform::ControlSpec kControls[] = {
+    {kGroup, ControlKind::GroupBox, "Group", 4, 4, 190, 40},
+    {kRadio, ControlKind::RadioButton, "Radio", 10, 14, 60, 10},
+    {kCheck, ControlKind::CheckBox, "Check", 80, 14, 60, 10},
+    {kSelfToggling, ControlKind::CheckBox, "Toggled by the procedure", 10, 28, 120, 10},
+    {kEdit, ControlKind::EditField, "start", 10, 50, 80, 12},
+    {kNumber, ControlKind::NumberField, "", 100, 50, 40, 12},
+    {kLabel, ControlKind::StaticText, "Label", 150, 52, 40, 8},
+    {kList, ControlKind::ListBox, "", 10, 68, 120, 60, true},
+    {kSlider, ControlKind::Slider, "", 140, 68, 60, 16},
+    {kSwatch, ControlKind::Swatch, "", 140, 90, 16, 16},
+    {kPrompt, ControlKind::PromptField, "Click here", 10, 134, 100, 12},
+    {kButton, ControlKind::PushButton, "Other", 120, 134, 40, 14},
+    {platform::kDialogOk, ControlKind::DefaultButton, "OK", 10, 152, 50, 14},
+    {platform::kDialogCancel, ControlKind::PushButton, "Cancel", 70, 152, 50, 14},
+};
+constexpr platform::DialogLayout kLayout = {"Test Dialog", 210, 172, kControls, int(std::size(kControls))};
+
+struct Record {
+    std::vector<std::pair<DialogEvent, int>> events;
+    bool endOnCancel = true;
+    Rgb swatch{200, 40, 10};
+    int count(DialogEvent event, int id) const {
+        int n = 0;
+        for (auto& e : events) n += e.first == event && e.second == id;
+        return n;
+    }
+};
+
+void proc(platform::Dialog* dialog, DialogEvent event, int id, void* context) {
+    auto* record = static_cast<Record*>(context);
+    record->events.push_back({event, id});
+    switch (event) {
+        case DialogEvent::Init:
+            platform::DialogListAdd(dialog, kList, "F1");
+            platform::DialogListAdd(dialog, kList, "HOME\tShift CLR");
+            platform::DialogListAdd(dialog, kList, "Esc");
+            platform::DialogSliderSetup(dialog, kSlider, 0, 100, 10);
+            platform::DialogSliderSetPosition(dialog, kSlider, 50);
+            platform::DialogCheck(dialog, kCheck, true);
+            break;
+        case DialogEvent::Click:
+            if (id == kSelfToggling) platform::DialogCheck(dialog, id, !platform::DialogIsChecked(dialog, id));
+            if (id == platform::kDialogOk || (id == platform::kDialogCancel && record->endOnCancel))
+                platform::DialogEnd(dialog, id);
+            break;
+        case DialogEvent::DrawSwatch:
+            platform::DialogFillSwatch(dialog, id, record->swatch);
+            break;
+        default:
+            break;
+    }
+}
+
+QDialog* openDialog() { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); }
+
+template <typename T>
+T* find(QDialog* dialog, const QString& text = QString()) {
+    for (T* widget : dialog->findChildren<T*>()) {
+        if (text.isEmpty()) return widget;
+        if constexpr (std::is_base_of_v<QAbstractButton, T>) {
+            if (widget->text() == text) return widget;
+        }
+    }
+    return nullptr;
+}
+
+// Runs the layout; `script` acts on the open dialog once its loop runs.
+int run(Record& record, std::function<void(QDialog*)> script) {
+    QTimer::singleShot(0, [script] {
+        QDialog* dialog = openDialog();
+        QVERIFY(dialog);
+        script(dialog);
+        // A failed check leaves the script early: never leave the dialog hanging.
+        if (openDialog() == dialog) dialog->done(platform::kDialogCancel);
+    });
+    return platform::RunDialog(kLayout, proc, &record);
+}
+
+void clickLeftEdge(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2)); }
+
+}  // namespace
+
+class DialogRenderingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsAreBuiltFromTheLayout() {
+        Record record;
+        int result = run(record, [](QDialog* dialog) {
+            QCOMPARE(dialog->windowTitle(), QString("Test Dialog"));
+            QVERIFY(find<QGroupBox>(dialog));
+            QCOMPARE(find<QGroupBox>(dialog)->title(), QString("Group"));
+            QVERIFY(find<QRadioButton>(dialog, "Radio"));
+            QVERIFY(!find<QRadioButton>(dialog, "Radio")->autoExclusive());
+            QVERIFY(find<QCheckBox>(dialog, "Check")->isChecked());  // checked by Init
+            QCOMPARE(find<QLineEdit>(dialog)->text(), QString("start"));
+            QCOMPARE(find<QListWidget>(dialog)->count(), 3);
+            QCOMPARE(find<QSlider>(dialog)->value(), 50);
+            QCOMPARE(find<QSlider>(dialog)->maximum(), 100);
+            QCOMPARE(find<QSlider>(dialog)->tickInterval(), 10);
+            // Positions keep the proportions of the dialog units.
+            QRect radio = find<QRadioButton>(dialog, "Radio")->geometry();
+            QRect check = find<QCheckBox>(dialog, "Check")->geometry();
+            QVERIFY(check.x() >= radio.x() * 7);
+            QCOMPARE(radio.width(), check.width());
+            QVERIFY(dialog->width() > 210 && dialog->height() > 172);
+            // The prompt field has the focus from the start.
+            QVERIFY(dialog->focusWidget());
+            QVERIFY(!qobject_cast<QAbstractButton*>(dialog->focusWidget()));
+            QVERIFY(!qobject_cast<QLineEdit*>(dialog->focusWidget()));
+            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
+        });
+        QCOMPARE(result, platform::kDialogOk);
+        QCOMPARE(record.events.front().first, DialogEvent::Init);
+        QCOMPARE(record.count(DialogEvent::Click, platform::kDialogOk), 1);
+    }
+
+    void marksChangeOnlyWhenTheProcedureSetsThem() {
+        Record record;
+        bool afterCheck = true, afterRadio = true, afterSelf = false;
+        run(record, [&](QDialog* dialog) {
+            clickLeftEdge(find<QCheckBox>(dialog, "Check"));
+            afterCheck = find<QCheckBox>(dialog, "Check")->isChecked();
+            clickLeftEdge(find<QRadioButton>(dialog, "Radio"));
+            afterRadio = find<QRadioButton>(dialog, "Radio")->isChecked();
+            clickLeftEdge(find<QCheckBox>(dialog, "Toggled by the procedure"));
+            afterSelf = find<QCheckBox>(dialog, "Toggled by the procedure")->isChecked();
+            QTest::mouseClick(find<QPushButton>(dialog, "Other"), Qt::LeftButton);
+            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
+        });
+        QVERIFY(afterCheck);    // still as Init set it
+        QVERIFY(!afterRadio);   // nobody marked it
+        QVERIFY(afterSelf);     // the procedure toggled it
+        QCOMPARE(record.count(DialogEvent::Click, kCheck), 1);
+        QCOMPARE(record.count(DialogEvent::Click, kRadio), 1);
+        QCOMPARE(record.count(DialogEvent::Click, kSelfToggling), 1);
+        QCOMPARE(record.count(DialogEvent::Click, kButton), 1);
+    }
+
+    void listSliderEditAndSwatch() {
+        Record record;
+        QColor swatchCentre;
+        run(record, [&](QDialog* dialog) {
+            auto* list = find<QListWidget>(dialog);
+            QRect row = list->visualItemRect(list->item(1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+            auto* slider = find<QSlider>(dialog);
+            slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            QImage image = dialog->grab().toImage();
+            QWidget* swatch = nullptr;
+            for (auto* button : dialog->findChildren<QPushButton*>())
+                if (button->text().isEmpty()) swatch = button;
+            QVERIFY(swatch);
+            swatchCentre = image.pixelColor(swatch->geometry().center() * image.devicePixelRatio());
+            QTest::mouseClick(swatch, Qt::LeftButton);
+            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
+        });
+        QCOMPARE(record.count(DialogEvent::SelectionChange, kList), 1);
+        QCOMPARE(record.count(DialogEvent::DoubleClick, kList), 1);
+        QCOMPARE(record.count(DialogEvent::SliderMoved, kSlider), 1);
+        QVERIFY(record.count(DialogEvent::DrawSwatch, kSwatch) >= 1);
+        QCOMPARE(record.count(DialogEvent::Click, kSwatch), 1);
+        QCOMPARE(swatchCentre, QColor(200, 40, 10));
+    }
+
+    void readingValuesThroughTheApi() {
+        // A procedure that reads the controls when OK is clicked.
+        struct Values {
+            int selection = -2, slider = -1;
+            uint32_t number = 0;
+            bool numberOk = false;
+            std::string text, item;
+        };
+        static Values values;
+        values = Values{};
+        auto reader = [](platform::Dialog* dialog, DialogEvent event, int id, void* context) {
+            proc(dialog, event, id, context);
+            if (event == DialogEvent::Click && id == platform::kDialogOk) {
+                values.selection = platform::DialogListSelection(dialog, kList);
+                values.item = platform::DialogListItem(dialog, kList, values.selection);
+                values.slider = platform::DialogSliderPosition(dialog, kSlider);
+                values.numberOk = platform::DialogGetNumber(dialog, kNumber, &values.number);
+                values.text = platform::DialogGetText(dialog, kEdit);
+            }
+        };
+        Record record;
+        QTimer::singleShot(0, [] {
+            QDialog* dialog = openDialog();
+            QVERIFY(dialog);
+            auto* list = find<QListWidget>(dialog);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+            find<QSlider>(dialog)->triggerAction(QAbstractSlider::SliderPageStepSub);
+            auto edits = dialog->findChildren<QLineEdit*>();
+            edits[0]->clear();
+            QTest::keyClicks(edits[0], "typed text");
+            QTest::keyClicks(edits[1], "12a34");  // a number field takes digits only
+            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
+            if (openDialog() == dialog) dialog->done(platform::kDialogCancel);
+        });
+        QCOMPARE(platform::RunDialog(kLayout, reader, &record), platform::kDialogOk);
+        QCOMPARE(values.selection, 2);
+        QCOMPARE(values.item, std::string("Esc"));
+        QCOMPARE(values.slider, 40);
+        QVERIFY(values.numberOk);
+        QCOMPARE(values.number, 1234u);
+        QCOMPARE(values.text, std::string("typed text"));
+    }
+
+    void promptFieldSwallowsKeysAndReportsClicks() {
+        Record record;
+        bool stillOpenAfterEscape = false;
+        run(record, [&](QDialog* dialog) {
+            QWidget* prompt = dialog->focusWidget();
+            QVERIFY(prompt);
+            QTest::keyClick(prompt, Qt::Key_Escape);
+            QTest::keyClick(prompt, Qt::Key_Tab);
+            stillOpenAfterEscape = dialog->isVisible() && dialog->focusWidget() == prompt;
+            QTest::mouseClick(prompt, Qt::LeftButton);
+            QTest::mouseClick(prompt, Qt::RightButton);
+            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
+        });
+        QVERIFY(stillOpenAfterEscape);
+        QCOMPARE(record.count(DialogEvent::PromptClick, kPrompt), 1);
+        QCOMPARE(record.count(DialogEvent::Click, platform::kDialogCancel), 0);
+    }
+
+    void escapeAndCloseBoxEndWithCancel() {
+        Record record;
+        int result = run(record, [](QDialog* dialog) { QTest::keyClick(find<QPushButton>(dialog, "Other"), Qt::Key_Escape); });
+        QCOMPARE(result, platform::kDialogCancel);
+        QCOMPARE(record.count(DialogEvent::Click, platform::kDialogCancel), 1);
+        // A procedure that ignores Cancel: the close box still ends the dialog with Cancel.
+        Record stubborn;
+        stubborn.endOnCancel = false;
+        result = run(stubborn, [](QDialog* dialog) { dialog->close(); });
+        QCOMPARE(result, platform::kDialogCancel);
+        QCOMPARE(stubborn.count(DialogEvent::Click, platform::kDialogCancel), 1);
+    }
+
+    void endedDuringInitNeverShows() {
+        auto ender = [](platform::Dialog* dialog, DialogEvent event, int, void*) {
+            if (event == DialogEvent::Init) platform::DialogEnd(dialog, 7);
+        };
+        QCOMPARE(platform::RunDialog(kLayout, ender, nullptr), 7);
+    }
+};
+
+std::vector<std::unique_ptr<QObject>> makeDialogTests() {
+    std::vector<std::unique_ptr<QObject>> tests;
+    tests.push_back(std::make_unique<DialogRenderingTest>());
+    return tests;
+}
+
+#include "dialog_rendering_test.moc"

@@ -1,0 +1,228 @@
+// The main window driven as a user would: start-up, menus and their ids,
+// accelerators, the About box, client size per scale, Paste greying, full
+// screen, and closing.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/app.h"
+#include "app/display_calls.h"
+#include "machine/scheduler.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_host.h"
+#include "qt_tests.h"
+
+namespace {
+
+// X keycodes (evdev + 8).
+constexpr quint32 kKeyF9 = 75, kKeyF11 = 95, kKeyF12 = 96, kKeyLeftShift = 50, kKeyLeftAlt = 64, kKeySlash = 61;
+
+void sendKey(QEvent::Type type, int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent event(type, qtKey, modifiers, scanCode, 0, 0);
+    QApplication::sendEvent(platform::qt::Screen(), &event);
+}
+
+void tap(int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    sendKey(QEvent::KeyPress, qtKey, scanCode, modifiers);
+    sendKey(QEvent::KeyRelease, qtKey, scanCode, modifiers);
+}
+
+// Lets the loop run a few passes (posted commands are carried out there).
+void settle() {
+    for (int i = 0; i < 5; ++i) App::RunOnce();
+}
+
+QDialog* modalDialog() { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); }
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QVERIFY(App::Start());
+        QVERIFY(App::Window());
+        QTRY_VERIFY(App::state.startupResetDone);
+    }
+
+    void startUpFlagsPostedTheStartUpReset() {
+        QCOMPARE(App::state.startupFlags, uint8_t(App::kCreated | App::kActivated | App::kPainted));
+        QCOMPARE(App::state.lastCommand, int(App::kStartUpReset));
+        QVERIFY(App::Window()->windowTitle().startsWith("Virtual Zel Vega"));
+        // A second posting does nothing: the start-up reset runs once.
+        App::state.lastCommand = 0;
+        App::RunCommand(App::kStartUpReset);
+        QVERIFY(App::state.startupResetDone);
+    }
+
+    void menuTextsIdsAndOrder() {
+        struct Item {
+            const char* text;
+            int id;
+        };
+        const std::vector<std::pair<QString, std::vector<Item>>> expected = {
+            {"File",
+             {{"E&xit", 105}, {"Save Ram", 3771}, {"Soft Reset\tF9", 3776}, {"Hard Reset\tShift+F9", 3777},
+              {"Quick Type...", 3778}, {"Play Cassette File...", 3779}, {"Load Game ROM...", 3780},
+              {"Remove Game ROM", 3781}}},
+            {"Configure",
+             {{"Memory...", 3772}, {"Printer...", 3773}, {"Keyboard...", 3774}, {"Video and Colors...", 3775},
+              {"Sound...", 3783}, {"System Timing...", 3782}}},
+            {"Util",
+             {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
+              {"Paste", 3790}, {"Log AY Sound", 3793}}},
+            {"Help", {{"&About ...", 104}, {"(Test)", 3792}}},
+        };
+        QList<QAction*> menus = App::Window()->menuBar()->actions();
+        QCOMPARE(menus.size(), int(expected.size()));
+        for (size_t m = 0; m < expected.size(); ++m) {
+            QCOMPARE(menus[int(m)]->text(), expected[m].first);
+            QList<QAction*> items = menus[int(m)]->menu()->actions();
+            QCOMPARE(items.size(), int(expected[m].second.size()));
+            for (int i = 0; i < int(items.size()); ++i) {
+                QCOMPARE(items[i]->text(), QString(expected[m].second[size_t(i)].text));
+                QCOMPARE(items[i]->data().toInt(), expected[m].second[size_t(i)].id);
+            }
+        }
+    }
+
+    void clientAreaPerScale() {
+        const QSize expected[] = {{280, 216}, {560, 432}, {840, 648}};
+        for (int scale : {1, 3, 2}) {
+            App::SetDisplayScale(scale);
+            resizeToScale();
+            QTRY_COMPARE(platform::qt::Screen()->size(), expected[scale - 1]);
+            QCOMPARE(App::Window()->pos(), QPoint(10, 10));
+        }
+    }
+
+    void aboutBoxShowsNameAndVersion() {
+        QString text, title;
+        QTimer::singleShot(0, [&] {
+            QDialog* dialog = modalDialog();
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            for (QLabel* label : dialog->findChildren<QLabel*>()) text += label->text();
+            QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+            if (modalDialog() == dialog) dialog->done(platform::kDialogCancel);
+        });
+        App::RunCommand(App::kAbout);
+        QCOMPARE(text, QString("Virtual Zel Vega, 0.4a"));
+        QVERIFY(!modalDialog());
+    }
+
+    void acceleratorsBecomeCommands() {
+        App::state.lastCommand = 0;
+        tap(Qt::Key_F9, kKeyF9);
+        settle();
+        QCOMPARE(App::state.lastCommand, int(App::kSoftReset));
+
+        sendKey(QEvent::KeyPress, Qt::Key_Shift, kKeyLeftShift);
+        tap(Qt::Key_F9, kKeyF9, Qt::ShiftModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Shift, kKeyLeftShift);
+        settle();
+        QCOMPARE(App::state.lastCommand, int(App::kHardReset));
+
+        tap(Qt::Key_F11, kKeyF11);
+        settle();
+        QCOMPARE(App::state.lastCommand, int(App::kScreenshot));
+
+        // Alt+/ opens the About box.
+        bool aboutOpened = false;
+        QTimer::singleShot(50, [&] {
+            if (QDialog* dialog = modalDialog()) {
+                aboutOpened = true;
+                QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+                if (modalDialog() == dialog) dialog->done(platform::kDialogCancel);
+            }
+        });
+        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
+        tap(Qt::Key_Slash, kKeySlash, Qt::AltModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+        QTRY_VERIFY(App::state.lastCommand == int(App::kAbout) || aboutOpened);
+        settle();
+        QVERIFY(aboutOpened);
+        QCOMPARE(App::state.lastCommand, int(App::kAbout));
+
+        // Keys that are no accelerators run no command.
+        App::state.lastCommand = 0;
+        tap(Qt::Key_A, 38);
+        settle();
+        QCOMPARE(App::state.lastCommand, 0);
+    }
+
+    void fullScreenByF12AndBack() {
+        App::SetDisplayScale(1);
+        tap(Qt::Key_F12, kKeyF12);
+        settle();
+        QCOMPARE(App::state.lastCommand, int(App::kFullScreen));
+        QVERIFY(App::FullScreen());
+        QCOMPARE(App::DisplayScale(), 2);
+        QVERIFY(App::Window()->menuBar()->isHidden());
+        // The right button shows the menu and hides it again.
+        QTest::mouseClick(platform::qt::Screen(), Qt::RightButton);
+        QVERIFY(!App::Window()->menuBar()->isHidden());
+        QTest::mouseClick(platform::qt::Screen(), Qt::RightButton);
+        QVERIFY(App::Window()->menuBar()->isHidden());
+        tap(Qt::Key_F12, kKeyF12);
+        settle();
+        QVERIFY(!App::FullScreen());
+        QVERIFY(!App::Window()->menuBar()->isHidden());
+        QCOMPARE(App::DisplayScale(), 2);  // the settings' window scale
+        QTRY_COMPARE(platform::qt::Screen()->size(), QSize(560, 432));
+    }
+
+    void pasteIsGreyWithoutClipboardText() {
+        QMenu* util = App::Window()->menuBar()->actions()[2]->menu();
+        QAction* paste = util->actions()[3];
+        QCOMPARE(paste->text(), QString("Paste"));
+        QApplication::clipboard()->clear();
+        emit util->aboutToShow();
+        QVERIFY(!paste->isEnabled());
+        QApplication::clipboard()->setText("10 PRINT 1");
+        emit util->aboutToShow();
+        QVERIFY(paste->isEnabled());
+        QApplication::clipboard()->clear();
+        emit util->aboutToShow();
+        QVERIFY(!paste->isEnabled());
+    }
+
+    void keyStateIsReleasedWhenTheWindowLosesFocus() {
+        sendKey(QEvent::KeyPress, Qt::Key_A, 38);
+        uint8_t state[256];
+        platform::GetKeyboardState(state);
+        QVERIFY(state[0x41] & 0x80);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QApplication::sendEvent(App::Window(), &deactivate);
+        platform::GetKeyboardState(state);
+        QCOMPARE(int(state[0x41]), 0);
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(App::Window(), &activate);
+    }
+
+    void exitEndsTheLoop() {
+        App::RunCommand(App::kExit);
+        QTRY_VERIFY(App::state.quit || (App::RunOnce(), App::state.quit));
+        QVERIFY(!App::Window());
+        QVERIFY(!FrameScheduler::state.running);
+        QCOMPARE(App::state.exitCode, 0);
+        QCOMPARE(App::Run(), 0);  // the loop has nothing left to do
+    }
+};
+
+std::vector<std::unique_ptr<QObject>> makeWindowTests() {
+    std::vector<std::unique_ptr<QObject>> tests;
+    tests.push_back(std::make_unique<WindowTest>());
+    return tests;
+}
+
+#include "window_test.moc"

@@ -1,0 +1,379 @@
+// Sound output stream over the headless sound device: frame sizes, ring
+// positions, realignment, suspension, the key clicker and the mixed output.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "config/settings.h"
+#include "machine/machine.h"
+#include "machine/scheduler.h"
+#include "platform/headless/headless.h"
+#include "sound/psg.h"
+#include "sound/sound_stream.h"
+
+namespace {
+
+class SoundStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SoundShutdown();
+        soundStream = SoundStreamState{};
+        platform::headless::ResetAll();
+        settings = Settings::Defaults();
+        Machine::state = Machine::State{};
+        Machine::timing = Machine::MachineTiming{};
+        FrameScheduler::state = FrameScheduler::State{};
+        psgChip = Psg{};
+    }
+    void TearDown() override {
+        SoundShutdown();
+        psgChip = Psg{};
+    }
+};
+
+// Samples of a host buffer from a byte offset.
+std::vector<int16_t> readBuffer(int id, uint32_t offset, uint32_t bytes) {
+    void *p1 = nullptr, *p2 = nullptr;
+    uint32_t s1 = 0, s2 = 0;
+    EXPECT_EQ(platform::SoundLock(id, offset, bytes, &p1, &s1, &p2, &s2), platform::HostResult::Ok);
+    std::vector<int16_t> out(bytes / 2);
+    std::memcpy(out.data(), p1, s1);
+    if (p2) std::memcpy(reinterpret_cast<uint8_t*>(out.data()) + s1, p2, s2);
+    platform::SoundUnlock(id, p1, s1, p2, s2);
+    return out;
+}
+
+bool lockWorks(int id, uint32_t offset, uint32_t bytes) {
+    void *p1 = nullptr, *p2 = nullptr;
+    uint32_t s1 = 0, s2 = 0;
+    bool ok = platform::SoundLock(id, offset, bytes, &p1, &s1, &p2, &s2) == platform::HostResult::Ok;
+    if (ok) platform::SoundUnlock(id, p1, s1, p2, s2);
+    return ok;
+}
+
+void runFrame() {
+    SoundFrameStart(0);
+    SoundFrameEnd();
+}
+
+TEST_F(SoundStreamTest, FrameSizeFollowsTheFrameRate) {
+    const struct {
+        int fps;
+        int32_t bytes;
+    } cases[] = {{60, 736}, {50, 882}, {36, 1226}, {25, 1764}, {1, 44100}};
+    for (const auto& c : cases) {
+        Machine::timing.frameRate = c.fps;
+        SoundRedo();
+        EXPECT_EQ(s_nLockSize, c.bytes) << c.fps << " fps";
+    }
+    // Every buffer holds 32 frames: 23552 bytes at 60 fps.
+    Machine::timing.frameRate = 60;
+    SoundRedo();
+    for (int i = 0; i < kSoundBuffers; ++i) {
+        ASSERT_GE(soundStream.buffers[i], 0) << i;
+        EXPECT_TRUE(lockWorks(soundStream.buffers[i], 0, 23552));
+        EXPECT_FALSE(lockWorks(soundStream.buffers[i], 0, 23553));
+    }
+}
+
+TEST_F(SoundStreamTest, FrameRateChangeWaitsForRedo) {
+    EXPECT_TRUE(SoundInit());
+    Machine::timing.frameRate = 50;
+    runFrame();
+    EXPECT_EQ(s_nLockSize, 736);
+    EXPECT_EQ(s_nNextLockPos, 4 * 736);
+    SoundRedo();
+    EXPECT_EQ(s_nLockSize, 882);
+    EXPECT_EQ(s_nNextLockPos, 3 * 882);
+}
+
+TEST_F(SoundStreamTest, InitResultAndFramePeriod) {
+    FrameScheduler::state.useHighResolutionClock = true;
+    FrameScheduler::state.counterFrequency = 1000000;
+    FrameScheduler::state.ticksPerFrame = 1;
+    EXPECT_TRUE(SoundInit());
+    EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 16689);  // 736 x 10^6 / 44100, truncated
+    for (int i = 0; i < kSoundBuffers; ++i) EXPECT_GE(soundStream.buffers[i], 0);
+
+    Machine::timing.frameRate = 50;
+    FrameScheduler::state.counterFrequency = 3579545;
+    SoundRedo();
+    EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 71590);  // a fiftieth of a second, truncated
+
+    // Both outputs off: no buffer, still a success that sets the period.
+    settings.clickerOn = 0;
+    settings.ayOn = 0;
+    Machine::timing.frameRate = 60;
+    FrameScheduler::state.ticksPerFrame = 1;
+    SoundRedo();
+    EXPECT_EQ(FrameScheduler::state.ticksPerFrame, int64_t(736) * 3579545 / 44100);
+    for (int i = 0; i < kSoundBuffers; ++i) EXPECT_EQ(soundStream.buffers[i], -1);
+
+    // Clicker only.
+    settings.clickerOn = 1;
+    SoundRedo();
+    EXPECT_GE(soundStream.buffers[0], 0);
+    EXPECT_EQ(soundStream.buffers[1], -1);
+
+    // Without the counter the scheduler keeps its own period.
+    FrameScheduler::state.useHighResolutionClock = false;
+    FrameScheduler::state.ticksPerFrame = 5;
+    SoundShutdown();
+    EXPECT_TRUE(SoundInit());
+    EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 5);
+}
+
+TEST_F(SoundStreamTest, NoDeviceMeansNoSoundButFramesRun) {
+    platform::headless::SetSoundAvailable(false);
+    FrameScheduler::state.useHighResolutionClock = true;
+    FrameScheduler::state.counterFrequency = 1000000;
+    FrameScheduler::state.ticksPerFrame = 16667;
+    EXPECT_FALSE(SoundInit());
+    EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 16667);
+    for (int i = 0; i < kSoundBuffers; ++i) EXPECT_EQ(soundStream.buffers[i], -1);
+    Machine::state.ayWritten[8] = 1;
+    for (int f = 0; f < 5; ++f) runFrame();
+    EXPECT_EQ(s_nNextLockSize, 0);
+    EXPECT_EQ(Machine::state.ayWritten[8], 1);  // nothing looked at the registers
+    // The click tables are built all the same.
+    EXPECT_EQ(soundStream.clickUp[5], 3840);
+}
+
+TEST_F(SoundStreamTest, RingPositionsAndWrap) {
+    ASSERT_TRUE(SoundInit());
+    EXPECT_EQ(s_nNextLockPos, 3 * 736);
+    EXPECT_EQ(s_nNextLockSize, 736);
+    Machine::state.ayShadow[8] = 15;  // channel A sounding: no silence realignment
+    for (int frame = 1; frame <= 40; ++frame) {
+        SoundFrameStart(0);
+        for (int i = 0; i < kSoundBuffers; ++i)
+            EXPECT_TRUE(platform::SoundGetStatus(soundStream.buffers[i]) & platform::kSoundPlaying);
+        EXPECT_EQ(s_nNextLockSize, 736);
+        SoundFrameEnd();
+        // Written from 3 frames in, one frame per frame, wrapping after 32.
+        EXPECT_EQ(s_nNextLockPos, ((3 + frame) % 32) * 736) << "frame " << frame;
+        platform::headless::PlaySamples(368);
+    }
+}
+
+TEST_F(SoundStreamTest, LongSilenceRealignsEvery33Frames) {
+    ASSERT_TRUE(SoundInit());
+    std::vector<int> realigned;
+    for (int frame = 1; frame <= 100; ++frame) {
+        SoundFrameStart(0);
+        bool fresh = true;
+        for (int i = 0; i < kSoundBuffers; ++i) fresh = fresh && soundStream.silenceFrames[i] == 0;
+        if (fresh) {
+            realigned.push_back(frame);
+            EXPECT_EQ(s_nNextLockPos, 3 * 736);
+        }
+        SoundFrameEnd();
+        platform::headless::PlaySamples(368);
+    }
+    // Frame 1 starts the stopped buffers; then 33 silent frames each time.
+    EXPECT_EQ(realigned, (std::vector<int>{1, 34, 67, 100}));
+}
+
+TEST_F(SoundStreamTest, AmplitudeWritesCountAsSound) {
+    ASSERT_TRUE(SoundInit());
+    for (int frame = 1; frame <= 20; ++frame) runFrame();
+    EXPECT_EQ(soundStream.silenceFrames[2], 20);
+    // A write of amplitude 0 still counts as activity for that frame.
+    Machine::state.ayWritten[9] = 1;
+    Machine::state.ayWritten[5] = 1;
+    runFrame();
+    EXPECT_EQ(soundStream.silenceFrames[2], 0);
+    EXPECT_EQ(soundStream.silenceFrames[1], 21);
+    EXPECT_EQ(Machine::state.ayWritten[9], 0);
+    EXPECT_EQ(Machine::state.ayWritten[5], 1);  // only 8, 9 and 10 are the stream's
+    // Only bits 0-4 of the shadow matter.
+    Machine::state.ayShadow[10] = 0xE0;
+    runFrame();
+    EXPECT_EQ(soundStream.silenceFrames[3], 22);
+    Machine::state.ayShadow[10] = 0x10;
+    runFrame();
+    EXPECT_EQ(soundStream.silenceFrames[3], 0);
+}
+
+TEST_F(SoundStreamTest, SuspendStopsAndSilencesUntilTheNextFrame) {
+    psgInit(50);
+    ASSERT_TRUE(SoundInit());
+    psgWrite(0, 0, 7);
+    psgWrite(0, 1, 0x3F);
+    psgWrite(0, 0, 8);
+    psgWrite(0, 1, 15);
+    Machine::state.ayShadow[8] = 15;
+    for (int frame = 0; frame < 5; ++frame) runFrame();
+    const int idA = soundStream.buffers[1];
+    EXPECT_EQ(readBuffer(idA, 3 * 736, 2)[0], 16383);
+
+    SoundSuspend();
+    EXPECT_TRUE(soundStream.suspended);
+    EXPECT_EQ(s_nNextLockPos, 3 * 736);
+    EXPECT_EQ(s_nNextLockSize, 736);
+    for (int i = 0; i < kSoundBuffers; ++i) {
+        int id = soundStream.buffers[i];
+        EXPECT_EQ(platform::SoundGetStatus(id), 0u);
+        for (int16_t v : readBuffer(id, 0, 32 * 736)) ASSERT_EQ(v, 0);
+    }
+    // Nothing is written while suspended.
+    SoundFrameEnd();
+    EXPECT_EQ(s_nNextLockPos, 3 * 736);
+    for (int16_t v : readBuffer(idA, 0, 32 * 736)) ASSERT_EQ(v, 0);
+
+    // The next frame restarts playback at 0 with writing three frames ahead.
+    platform::headless::StartCapture();
+    runFrame();
+    EXPECT_FALSE(soundStream.suspended);
+    EXPECT_TRUE(platform::SoundGetStatus(idA) & platform::kSoundPlaying);
+    EXPECT_EQ(s_nNextLockPos, 4 * 736);
+    platform::headless::PlaySamples(3 * 368);
+    for (int16_t v : platform::headless::CapturedSamples()) ASSERT_EQ(v, 0);
+    platform::headless::PlaySamples(1);
+    EXPECT_EQ(platform::headless::CapturedSamples().back(), 16383);
+}
+
+TEST_F(SoundStreamTest, LostBuffersAreRestoredOnce) {
+    psgInit(50);
+    ASSERT_TRUE(SoundInit());
+    psgWrite(0, 0, 7);
+    psgWrite(0, 1, 0x3F);
+    psgWrite(0, 0, 8);
+    psgWrite(0, 1, 15);
+    Machine::state.ayShadow[8] = 15;
+    runFrame();
+    runFrame();
+    const int idA = soundStream.buffers[1];
+
+    // Lost while stopped: the frame start restores, restarts and realigns.
+    platform::headless::LoseSoundBuffers(false);
+    SoundFrameStart(0);
+    for (int i = 0; i < kSoundBuffers; ++i)
+        EXPECT_EQ(platform::SoundGetStatus(soundStream.buffers[i]),
+                  uint32_t(platform::kSoundPlaying | platform::kSoundLooping));
+    EXPECT_EQ(s_nNextLockPos, 3 * 736);
+    EXPECT_EQ(soundStream.silenceFrames[1], 0);
+
+    // Lost between start and end: the lock restores and writes all the same.
+    platform::headless::LoseSoundBuffers(false);
+    SoundFrameEnd();
+    EXPECT_EQ(readBuffer(idA, 3 * 736, 736), std::vector<int16_t>(368, 16383));
+    EXPECT_EQ(s_nNextLockPos, 4 * 736);
+
+    // The restored buffers were stopped, so the next start realigns; a
+    // restore that fails then skips the frame, but the ring still advances.
+    SoundFrameStart(0);
+    EXPECT_EQ(s_nNextLockPos, 3 * 736);
+    platform::headless::LoseSoundBuffers(true);
+    SoundFrameEnd();
+    EXPECT_EQ(s_nNextLockPos, 4 * 736);
+    EXPECT_TRUE(platform::SoundGetStatus(idA) & platform::kSoundLost);
+    void *p1 = nullptr, *p2 = nullptr;
+    uint32_t s1 = 0, s2 = 0;
+    EXPECT_EQ(platform::SoundLock(idA, 4 * 736, 736, &p1, &s1, &p2, &s2), platform::HostResult::Lost);
+    // Still failing at the next start: the buffer stays stopped and nothing breaks.
+    SoundFrameStart(0);
+    SoundFrameEnd();
+    EXPECT_FALSE(platform::SoundGetStatus(idA) & platform::kSoundPlaying);
+}
+
+TEST_F(SoundStreamTest, ClickTablesFollowTheVolume) {
+    ASSERT_TRUE(SoundInit());
+    EXPECT_EQ(clickShape[0], 22);
+    EXPECT_EQ(clickShape[82], 1);
+    EXPECT_EQ(soundStream.clickUp[5], 3840);  // 60 x 128 x 50 / 100
+    EXPECT_EQ(soundStream.clickDown[5], -3840);
+    for (int i = 0; i < kClickLength; ++i) {
+        EXPECT_EQ(soundStream.clickUp[i], clickShape[i] * 64);
+        EXPECT_EQ(soundStream.clickDown[i], -clickShape[i] * 64);
+    }
+    settings.clickerVolumePercent = 33;
+    SoundRedo();
+    EXPECT_EQ(soundStream.clickUp[0], 929);  // 92928 / 100, truncated
+    EXPECT_EQ(soundStream.clickDown[0], -929);
+    EXPECT_EQ(soundStream.clickUp[5], 2534);
+    EXPECT_EQ(soundStream.clickDown[5], -2534);
+    settings.clickerVolumePercent = 0;
+    SoundRedo();
+    for (int i = 0; i < kClickLength; ++i) EXPECT_EQ(soundStream.clickUp[i] | soundStream.clickDown[i], 0);
+}
+
+TEST_F(SoundStreamTest, ClicksAreRenderedAtTheirTimes) {
+    ASSERT_TRUE(SoundInit());
+    SoundFrameStart(0);
+    // Time scale 1820846 + 3436363 = 5257209: time 1428590 is sample 100,
+    // time 5000064 is sample 350 of the 368 in a frame.
+    SoundAddClickEvent(1428590, 1);
+    SoundAddClickEvent(5000064, 0);
+    const int idClick = soundStream.buffers[0];
+    uint32_t position = uint32_t(s_nNextLockPos);
+    SoundFrameEnd();
+    EXPECT_EQ(soundStream.silenceFrames[0], 0);
+    std::vector<int16_t> frame = readBuffer(idClick, position, 736);
+    for (int i = 0; i < 100; ++i) ASSERT_EQ(frame[size_t(i)], 0) << i;
+    for (int i = 0; i < kClickLength; ++i) ASSERT_EQ(frame[size_t(100 + i)], clickShape[i] * 64) << i;
+    for (int i = 183; i < 350; ++i) ASSERT_EQ(frame[size_t(i)], 0) << i;
+    for (int i = 0; i < 18; ++i) ASSERT_EQ(frame[size_t(350 + i)], -clickShape[i] * 64) << i;
+
+    // The falling click carries over into the next frame, then zeros.
+    SoundFrameStart(0);
+    position = uint32_t(s_nNextLockPos);
+    SoundFrameEnd();
+    EXPECT_EQ(soundStream.silenceFrames[0], 1);
+    frame = readBuffer(idClick, position, 736);
+    for (int i = 18; i < kClickLength; ++i) ASSERT_EQ(frame[size_t(i - 18)], -clickShape[i] * 64) << i;
+    for (int i = kClickLength - 18; i < 368; ++i) ASSERT_EQ(frame[size_t(i)], 0) << i;
+}
+
+TEST_F(SoundStreamTest, ClickEventsNeedTheClicker) {
+    settings.clickerOn = 0;
+    ASSERT_TRUE(SoundInit());
+    SoundAddClickEvent(0, 1);  // no list, no buffer: ignored
+    runFrame();
+    EXPECT_EQ(soundStream.buffers[0], -1);
+    EXPECT_EQ(soundStream.currentClick, ClickKind::None);
+}
+
+TEST_F(SoundStreamTest, ToneThroughTheHostMix) {
+    psgInit(50);
+    ASSERT_TRUE(SoundInit());
+    // Channel A at 492 Hz: period register 254, only tone A on, full amplitude.
+    const uint8_t writes[][2] = {{0, 254}, {1, 0}, {7, 0x3E}, {8, 15}};
+    for (const auto& w : writes) {
+        psgWrite(0, 0, w[0]);
+        psgWrite(0, 1, w[1]);
+    }
+    Machine::state.ayShadow[8] = 15;
+    platform::headless::StartCapture();
+    const int frames = 20;
+    for (int f = 0; f < frames; ++f) {
+        runFrame();
+        platform::headless::PlaySamples(uint32_t(s_nLockSize / 2));
+    }
+    const std::vector<int16_t>& mix = platform::headless::CapturedSamples();
+    ASSERT_EQ(mix.size(), size_t(frames * 368));
+    // Playback starts three frames behind the first written frame.
+    for (int i = 0; i < 3 * 368; ++i) ASSERT_EQ(mix[size_t(i)], 0) << i;
+
+    // Then the square wave: half waves of 734060 / 32768 = 22.40 samples.
+    const int64_t period = 254 * 2890;
+    for (int j = 0; j < (frames - 3) * 368; ++j) {
+        int64_t from = int64_t(j) * 32768, to = from + 32768, high = 0;
+        for (int64_t k = from / period; k * period < to; ++k) {
+            if (k % 2 == 0) continue;
+            int64_t a = std::max(from, k * period), b = std::min(to, (k + 1) * period);
+            if (b > a) high += b - a;
+        }
+        ASSERT_EQ(mix[size_t(3 * 368 + j)], int16_t((16383 * high) >> 15)) << "sample " << j;
+    }
+    // Rising edges 44.80 samples apart on average.
+    std::vector<int> rises;
+    for (size_t i = 3 * 368 + 1; i < mix.size(); ++i)
+        if (mix[i - 1] < 8192 && mix[i] >= 8192) rises.push_back(int(i));
+    ASSERT_GE(rises.size(), 100u);
+    double average = double(rises.back() - rises.front()) / double(rises.size() - 1);
+    EXPECT_NEAR(average, 2.0 * 734060.0 / 32768.0, 0.05);
+}
+
+}  // namespace

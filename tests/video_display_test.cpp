@@ -1,0 +1,188 @@
+// Display output against the headless window: sizes per scale, when the frame
+// is drawn, the speed figure, full screen and the pointer mapping.
+#include <gtest/gtest.h>
+
+#include "config/settings.h"
+#include "machine/machine.h"
+#include "machine/scheduler.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_window.h"
+#include "video/display.h"
+#include "video/renderer.h"
+
+namespace {
+
+namespace headless = platform::headless;
+
+class DisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        headless::ResetAll();
+        headless::ResetWindow();
+        settings = Settings::Defaults();
+        Display::displayScale = 2;
+        Display::fullScreen = false;
+        Display::clearCount = 2;
+        Display::cursorShown = true;
+        Display::displayModeChanged = false;
+        bitmap = platform::CreateFrameBitmap();
+        Video::frameBitmap = bitmap;
+        Video::framePixels = platform::FramePixels(bitmap);
+        Machine::state.videoDirty = 1;
+        FrameScheduler::state.speedPercent = 100;
+    }
+    void TearDown() override {
+        if (Display::fullScreen) leaveFullScreen();
+        Video::frameBitmap = nullptr;
+        Video::framePixels = nullptr;
+        platform::ReleaseFrameBitmap(bitmap);
+        Display::displayScale = 2;
+        headless::ResetWindow();
+    }
+    platform::FrameBitmap* bitmap = nullptr;
+};
+
+TEST_F(DisplayTest, ClientAreaPerScale) {
+    const int expected[3][2] = {{280, 216}, {560, 432}, {840, 648}};
+    auto& window = headless::Window();
+    window.clientWidth = 100;
+    window.clientHeight = 100;
+    for (int scale = 1; scale <= 3; ++scale) {
+        Display::displayScale = scale;
+        resizeToScale();
+        EXPECT_EQ(window.clientWidth, expected[scale - 1][0]);
+        EXPECT_EQ(window.clientHeight, expected[scale - 1][1]);
+    }
+    // Already the right size: the window is left alone.
+    int calls = window.setClientSizeCalls;
+    resizeToScale();
+    EXPECT_EQ(window.setClientSizeCalls, calls);
+}
+
+TEST_F(DisplayTest, LoopDrawsOnlyChangedFramesPaintAlways) {
+    auto& window = headless::Window();
+    Machine::state.videoDirty = 0;
+    presentFrame(false);
+    EXPECT_EQ(window.framesDrawn, 0);
+    presentFrame(true);
+    EXPECT_EQ(window.framesDrawn, 1);
+    Machine::state.videoDirty = 1;
+    presentFrame(false);
+    EXPECT_EQ(window.framesDrawn, 2);
+    EXPECT_EQ(window.lastOriginX, 0);
+    EXPECT_EQ(window.lastOriginY, 0);
+    EXPECT_EQ(window.lastScale, 2);
+    // The first two presentations after start-up clear the window, later ones do not.
+    presentFrame(true);
+    EXPECT_EQ(window.blackFills, 2);
+    // Windowed: the speed figure goes to the title, not onto the picture.
+    FrameScheduler::state.speedPercent = 189;
+    presentFrame(true);
+    EXPECT_EQ(window.titleSpeed, " 189%  ");
+    EXPECT_EQ(window.speedText, "");
+}
+
+TEST_F(DisplayTest, NothingDrawnWithoutBitmapOrWindow) {
+    auto& window = headless::Window();
+    Video::frameBitmap = nullptr;
+    presentFrame(true);
+    Video::frameBitmap = bitmap;
+    window.exists = false;
+    presentFrame(true);
+    EXPECT_EQ(window.framesDrawn, 0);
+    EXPECT_EQ(Display::clearCount, 2);
+}
+
+TEST_F(DisplayTest, FullScreenCentresScaleTwoAndTogglesMenuAndCursor) {
+    auto& window = headless::Window();
+    settings.windowScale = 3;
+    Display::displayScale = 3;
+    Display::clearCount = 0;
+    toggleFullScreen();
+    ASSERT_TRUE(Display::fullScreen);
+    EXPECT_EQ(Display::displayScale, 2);
+    EXPECT_FALSE(window.menuShown);
+    EXPECT_EQ(headless::CursorShowCount(), -1);
+    presentFrame(true);
+    presentFrame(true);
+    presentFrame(true);
+    EXPECT_EQ(window.blackFills, 2);
+    EXPECT_EQ(window.lastOriginX, 40);
+    EXPECT_EQ(window.lastOriginY, 24);
+    EXPECT_EQ(window.speedText, " 100%  ");
+
+    // Right button: menu and cursor come back, and the screen is cleared twice more.
+    toggleFullScreenMenu();
+    EXPECT_TRUE(window.menuShown);
+    EXPECT_EQ(headless::CursorShowCount(), 0);
+    EXPECT_EQ(Display::clearCount, 2);
+    toggleFullScreenMenu();
+    EXPECT_FALSE(window.menuShown);
+    EXPECT_EQ(headless::CursorShowCount(), -1);
+
+    toggleFullScreen();
+    EXPECT_FALSE(Display::fullScreen);
+    EXPECT_EQ(Display::displayScale, 3);
+    EXPECT_TRUE(window.menuShown);
+    EXPECT_EQ(headless::CursorShowCount(), 0);
+    EXPECT_EQ(window.clientWidth, 840);
+    EXPECT_EQ(window.clientHeight, 648);
+}
+
+TEST_F(DisplayTest, RefusedFullScreenKeepsTheWindowAsItWas) {
+    auto& window = headless::Window();
+    window.fullScreenRefused = true;
+    Display::displayScale = 1;
+    settings.windowScale = 1;
+    window.clientWidth = 280;
+    window.clientHeight = 216;
+    toggleFullScreen();
+    EXPECT_FALSE(Display::fullScreen);
+    EXPECT_EQ(Display::displayScale, 1);
+    EXPECT_TRUE(window.menuShown);
+    EXPECT_EQ(headless::CursorShowCount(), 0);
+    ASSERT_FALSE(headless::DebugLines().empty());
+    EXPECT_EQ(headless::DebugLines().back(), "SetDisplayMode FAILED");
+    // The right button does nothing while windowed.
+    toggleFullScreenMenu();
+    EXPECT_TRUE(window.menuShown);
+}
+
+TEST_F(DisplayTest, PointerMappingWindowed) {
+    trackPointer(24, 24, true);
+    EXPECT_EQ(Machine::state.pointerX, 0);
+    EXPECT_EQ(Machine::state.pointerY, 0);
+    EXPECT_EQ(Machine::state.pointerDown, 1);
+    trackPointer(535, 407, true);
+    EXPECT_EQ(Machine::state.pointerX, 255);
+    EXPECT_EQ(Machine::state.pointerY, 191);
+    trackPointer(5, 13, true);  // over the border
+    EXPECT_EQ(Machine::state.pointerX, 0);
+    EXPECT_EQ(Machine::state.pointerY, 0);
+    trackPointer(559, 431, true);  // right of the picture, inside the bottom border
+    EXPECT_EQ(Machine::state.pointerX, 255);
+    EXPECT_EQ(Machine::state.pointerY, 203);
+    Display::displayScale = 1;
+    trackPointer(112, 60, true);
+    EXPECT_EQ(Machine::state.pointerX, 100);
+    EXPECT_EQ(Machine::state.pointerY, 48);
+    // Moving without the button: not down, position kept.
+    trackPointer(300, 300, false);
+    EXPECT_EQ(Machine::state.pointerDown, 0);
+    EXPECT_EQ(Machine::state.pointerX, 100);
+    EXPECT_EQ(Machine::state.pointerY, 48);
+}
+
+TEST_F(DisplayTest, PointerMappingFullScreenFollowsThePicture) {
+    toggleFullScreen();
+    ASSERT_TRUE(Display::fullScreen);
+    // Picture at (40, 24), border 24 pixels at scale 2.
+    trackPointer(64, 48, true);
+    EXPECT_EQ(Machine::state.pointerX, 0);
+    EXPECT_EQ(Machine::state.pointerY, 0);
+    trackPointer(64 + 2 * 255 + 1, 48 + 2 * 191 + 1, true);
+    EXPECT_EQ(Machine::state.pointerX, 255);
+    EXPECT_EQ(Machine::state.pointerY, 191);
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// Screenshots: the frame as last rendered, as an uncompressed 8-bit BMP.
+#include "video/screenshot.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+#include "config/settings.h"
+#include "machine/machine.h"
+#include "video/renderer.h"
+
+namespace {
+
+constexpr int kFileHeaderBytes = 14;
+constexpr int kInfoHeaderBytes = 40;
+constexpr int kColourTableBytes = 256 * 4;
+constexpr int kPixelOffset = kFileHeaderBytes + kInfoHeaderBytes + kColourTableBytes;  // 1078
+constexpr int kImageBytes = platform::kFrameWidth * platform::kFrameHeight;         // 60480, rows need no padding
+constexpr int kFileBytes = kPixelOffset + kImageBytes;                               // 61558
+constexpr int kLastCounter = 9999;
+
+void put16(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+void put32(uint8_t* p, uint32_t v) {
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
+
+// Writes the BMP; false (and no counter change for the caller) when anything fails.
+bool writeBmp(const std::string& path) {
+    if (!Video::framePixels) return false;
+
+    uint8_t headers[kPixelOffset] = {};
+    headers[0] = 'B';
+    headers[1] = 'M';
+    put32(headers + 2, kFileBytes);
+    put32(headers + 10, kPixelOffset);
+    uint8_t* info = headers + kFileHeaderBytes;
+    put32(info + 0, kInfoHeaderBytes);
+    put32(info + 4, platform::kFrameWidth);
+    put32(info + 8, platform::kFrameHeight);  // positive: bottom-up rows
+    put16(info + 12, 1);
+    put16(info + 14, 8);
+    put32(info + 16, 0);
+    put32(info + 20, kImageBytes);
+    put32(info + 32, kPaletteSize);
+    put32(info + 36, kPaletteSize);
+    uint8_t* table = info + kInfoHeaderBytes;
+    for (int i = 0; i < kPaletteSize; ++i) {
+        table[4 * i + 0] = settings.colors[i].b;
+        table[4 * i + 1] = settings.colors[i].g;
+        table[4 * i + 2] = settings.colors[i].r;
+    }
+
+    std::unique_ptr<uint8_t[]> lookup(new (std::nothrow) uint8_t[65536]());
+    std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[kImageBytes]);
+    if (!lookup || !image) return false;
+    // Of several entries with one pixel value the highest index wins; unknown pixels become 0.
+    for (int i = 0; i < kPaletteSize; ++i) lookup[Video::PixelPalette[i]] = uint8_t(i);
+    for (int k = 0; k < platform::kFrameHeight; ++k) {
+        const uint16_t* source = Video::framePixels + (platform::kFrameHeight - 1 - k) * platform::kFrameWidth;
+        uint8_t* target = image.get() + k * platform::kFrameWidth;
+        for (int x = 0; x < platform::kFrameWidth; ++x) target[x] = lookup[source[x]];
+    }
+
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    bool written = std::fwrite(headers, 1, kPixelOffset, file) == size_t(kPixelOffset) &&
+                   std::fwrite(image.get(), 1, kImageBytes, file) == size_t(kImageBytes);
+    written = std::fclose(file) == 0 && written;
+    return written;
+}
+
+}  // namespace
+
+void saveScreenshot() {
+    if (!Video::framePixels) return;
+    // A fresh install has no "screenshots" folder yet; make it rather than fail silently.
+    std::filesystem::path folder = std::filesystem::path(Machine::startDirectory) / "screenshots";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+
+    char name[32];
+    std::snprintf(name, sizeof name, "screenshot_%04d.bmp", settings.screenshotCounter);
+    if (!writeBmp((folder / name).string())) return;
+    settings.screenshotCounter += 1;
+    if (settings.screenshotCounter > kLastCounter || settings.screenshotCounter < 0) settings.screenshotCounter = 0;
+    Settings::SaveFilesKey("nscreenshot");
+}
+
+bool writeScreenshotFile(const char* path) { return path && writeBmp(path); }

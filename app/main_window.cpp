@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 
 #include "app/app.h"
 #include "app/display_calls.h"
@@ -287,6 +288,13 @@ void Close() {
 
 void Destroy() {
     if (!mainWindow) return;
+    if (state.startMs != 0) {
+        double seconds = (platform::MillisecondClock() - state.startMs) / 1000.0;
+        char line[96];
+        std::snprintf(line, sizeof line, "frames: %u in %.1f s, %.2f per second", FrameScheduler::state.framesRun,
+                      seconds, seconds > 0 ? FrameScheduler::state.framesRun / seconds : 0.0);
+        platform::DebugOutput(line);
+    }
     MainWindow* window = mainWindow.data();
     if (window->isVisible()) window->close();  // the close sequence first, as the close box does
     // Destroy: the same release steps (each does nothing when repeated), then quit.

@@ -14,12 +14,21 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSlider>
+#include <cstring>
+#include <functional>
+
 #include "app/app.h"
+#include "config/settings.h"
 #include "app/display_calls.h"
 #include "machine/scheduler.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_host.h"
 #include "qt_tests.h"
+#include "video/renderer.h"
 
 namespace {
 
@@ -42,6 +51,38 @@ void settle() {
 }
 
 QDialog* modalDialog() { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); }
+
+QPushButton* button(QDialog* dialog, const QString& text) {
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+QRadioButton* radio(QDialog* dialog, const QString& text) {
+    for (QRadioButton* b : dialog->findChildren<QRadioButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+// Radio buttons take clicks near their mark.
+void clickMark(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
+
+// Runs a menu command whose dialog `script` drives; the dialog is cancelled
+// afterwards if the script left it open (a failed check).
+void commandWithDialog(int command, std::function<void(QDialog*)> script) {
+    QTimer::singleShot(0, [script] {
+        QDialog* dialog = modalDialog();
+        QVERIFY(dialog);
+        script(dialog);
+        while (QDialog* open = modalDialog()) open->done(platform::kDialogCancel);
+    });
+    App::RunCommand(command);
+}
+
+QByteArray iniFile() {
+    QFile file(QString::fromStdString(iniPath));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
 
 }  // namespace
 
@@ -207,6 +248,94 @@ private slots:
         QCOMPARE(int(state[0x41]), 0);
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(App::Window(), &activate);
+    }
+
+    void everyDialogCancelsWithoutChanges() {
+        const std::pair<int, QString> dialogs[] = {
+            {App::kConfigureMemory, "Configure Zel Vega Memory"}, {App::kConfigurePrinter, "Configure Serial Printer"},
+            {App::kConfigureKeyboard, "Configure Keyboard"},       {App::kConfigureColours, "Colors"},
+            {App::kConfigureSound, "Configure Sound"},             {App::kConfigureTiming, "Configure CPU Timing"},
+            {App::kLoadBinary, "Load a binary file to memory"},
+        };
+        for (const auto& [command, title] : dialogs) {
+            Settings before = settings;
+            QByteArray iniBefore = iniFile();
+            QString seen;
+            commandWithDialog(command, [&seen](QDialog* dialog) {
+                seen = dialog->windowTitle();
+                QPushButton* cancel = button(dialog, "Cancel");
+                QVERIFY(cancel);
+                QTest::mouseClick(cancel, Qt::LeftButton);
+                QVERIFY(!modalDialog());
+            });
+            QCOMPARE(seen, title);
+            QVERIFY2(std::memcmp(&before, &settings, sizeof settings) == 0, qPrintable(title));
+            QCOMPARE(iniFile(), iniBefore);
+        }
+    }
+
+    void timingDialogPalFiguresAndCorrection() {
+        QString label, active, blank, correctedActive, correctedBlank;
+        bool stayedOpen = false;
+        commandWithDialog(App::kConfigureTiming, [&](QDialog* dialog) {
+            clickMark(radio(dialog, "Pal"));
+            QSlider* speed = nullptr;
+            for (QSlider* s : dialog->findChildren<QSlider*>())
+                if (s->maximum() == 800) speed = s;
+            QVERIFY(speed);
+            speed->setFocus();
+            QTest::keyClick(speed, Qt::Key_End);  // all the way to 800 %
+            for (QLabel* l : dialog->findChildren<QLabel*>())
+                if (l->text().startsWith("PAL")) label = l->text();
+            auto fields = dialog->findChildren<QLineEdit*>();
+            QVERIFY(fields.size() >= 3);
+            active = fields[0]->text();
+            blank = fields[1]->text();
+            // Custom rates of 10 and 10 add up to less than 24: OK corrects them and the dialog stays.
+            clickMark(radio(dialog, "Custom"));
+            for (int i = 0; i < 2; ++i) {
+                fields[i]->selectAll();
+                QTest::keyClicks(fields[i], "10");
+            }
+            QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+            stayedOpen = modalDialog() == dialog;
+            correctedActive = fields[0]->text();
+            correctedBlank = fields[1]->text();
+            QTest::mouseClick(button(dialog, "Cancel"), Qt::LeftButton);
+        });
+        QCOMPARE(label, QString("PAL * 800%"));
+        QCOMPARE(active, QString("14566768"));
+        QCOMPARE(blank, QString("27490904"));
+        QVERIFY(stayedOpen);
+        QCOMPARE(correctedActive, QString("24"));
+        QCOMPARE(correctedBlank, QString("24"));
+        QCOMPARE(settings.cpuSpeedOption, uint8_t(0));
+    }
+
+    void memoryOkLeadsToAHardReset() {
+        commandWithDialog(App::kConfigureMemory, [](QDialog* dialog) {
+            QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+        });
+        QCOMPARE(App::state.lastCommand, int(App::kConfigureMemory));
+        settle();
+        QCOMPARE(App::state.lastCommand, int(App::kHardReset));
+        QVERIFY(iniFile().toUpper().contains("[MEMORY]"));
+    }
+
+    void coloursDialogScaleResizesTheWindowAndRebuildsTheFrame() {
+        for (auto [choice, size] : {std::pair{QString("300%"), QSize(840, 648)}, std::pair{QString("200% (best)"), QSize(560, 432)}}) {
+            commandWithDialog(App::kConfigureColours, [choice](QDialog* dialog) {
+                QRadioButton* r = radio(dialog, choice);
+                QVERIFY(r);
+                clickMark(r);
+                QVERIFY(r->isChecked());
+                QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+            });
+            QTRY_COMPARE(platform::qt::Screen()->size(), size);
+            QCOMPARE(App::DisplayScale(), size.width() / 280);
+            QVERIFY(Video::frameBitmap);
+            QVERIFY(iniFile().toUpper().contains("[COLOR]"));
+        }
     }
 
     void exitEndsTheLoop() {

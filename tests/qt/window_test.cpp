@@ -263,6 +263,9 @@ private slots:
             QString seen;
             commandWithDialog(command, [&seen](QDialog* dialog) {
                 seen = dialog->windowTitle();
+                // VZ_DIALOG_SHOTS=folder keeps a picture of each dialog for a look by eye.
+                if (const char* folder = std::getenv("VZ_DIALOG_SHOTS"))
+                    dialog->grab().save(QString("%1/%2.png").arg(folder, seen));
                 QPushButton* cancel = button(dialog, "Cancel");
                 QVERIFY(cancel);
                 QTest::mouseClick(cancel, Qt::LeftButton);

@@ -18,6 +18,12 @@
 // Use: Reset, then Execute once per frame; RequestInterrupt from the bus
 // callbacks or between frames. Not modelled: memory contention, the
 // undocumented flag bits 3 and 5 (cleared except by DAA), MEMPTR.
+//
+// Where things are: cpu/z80_impl.h (the execute loop, interrupt acceptance,
+// included only where a bus is instantiated), cpu/z80_dispatch.inc (the seven
+// opcode pages), cpu/z80_ops_*.inc (the handlers, one line per opcode),
+// cpu/z80_tables.h (T-state, flag and DAA tables), cpu/z80_alu.h (flag rules),
+// cpu/flat_bus.h (a flat 64K bus for tests and tools).
 #pragma once
 
 #include <cstdint>
@@ -33,11 +39,16 @@ struct Z80Core {
     static inline int32_t lastOpcodeAddress = 0;
 
     // All registers 0, SP F000h, IM 0, interrupts disabled, nothing pending.
+    // Leaves lastOpcodeAddress alone.
     static void Reset();
     // Runs whole instructions until the budget is spent (at least one step);
-    // returns the T-states executed.
+    // returns the T-states executed. Builds the flag tables on first use.
+    // Calls Bus::OnCpuCycles after every step with that step's T-states
+    // modulo 256; a step may include an accepted interrupt and, after EI,
+    // the instruction that follows it.
     static int32_t Execute(int32_t budget);
     // kIrqNmi raises an NMI, kIrqNone does nothing, anything else replaces the pending request.
     static void RequestInterrupt(int32_t value);
+    // Drops a pending maskable request and a pending NMI.
     static void ClearPendingInterrupts();
 };

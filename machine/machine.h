@@ -7,6 +7,8 @@
 // Use: LoadRomImages (from the configuration loader), RecomputeTiming,
 // StartUpReset, then frames (FrameScheduler); Reset on F9 / Shift+F9;
 // Shutdown when the window closes.
+// Not modelled: a serial interface behind ports 80h-8Fh (two latches only),
+// memory contention, any ROM patching or trapping.
 #pragma once
 
 #include <cstdint>

@@ -43,10 +43,9 @@ bool LoadRomFile(const char* path, uint8_t* image, size_t size) {
         return false;
     }
     std::memset(image, 0, size);
-    size_t read = std::fread(image, 1, size, file);
-    (void)read;  // a short read leaves 00h behind, as a short file does
+    size_t read = std::fread(image, 1, size, file);  // a short read leaves 00h behind, as a short file does
     std::fclose(file);
-    return true;
+    return read > 0;  // nothing readable (a directory, say) counts as missing
 }
 
 void ReportMissing(const char* what, const char* path) {

@@ -3,7 +3,9 @@
 //
 // Use: the main loop calls OnIdle whenever its queue is empty and `running`
 // is set, and presents the frame when it returns true. Every reset calls
-// ResyncClock. Time comes from the platform's counters.
+// ResyncClock. Time comes from the platform's counters: the high-resolution
+// counter paces frames (late frames are dropped, not caught up); without one
+// the millisecond clock paces them in whole milliseconds.
 #pragma once
 
 #include <cstdint>

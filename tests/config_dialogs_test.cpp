@@ -10,6 +10,7 @@
 #include "config/config_dialogs.h"
 #include "config/settings.h"
 #include "platform/headless/headless.h"
+#include "resources/config_dialogs_layout.h"
 
 namespace hl = platform::headless;
 using platform::Dialog;
@@ -443,4 +444,77 @@ TEST_F(ConfigDialogsFile, CancelLeavesTheFileUntouched) {
     });
     EXPECT_FALSE(ConfigDialogs::Memory());
     EXPECT_EQ(fileText(), before);
+}
+
+// ---- Layouts: every control the dialogs address, with its kind and text ----
+
+TEST(ConfigDialogsLayout, ControlsCarryTheirIdsKindsAndTexts) {
+    using K = platform::ControlKind;
+    struct Expected {
+        int id;
+        K kind;
+        const char* text;
+    };
+    auto check = [](const platform::DialogLayout& layout, const char* title, std::initializer_list<Expected> controls) {
+        EXPECT_STREQ(layout.title, title);
+        for (const Expected& e : controls) {
+            const platform::ControlSpec* found = nullptr;
+            for (int i = 0; i < layout.controlCount; ++i)
+                if (layout.controls[i].id == e.id) found = &layout.controls[i];
+            ASSERT_NE(found, nullptr) << title << " " << e.id;
+            EXPECT_EQ(found->kind, e.kind) << e.id;
+            if (e.text) {
+                EXPECT_STREQ(found->text, e.text) << e.id;
+            }
+        }
+    };
+    check(MemoryDialog::kLayout, "Configure Zel Vega Memory",
+          {{1000, K::RadioButton, "Normal (as sold in stores) C000-FFFF"},
+           {1001, K::RadioButton, "Emulator enhanced 4000-FFFF"},
+           {1002, K::RadioButton, "+ No RAM Expansion present"},
+           {1003, K::RadioButton, "+ 16K RAM Expansion (As sold in stores) 8000-BFFF"},
+           {1007, K::RadioButton, "Use built-in 16K BASIC ROM"},
+           {1008, K::RadioButton, "Load 16K BASIC ROM from disk"},
+           {1009, K::PushButton, "Browse"},
+           {1010, K::StaticText, "(none)"},
+           {1011, K::RadioButton, "Use built-in 768 byte Character  ROM"},
+           {1012, K::RadioButton, "Load 768 byte Character ROM from disk"},
+           {1013, K::PushButton, "Browse"},
+           {1014, K::StaticText, "(none)"},
+           {1015, K::RadioButton, "Use built-in 4K Character  ROM"},
+           {1016, K::RadioButton, "Load 4K Character ROM from disk"},
+           {1017, K::PushButton, "Browse"},
+           {1018, K::StaticText, "(none)"},
+           {1, K::DefaultButton, "OK"},
+           {2, K::PushButton, "Cancel"}});
+    check(SoundDialog::kLayout, "Configure Sound",
+          {{1400, K::CheckBox, "Key Click Sound"},
+           {1401, K::CheckBox, "AY-3-8910 Sound Chip Sound"},
+           {1402, K::StaticText, "100% volume"},
+           {1403, K::StaticText, "100% volume"},
+           {1404, K::Slider, nullptr},
+           {1405, K::Slider, nullptr},
+           {1, K::DefaultButton, "OK"},
+           {2, K::PushButton, "Cancel"}});
+    check(TimingDialog::kLayout, "Configure CPU Timing",
+          {{1500, K::RadioButton, "NTSC"},
+           {1501, K::RadioButton, "Pal"},
+           {1502, K::RadioButton, "Custom"},
+           {1503, K::RadioButton, "Fast!  (turns off sound)"},
+           {1504, K::Slider, nullptr},
+           {1505, K::StaticText, "speed * 800%"},
+           {1506, K::NumberField, nullptr},
+           {1507, K::NumberField, nullptr},
+           {1508, K::NumberField, nullptr},
+           {1509, K::CheckBox, "Speed up when accessing files"},
+           {1510, K::CheckBox, "Try to update this many times per second:"},
+           {1511, K::Slider, nullptr},
+           {1512, K::StaticText, nullptr},
+           {1513, K::PushButton, "100%"},
+           {1514, K::PushButton, "Default"},
+           {1515, K::StaticText, "cycles per second, screen ON"},
+           {1516, K::StaticText, "cycles per second, screen OFF"},
+           {1517, K::StaticText, "frames per second"},
+           {1, K::DefaultButton, "OK"},
+           {2, K::PushButton, "Cancel"}});
 }

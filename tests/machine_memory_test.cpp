@@ -260,6 +260,14 @@ TEST_F(MachineMemoryTest, RomFilesMissingEmptyShortAndLong) {
     EXPECT_EQ(Machine::ReadMemory(3), 0x00);
 }
 
+TEST_F(MachineMemoryTest, UnreadableRomFileCountsAsMissing) {
+    settings.useBuiltinCharxRom = 0;
+    setPath(settings.charxRomPath, dir_.string());  // a directory opens but reads nothing
+    Machine::LoadRomImages();
+    ASSERT_EQ(platform::headless::MessageBoxes().size(), 1u);
+    EXPECT_EQ(std::memcmp(Machine::ExtCharRomImage, BuiltinExtCharRom, 4096), 0);
+}
+
 TEST_F(MachineMemoryTest, BuiltinImagesWhenFlagsSet) {
     setPath(settings.basicRomPath, (dir_ / "none.bin").string());
     Machine::LoadRomImages();

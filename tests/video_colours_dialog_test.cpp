@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include "config/settings.h"
 #include "machine/machine.h"
 #include "platform/headless/headless.h"
+#include "resources/colours_dialog_layout.h"
 #include "video/colours_dialog.h"
 #include "video/display.h"
 #include "video/renderer.h"
@@ -197,4 +199,80 @@ TEST_F(VideoColoursDialogFile, CancelLeavesTheFileAndOkWithoutChangesRewritesIt)
     EXPECT_EQ(value("COLOR", "c00"), "040224040");
     EXPECT_EQ(value("COLOR", "c05"), "016016016");  // the record's value, as no file was loaded
     EXPECT_EQ(value("VIDEO", "windowscaling"), "2");
+}
+
+namespace {
+const platform::ControlSpec* findControl(const platform::DialogLayout& layout, int id) {
+    for (int i = 0; i < layout.controlCount; ++i)
+        if (layout.controls[i].id == id) return &layout.controls[i];
+    return nullptr;
+}
+const platform::ControlSpec* findText(const platform::DialogLayout& layout, const char* text) {
+    for (int i = 0; i < layout.controlCount; ++i)
+        if (std::strcmp(layout.controls[i].text, text) == 0) return &layout.controls[i];
+    return nullptr;
+}
+}  // namespace
+
+TEST(VideoColoursDialogLayout, SwatchesButtonsAndTextsStandWhereTheResourcePutsThem) {
+    const platform::DialogLayout& layout = ColoursDialog::kLayout;
+    EXPECT_STREQ(layout.title, "Colors");
+    EXPECT_EQ(layout.width, 295);
+    EXPECT_EQ(layout.height, 305);
+    // id, x, y of every swatch, and the label to its right (empty: none).
+    struct Swatch {
+        int id, x, y;
+        const char* label;
+    };
+    const Swatch swatches[] = {
+        {1329, 15, 17, "Alpha Semigraphics Border (Black)"}, {1331, 15, 28, "Dark Green"}, {1332, 67, 28, "Light Green"},
+        {1333, 15, 38, "Light green"}, {1334, 67, 38, "Dark green"}, {1344, 15, 48, ""}, {1345, 67, 48, ""},
+        {1346, 15, 58, ""}, {1347, 67, 58, ""}, {1335, 15, 72, "Black"}, {1336, 15, 82, "Green"},
+        {1340, 62, 82, "Buff"}, {1337, 109, 82, "Yellow"}, {1341, 156, 82, "Cyan"}, {1338, 15, 92, "Blue"},
+        {1342, 62, 92, "Magenta"}, {1339, 109, 92, "Red"}, {1343, 156, 92, "Orange"}, {1327, 15, 120, "Green border"},
+        {1358, 79, 120, "Green"}, {1359, 123, 120, "Yellow"}, {1360, 167, 120, "Blue"}, {1361, 211, 120, "Red"},
+        {1328, 15, 133, "Buff border"}, {1364, 79, 133, "Magenta"}, {1365, 123, 133, "Orange"},
+        {1362, 167, 133, "Buff"}, {1363, 211, 133, "Cyan"}, {1325, 15, 174, "Border (Light Green)"},
+        {1366, 103, 174, "Dark Green"}, {1367, 159, 174, "Light Green"}, {1326, 15, 197, "Border (Buff)"},
+        {1369, 103, 197, "Buff"}, {1368, 159, 197, "Black"},
+    };
+    int swatchCount = 0;
+    for (int i = 0; i < layout.controlCount; ++i) swatchCount += layout.controls[i].kind == platform::ControlKind::Swatch;
+    EXPECT_EQ(swatchCount, 34);
+    for (const Swatch& s : swatches) {
+        const platform::ControlSpec* c = findControl(layout, s.id);
+        ASSERT_NE(c, nullptr) << s.id;
+        EXPECT_EQ(c->kind, platform::ControlKind::Swatch) << s.id;
+        EXPECT_EQ(c->x, s.x) << s.id;
+        EXPECT_EQ(c->y, s.y) << s.id;
+        EXPECT_EQ(c->width, 8);
+        EXPECT_EQ(c->height, 8);
+        if (!*s.label) continue;
+        bool found = false;  // a label 12 or 13 units to the right on the same line
+        for (int i = 0; i < layout.controlCount; ++i) {
+            const platform::ControlSpec& t = layout.controls[i];
+            if (std::strcmp(t.text, s.label) == 0 && t.y == s.y && (t.x == s.x + 12 || t.x == s.x + 13)) found = true;
+        }
+        EXPECT_TRUE(found) << s.label;
+    }
+    const struct {
+        int id;
+        const char* text;
+        int x, y, w, h;
+    } buttons[] = {{1370, "100%", 12, 231, 33, 10}, {1371, "200% (best)", 12, 241, 53, 10},
+                   {1372, "300%", 12, 252, 33, 10}, {1, "OK", 7, 278, 50, 14}, {2, "Cancel", 147, 278, 50, 14}};
+    for (const auto& b : buttons) {
+        const platform::ControlSpec* c = findControl(layout, b.id);
+        ASSERT_NE(c, nullptr) << b.id;
+        EXPECT_STREQ(c->text, b.text);
+        EXPECT_EQ((std::array<int, 4>{c->x, c->y, c->width, c->height}), (std::array<int, 4>{b.x, b.y, b.w, b.h}));
+    }
+    EXPECT_EQ(findControl(layout, 1)->kind, platform::ControlKind::DefaultButton);
+    for (const char* group : {"Alpha Semigraphics", "Four Color Graphics", "Two Color Graphics", "Window size"})
+        EXPECT_NE(findText(layout, group), nullptr) << group;
+    const platform::ControlSpec* centred = findText(layout, "Buff on Black");
+    ASSERT_NE(centred, nullptr);
+    EXPECT_TRUE(centred->centred);
+    EXPECT_EQ(centred->x, 15);
+    EXPECT_EQ(centred->y, 186);
 }

@@ -22,11 +22,17 @@ fi
 "$RUN" --workdir "$TMP" --frames 1500 --quiet --type 'PRINT 123*3\n' --until-text 369 ||
     fail "typed PRINT 123*3 did not show 369"
 
-# The same with key presses: PRINT 7 and Enter; a row then holds the result alone.
+# The same with key presses (letters come out in lower case without Shift):
+# print 7 and Enter; a row then holds the result alone.
 text=$("$RUN" --workdir "$TMP" --frames 400 --quiet --screen-text \
     --keys "150:P 156:R 162:I 168:N 174:T 180:Space 186:7 192:Enter") || fail "keys run exited with $?"
-grep -q "PRINT 7" <<<"$text" || fail "the typed line is not on the screen: $text"
+grep -qi "PRINT 7" <<<"$text" || fail "the typed line is not on the screen: $text"
 grep -Eq "^ ?7 *$" <<<"$text" || fail "no result row ' 7': $text"
+
+# The pointing device read serially by the ROM: X, Y and the button.
+text=$("$RUN" --workdir "$TMP" --frames 1500 --quiet --pointer 100,50,down --screen-text \
+    --type 'PRINT JOY(3);JOY(4);JOY(5)\n') || fail "pointer run exited with $?"
+grep -q "^ 100  50  1 *$" <<<"$text" || fail "pointer not read back as 100 50 1: $text"
 
 # LPRINT goes to the printer file given with --printer, closed at exit.
 "$RUN" --workdir "$TMP" --frames 1500 --quiet --printer "$TMP/out.txt" --type 'LPRINT "ZEL VEGA"\n' >/dev/null ||

@@ -46,6 +46,9 @@ refuse --load-binary 'file.bin@$10000'
 refuse --load-binary 'file.bin@100,go=5'
 refuse --workdir "$TMP/does-not-exist"
 refuse --cartridge "$TMP/missing.rom"
+refuse --tape "$TMP/missing.cp6"
+refuse --type-file "$TMP/missing.txt"
+refuse --load-binary "$TMP/missing.bin@\$4C00"
 
 # Text that never shows: exit code 1 after the frame limit.
 (cd "$TMP" && "$RUN" --frames 5 --quiet --until-text "NO SUCH TEXT ON SCREEN" 2>/dev/null)

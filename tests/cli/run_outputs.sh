@@ -21,4 +21,8 @@ done <<<"$text"
 [ "$(stat -c %s "$TMP/out.wav")" -eq $((44 + 60 * 736)) ] || fail "WAV size $(stat -c %s "$TMP/out.wav")"
 rate=$(od -An -tu4 -j 24 -N 4 "$TMP/out.wav" | tr -d ' ')
 [ "$rate" = "22050" ] || fail "sample rate $rate"
+# Screenshot and AY log land where asked; the log is closed at exit.
+"$RUN" --workdir "$TMP" --frames 10 --quiet --screenshot "$TMP/shot.bmp" --ay-log || fail "exited with $?"
+[ "$(head -c 2 "$TMP/shot.bmp")" = "BM" ] || fail "screenshot is not a BMP"
+ls "$TMP"/aysound_*.txt >/dev/null 2>&1 || fail "no AY log in the work directory"
 echo "run_outputs: ok"

@@ -1,0 +1,881 @@
+; Statements.
+
+do_end: jp ready
+
+do_rem:
+        ld hl, (txtptr)
+rem1:   ld a, (hl)
+        or a
+        jr z, rem2
+        inc hl
+        jr rem1
+rem2:   ld (txtptr), hl
+        ret
+
+; DATA is passed over when executed: up to a colon outside quotes.
+do_rem_data:
+        ld hl, (txtptr)
+        call skipdata
+        ld (txtptr), hl
+        ret
+skipdata:
+        ld c, 0
+skd1:   ld a, (hl)
+        or a
+        ret z
+        cp '"'
+        jr nz, skd2
+        ld a, c
+        xor 1
+        ld c, a
+        jr skd3
+skd2:   cp ':'
+        jr nz, skd3
+        inc c
+        dec c
+        ret z
+skd3:   inc hl
+        jr skd1
+
+do_let:
+        call getvarref
+        ld a, (vtyp)
+        push af
+        push hl
+        call expect
+        db '='
+        call eval
+        pop de
+        pop af
+        ld c, a
+        ld a, (vtyp)
+        cp c
+        jp nz, err_type
+        or a
+        jp nz, strassign
+        ex de, hl
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        ret
+
+; GOTO n, also the target of THEN n / ELSE n
+do_goto:
+        call evalnum
+gotoline:
+        ex de, hl
+        call findline
+        jp nz, err_line
+        jp run_from
+
+do_gosub:
+        call evalnum
+gosubline:
+        push hl
+        call ctlpush            ; HL -> frame
+        ld (hl), 'G'
+        ld de, 7
+        add hl, de
+        ld de, (txtptr)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        inc hl
+        ld de, (curline)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        pop hl
+        jr gotoline
+
+; ON n GOTO a, b, ... / ON n GOSUB a, b, ...: the n-th line; none when n is
+; out of range.
+do_on:  call evalnum
+        ld (tmpw), hl
+        call ch_get
+        ld c, 0
+        cp TK_GOTO
+        jr z, on1
+        inc c
+        cp TK_GOSUB
+        jp nz, err_syntax
+on1:    push bc
+        ld hl, 0
+        ld (tmpw2), hl
+on2:    ld hl, (tmpw)
+        dec hl
+        ld (tmpw), hl
+        call ch_peek
+        call isdigit
+        jp c, err_syntax
+        call lsnum
+        ld hl, (tmpw)
+        ld a, h
+        or l
+        jr nz, on3
+        ld (tmpw2), de
+on3:    call optcomma
+        jr z, on2
+        pop bc
+        ld hl, (tmpw2)
+        ld a, h
+        or l
+        ret z
+        bit 0, c
+        jp z, gotoline
+        jp gosubline
+
+do_return:
+        ld hl, (ctlsp)
+ret1:   ld de, CTLBASE
+        or a
+        push hl
+        sbc hl, de
+        pop hl
+        jp z, err_return
+        ld de, -CTLSIZE
+        add hl, de
+        ld a, (hl)
+        cp 'G'
+        jr nz, ret1
+        ld (ctlsp), hl
+        ld de, 7
+        add hl, de
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        inc hl
+        ld (txtptr), de
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        ld (curline), de
+        ret
+
+; HL = a new control frame.
+ctlpush:
+        ld hl, (ctlsp)
+        ld de, CTLSIZE
+        add hl, de
+        ld de, CTLTOP+1
+        push hl
+        or a
+        sbc hl, de
+        pop hl
+        jp nc, err_mem
+        ld (ctlsp), hl
+        ld de, -CTLSIZE
+        add hl, de
+        ret
+
+; FOR v = a TO b [STEP c]. Frame: 'F', variable, limit, step, text, line.
+do_for:
+        call getvarref
+        call numchk
+        ld (forvar), hl
+        call expect
+        db '='
+        call evalnum
+        ex de, hl
+        ld hl, (forvar)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        call expect
+        db TK_TO
+        call evalnum
+        push hl
+        ld hl, 1
+        call ch_peek
+        cp TK_STEP
+        jr nz, for1
+        call ch_adv
+        call evalnum
+for1:   push hl
+        ; a loop on the same variable that is still open ends here
+        ld hl, (ctlsp)
+for2:   ld de, CTLBASE
+        push hl
+        or a
+        sbc hl, de
+        pop hl
+        jr z, for4
+        ld de, -CTLSIZE
+        add hl, de
+        ld a, (hl)
+        cp 'F'
+        jr nz, for4
+        inc hl
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        dec hl
+        dec hl
+        push hl
+        ld hl, (forvar)
+        or a
+        sbc hl, de
+        pop hl
+        jr nz, for2
+        ld (ctlsp), hl
+for4:   call ctlpush
+        ld (hl), 'F'
+        inc hl
+        ld de, (forvar)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        inc hl
+        pop bc                  ; step
+        pop de                  ; limit
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        inc hl
+        ld (hl), c
+        inc hl
+        ld (hl), b
+        inc hl
+        ld de, (txtptr)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        inc hl
+        ld de, (curline)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        ret
+
+do_next:
+        ld de, 0
+        call ch_peek
+        call isletter
+        jr c, nx1
+        call getvarref
+        call numchk
+        ex de, hl
+nx1:    ld hl, (ctlsp)
+nx2:    push de
+        ld de, CTLBASE
+        push hl
+        or a
+        sbc hl, de
+        pop hl
+        pop de
+        jp z, err_next
+        ld bc, -CTLSIZE
+        add hl, bc
+        ld a, (hl)
+        cp 'F'
+        jp nz, err_next
+        ld a, d
+        or e
+        jr z, nx3
+        inc hl
+        ld a, (hl)
+        inc hl
+        cp e
+        jr nz, nx2b
+        ld a, (hl)
+        cp d
+nx2b:   dec hl
+        dec hl
+        jr nz, nx2
+nx3:    ; HL = frame; frames above it are closed
+        push hl
+        pop ix
+        ld bc, CTLSIZE
+        add hl, bc
+        ld (ctlsp), hl
+        ld l, (ix+1)
+        ld h, (ix+2)
+        ld e, (hl)
+        inc hl
+        ld d, (hl)              ; DE = value
+        ld c, (ix+5)
+        ld b, (ix+6)            ; BC = step
+        ex de, hl
+        or a
+        adc hl, bc
+        jp pe, nx_done          ; passed the end of the number range
+        ex de, hl
+        ld (hl), d
+        dec hl
+        ld (hl), e
+        ex de, hl               ; HL = new value
+        ld e, (ix+3)
+        ld d, (ix+4)            ; DE = limit
+        bit 7, b
+        jr nz, nx_down
+        call cmps               ; value > limit ends the loop
+        jr z, nx_again
+        jr nc, nx_done
+        jr nx_again
+nx_down:
+        call cmps
+        jr c, nx_done
+nx_again:
+        ld l, (ix+7)
+        ld h, (ix+8)
+        ld (txtptr), hl
+        ld l, (ix+9)
+        ld h, (ix+10)
+        ld (curline), hl
+        jp stmt_loop
+nx_done:
+        push ix
+        pop hl
+        ld (ctlsp), hl
+        call optcomma
+        ret nz
+        jp do_next
+
+do_if:
+        call evalnum
+        ld a, h
+        or l
+        push af
+        call ch_peek
+        cp TK_THEN
+        jr z, if1
+        cp TK_GOTO
+        jp nz, err_syntax
+if1:    call ch_adv
+        pop af
+        jr z, if_false
+if_go:  call ch_peek
+        call isdigit
+        jp nc, do_goto
+        jp stmt_loop
+if_false:
+        ld hl, (txtptr)
+        ld c, 0
+iff1_:  ld a, (hl)
+        or a
+        jp z, if_none
+        inc hl
+        cp '"'
+        jr nz, iff2
+        ld a, c
+        xor 1
+        ld c, a
+        jr iff1_
+iff2:   cp TK_ELSE
+        jr nz, iff1_
+        inc c
+        dec c
+        jr nz, iff1_
+        ld (txtptr), hl
+        jr if_go
+if_none:
+        ld (txtptr), hl
+        jp end_of_line
+
+do_run:
+        call clearvars
+        ld hl, 0
+        ld (contline), hl
+        call ch_peek
+        jr z, run1
+        cp ':'
+        jr z, run1
+        call evalnum
+        jp gotoline
+run1:   ld hl, (txttab)
+        jp run_from
+
+do_new: call donew
+        jp ready
+
+do_cont:
+        ld hl, (contline)
+        ld a, h
+        or l
+        jp z, err_cont
+        ld (curline), hl
+        ld hl, (conttp)
+        ld (txtptr), hl
+        jp stmt_loop
+
+do_restore:
+        ld hl, 0
+        call ch_peek
+        call isdigit
+        jr c, rs1
+        call evalnum
+        ex de, hl
+        call findline
+        jp nz, err_line
+rs1:    ld (dataline), hl
+        inc hl
+        inc hl
+        inc hl
+        ld (dataptr), hl
+        ret
+
+do_poke:
+        call evalnum
+        push hl
+        call expect
+        db ','
+        call evalnum
+        ld a, l
+        pop hl
+        ld (hl), a
+        ret
+
+do_out: call evalnum
+        push hl
+        call expect
+        db ','
+        call evalnum
+        ld a, l
+        pop bc
+        out (c), a
+        ret
+
+do_cls: jp cls
+
+; COLOR 0-3: the colour pair of text printed next; 4-255: that attribute
+; byte itself (40h semigraphics-4, 60h semigraphics-6, 62h its second set).
+do_color:
+        call evalnum
+        ld a, l
+        cp 4
+        jr nc, col1
+        or TEXTATTR
+col1:   ld (curattr), a
+        ret
+
+; LOCATE row, column
+do_locate:
+        call evalnum
+        ld a, l
+        cp 16
+        jp nc, err_fc
+        push af
+        call expect
+        db ','
+        call evalnum
+        ld a, l
+        cp 32
+        jp nc, err_fc
+        pop bc
+        ld l, b
+        ld h, 0
+        add hl, hl
+        add hl, hl
+        add hl, hl
+        add hl, hl
+        add hl, hl
+        or l
+        ld l, a
+        ld (curpos), hl
+        xor a
+        ld (wrapped), a
+        ret
+
+; WAIT n: n fiftieths of a second
+do_wait:
+        call evalnum
+waitj:  ex de, hl
+        di
+        ld hl, (jiffies)
+        ei
+        ld (tmpw), hl
+wt1:    ld a, (brkflag)
+        or a
+        jp nz, do_break
+        di
+        ld hl, (jiffies)
+        ei
+        ld bc, (tmpw)
+        or a
+        sbc hl, bc
+        or a
+        sbc hl, de
+        ret nc
+        jr wt1                  ; busy: a HALT would slow the timer down
+
+do_lprint:
+        ld a, 1
+        ld (prtflag), a
+        call do_print
+        xor a
+        ld (prtflag), a
+        ret
+
+do_print:
+pr1:    call endstmt
+        jp z, crlf
+pr2:    cp ';'
+        jr nz, pr3
+        call ch_adv
+        call endstmt
+        ret z
+        jr pr2
+pr3:    cp ','
+        jr nz, pr5
+        call ch_adv
+        call outcol
+        add a, 8
+        and 0F8h
+        ld b, a
+        ld a, (prtflag)
+        or a
+        jr nz, pr4
+        ld a, b
+        cp 32
+        jr c, pr4
+        call crlf
+        jr pr4b
+pr4:    call outcol
+        cp b
+        jr nc, pr4b
+        ld a, ' '
+        call putc
+        jr pr4
+pr4b:   call endstmt
+        ret z
+        jr pr2
+pr5:    cp TK_TAB
+        jr nz, pr5b
+        call ch_adv
+        call evalnum
+        call expect
+        db ')'
+        ld b, l
+        ld a, (prtflag)
+        or a
+        jr nz, pr_tab
+        ld a, b                 ; the screen has columns 0-31
+        cp 32
+        jr c, pr_tab
+        ld b, 31
+pr_tab: call outcol
+        cp b
+        jr nc, pr1
+        ld a, ' '
+        call putc
+        jr pr_tab
+pr5b:   call eval
+        ld a, (vtyp)
+        or a
+        jr nz, pr6
+        call prnum
+        ld a, ' '
+        call putc
+        jp pr1
+pr6:    call prstrv
+        jp pr1
+
+; Print the string value at HL.
+prstrv:
+        ld b, (hl)
+        inc b
+prs1:   dec b
+        ret z
+        inc hl
+        ld a, (hl)
+        call putc
+        jr prs1
+
+; LIST [a][-[b]]
+do_llist:
+        ld a, 1
+        ld (prtflag), a
+do_list:
+        ld de, 0
+        ld bc, 65535
+        call ch_peek
+        call isdigit
+        jr c, ls1
+        call lsnum
+        ld b, d
+        ld c, e
+ls1:    call ch_peek
+        cp '-'
+        jr nz, ls2
+        call ch_adv
+        ld bc, 65535
+        call ch_peek
+        call isdigit
+        jr c, ls2
+        push de
+        call lsnum
+        ld b, d
+        ld c, e
+        pop de
+ls2:    ld (tmpw), bc
+        call findline
+ls3:    ld a, (hl)
+        or a
+        jr z, ls4
+        ld a, (brkflag)
+        or a
+        jr nz, ls5
+        push hl
+        inc hl
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        ld hl, (tmpw)
+        or a
+        sbc hl, de
+        pop hl
+        jr c, ls4
+        call listline
+        jr ls3
+ls5:    xor a
+        ld (brkflag), a
+        call keyflush
+ls4:    xor a
+        ld (prtflag), a
+        ret
+
+do_dim:
+        call getvarname
+        push bc
+        call parennum
+        bit 7, h
+        jp nz, err_fc
+        inc hl
+        ex de, hl
+        pop bc
+        push de
+        call findarr
+        pop de
+        jp z, err_redim
+        call makearr
+        call optcomma
+        jr z, do_dim
+        ret
+
+lsnum:  call ch_peek
+        ld hl, (txtptr)
+        call parsenum
+        jp c, err_syntax
+        ld (txtptr), hl
+        ret
+
+; INPUT ["prompt";] v [, v ...]
+do_input:
+        call ch_peek
+        cp '"'
+        jr nz, in1
+        call eval
+        call prstrv
+        call ch_peek
+        cp ';'
+        jr z, in0
+        cp ','
+        jp nz, err_syntax
+in0:    call ch_adv
+in1:    ld hl, (txtptr)
+        ld (inlist), hl
+in2:    ld hl, msgq
+        call prstr
+        call readline
+        jr nc, in3
+        ; Stop while answering: a break that CONT cannot resume mid-statement
+        call keyflush
+        ld hl, 0
+        ld (contline), hl
+        jp brk1
+in3:    ld hl, INBUF
+        ld (inputvar), hl       ; where the next answer is read
+        ld hl, (inlist)
+        ld (txtptr), hl
+in4:    call getvarref
+        push hl
+        ld hl, (txtptr)
+        ld (savetp), hl
+        ld hl, (inputvar)
+        ld (txtptr), hl
+        pop de
+        call readitem
+        jr c, in_redo
+        call ch_peek
+        ld hl, (txtptr)
+        ld (inputvar), hl
+        ld hl, (savetp)
+        ld (txtptr), hl
+        call optcomma
+        ret nz
+        ; the next answer follows a comma
+        ld hl, (inputvar)
+        ld a, (hl)
+        cp ','
+        jr nz, in_redo
+        inc hl
+        ld (inputvar), hl
+        jr in4
+in_redo:
+        ld hl, msgredo
+        call prstr
+        jr in2
+
+msgq:    db "? ", 0
+msgredo: db "?REDO FROM START", 13, 0
+
+; Read one item at txtptr into slot DE of type vtyp. Carry when it is not a
+; number where one is wanted. Strings end at a comma (or are quoted).
+readitem:
+        ld a, (vtyp)
+        or a
+        jr nz, ri_str
+        push de
+        call ch_peek
+        ld c, 0
+        cp '-'
+        jr nz, ri1
+        inc c
+        call ch_adv
+        jr ri2
+ri1:    cp '+'
+        jr nz, ri2
+        call ch_adv
+ri2:    call ch_peek
+        call isdigit
+        jr c, ri_bad
+        push bc
+        ld hl, (txtptr)
+        call parsenum
+        pop bc
+        jr c, ri_bad
+        ld (txtptr), hl
+        ex de, hl
+        ld a, c
+        or a
+        call nz, neghl
+        call ch_peek
+        jr z, ri3
+        cp ','
+        jr z, ri3
+        cp ':'
+        jr nz, ri_bad
+ri3:    pop de
+        ex de, hl
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        or a
+        ret
+ri_bad: pop de
+        scf
+        ret
+ri_str: push de
+        call ch_peek
+        ld hl, (txtptr)
+        ld b, 0
+        cp '"'
+        jr nz, ri_s1
+        inc hl
+        push hl
+ri_q:   ld a, (hl)
+        or a
+        jr z, ri_s3
+        cp '"'
+        jr z, ri_q2
+        inc hl
+        inc b
+        jr ri_q
+ri_q2:  inc hl
+        jr ri_s3
+ri_s1:  push hl
+ri_s2:  ld a, (hl)
+        or a
+        jr z, ri_s3
+        cp ','
+        jr z, ri_s3
+        cp ':'
+        jr z, ri_s3
+        inc hl
+        inc b
+        jr ri_s2
+ri_s3:  ld (txtptr), hl
+        pop hl
+        call mkstr
+        pop de
+        call strassign
+        or a
+        ret
+
+; READ v [, v ...]
+do_read:
+        call getvarref
+        push hl
+        call finddata
+        pop de
+        ld hl, (txtptr)
+        ld (savetp), hl
+        ld hl, (dataptr)
+        ld (txtptr), hl
+        call readitem
+        jp c, err_syntax
+        ld hl, (txtptr)
+        ld (dataptr), hl
+        ld hl, (savetp)
+        ld (txtptr), hl
+        call optcomma
+        jr z, do_read
+        ret
+
+; Position dataptr on the next DATA item.
+finddata:
+        ld hl, (dataline)
+        ld a, h
+        or l
+        jr nz, fd1
+        ld hl, (txttab)
+        ld a, (hl)
+        or a
+        jp z, err_data
+        ld (dataline), hl
+        inc hl
+        inc hl
+        inc hl
+        jr fd3
+fd1:    ld hl, (dataptr)
+        call skipsp
+        ld a, (hl)
+        cp ','
+        jr nz, fd3
+        inc hl
+        ld (dataptr), hl
+        ret
+fd3:    ; search from HL for a DATA token, line by line
+        ld c, 0
+fd4:    ld a, (hl)
+        or a
+        jr z, fd6
+        inc hl
+        cp '"'
+        jr nz, fd5
+        ld a, c
+        xor 1
+        ld c, a
+        jr fd4
+fd5:    cp TK_DATA
+        jr nz, fd4
+        inc c
+        dec c
+        jr nz, fd4
+        ld (dataptr), hl
+        ret
+fd6:    ld hl, (dataline)
+        ld a, (hl)
+        or a
+        jp z, err_data
+        ld e, a
+        ld d, 0
+        add hl, de
+        ld (dataline), hl
+        ld a, (hl)
+        or a
+        jp z, err_data
+        inc hl
+        inc hl
+        inc hl
+        jr fd3

@@ -1,0 +1,261 @@
+; Strings: a length byte and up to 255 characters.
+; Results of expressions live in the temporaries (reset at every statement);
+; values of variables live in the heap, which grows down from MEMTOP and is
+; compacted when it meets the arrays. A string slot holds 0 for "".
+
+; HL = BC bytes of temporary space.
+tmpalloc:
+        ld hl, (tmpptr)
+        push hl
+        add hl, bc
+        push de
+        ld de, TMPTOP
+        ex de, hl
+        or a
+        sbc hl, de
+        ex de, hl
+        pop de
+        jp c, err_long
+        ld (tmpptr), hl
+        pop hl
+        ret
+
+; New temporary string of the B characters at HL. HL -> it, vtyp = string.
+mkstr:
+        push hl
+        push bc
+        ld c, b
+        ld b, 0
+        inc bc
+        call tmpalloc
+        pop bc
+        pop de                  ; source
+        push hl
+        ld (hl), b
+        inc hl
+        ex de, hl
+        ld c, b
+        ld b, 0
+        ld a, c
+        or a
+        jr z, mks1
+        ldir
+mks1:   pop hl
+        ld a, 1
+        ld (vtyp), a
+        ret
+
+; HL = DE + HL
+concat:
+        ld a, (de)
+        add a, (hl)
+        jp c, err_long
+        push hl
+        push de
+        ld c, a
+        ld b, 0
+        inc bc
+        call tmpalloc
+        pop de                  ; left
+        ld (hl), c
+        dec (hl)
+        push hl
+        inc hl
+        ex de, hl               ; HL = left, DE = destination
+        ld c, (hl)
+        ld b, 0
+        inc hl
+        ld a, c
+        or a
+        jr z, cc1
+        ldir
+cc1:    pop bc                  ; result
+        pop hl                  ; right
+        push bc
+        ld c, (hl)
+        ld b, 0
+        inc hl
+        ld a, c
+        or a
+        jr z, cc2
+        ldir
+cc2:    pop hl
+        ld a, 1
+        ld (vtyp), a
+        ret
+
+; Store the string HL in the slot DE (a copy in the heap).
+strassign:
+        xor a
+        ld (de), a
+        inc de
+        ld (de), a
+        dec de
+        ld a, (hl)
+        or a
+        ret z
+        push de
+        ; a heap string may move when the heap is compacted: copy it first
+        push hl
+        ld de, (strbot)
+        or a
+        sbc hl, de
+        pop hl
+        jr c, sa1
+        ld a, h
+        cp MEMTOP/256
+        jr nc, sa1
+        ld b, (hl)
+        inc hl
+        call mkstr
+sa1:    ld c, (hl)
+        ld b, 0
+        inc bc
+        push hl
+        call heapalloc          ; DE = block
+        pop hl
+        pop ix                  ; slot
+        ld (ix+0), e
+        ld (ix+1), d
+        ldir
+        ret
+
+; DE = BC bytes at the bottom of the heap. Keeps BC.
+heapalloc:
+        call hpa1
+        ret nc
+        call gc
+        call hpa1
+        ret nc
+        jp err_mem
+hpa1:   ld hl, (strbot)
+        or a
+        sbc hl, bc
+        ret c
+        push hl
+        ld de, (arrend)
+        ld hl, 32
+        add hl, de
+        ex de, hl
+        pop hl
+        push hl
+        or a
+        sbc hl, de
+        pop hl
+        ret c
+        ld (strbot), hl
+        ex de, hl
+        or a
+        ret
+
+; Compact the heap: strings keep their order and move up to MEMTOP.
+gc:
+        push bc
+        push de
+        push hl
+        ld hl, MEMTOP
+        ld (gcnewtop), hl
+        ld (gclimit), hl
+gc_round:
+        ld hl, 0
+        ld (gcbest), hl
+        call gc_scan
+        ld hl, (gcbest)
+        ld a, h
+        or l
+        jr z, gc_done
+        ld c, (hl)
+        ld b, 0
+        inc bc
+        add hl, bc
+        dec hl                  ; last byte of the string
+        ld de, (gcnewtop)
+        dec de
+        lddr
+        inc de
+        ld (gcnewtop), de
+        ld hl, (gcslot)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        ld hl, (gcbest)
+        ld (gclimit), hl
+        jr gc_round
+gc_done:
+        ld hl, (gcnewtop)
+        ld (strbot), hl
+        pop hl
+        pop de
+        pop bc
+        ret
+
+; Find the string slot whose string lies highest below gclimit.
+gc_scan:
+        ld hl, (vartab)
+gs1:    ld de, (arrtab)
+        push hl
+        or a
+        sbc hl, de
+        pop hl
+        jr nc, gs2
+        ld a, (hl)
+        inc hl
+        inc hl
+        bit 7, a
+        call nz, gc_consider
+        inc hl
+        inc hl
+        jr gs1
+gs2:    ld de, (arrend)
+        push hl
+        or a
+        sbc hl, de
+        pop hl
+        ret nc
+        ld a, (hl)
+        inc hl
+        inc hl
+        ld c, (hl)
+        inc hl
+        ld b, (hl)
+        inc hl
+        bit 7, a
+        jr z, gs4
+gs3:    ld a, b
+        or c
+        jr z, gs2
+        call gc_consider
+        inc hl
+        inc hl
+        dec bc
+        jr gs3
+gs4:    add hl, bc
+        add hl, bc
+        jr gs2
+
+gc_consider:
+        push hl
+        push de
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        ld a, d
+        or e
+        jr z, gcc1
+        ld hl, (gclimit)
+        or a
+        sbc hl, de
+        jr c, gcc1
+        jr z, gcc1
+        ld hl, (gcbest)
+        or a
+        sbc hl, de
+        jr nc, gcc1
+        ld (gcbest), de
+        pop de
+        pop hl
+        ld (gcslot), hl
+        ret
+gcc1:   pop de
+        pop hl
+        ret

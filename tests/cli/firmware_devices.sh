@@ -1,0 +1,131 @@
+#!/bin/bash
+# The BASIC ROM's devices through vzelvega-run: CSAVE to a CP6 file and CLOAD
+# back in a fresh machine, a damaged tape, LPRINT to the printer file, SOUND and
+# TONE (AY log and WAV pitch), USR with the binary loader, MODE and PSET.
+set -u
+BUILD=$(cd "$1" && pwd)
+RUN=$BUILD/tools/vzelvega-run
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+screen=""
+fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
+after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
+    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
+expect_rows() {
+    local got
+    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
+    [ "$got" = "$2" ] || fail "after '$1' expected:
+$2
+got:
+$got"
+}
+hexat() { od -An -tx1 -j "$2" -N "$3" "$1" | tr -d ' \n'; }
+
+# CSAVE: the recording is named from header bytes 10-15.
+mkdir "$TMP/tapes"
+screen=$("$RUN" --workdir "$TMP" --record-dir "$TMP/tapes" --frames 2000 --quiet \
+    --type '10 PRINT "HELLO"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "DEMO"\rPRINT "SA";"VED"\r' \
+    --until-text SAVED --screen-text) || fail "CSAVE did not finish"
+tape=$TMP/tapes/DEMO_BAS.CP6
+[ -f "$tape" ] || fail "no DEMO_BAS.CP6 recorded: $(ls "$TMP/tapes")"
+[ "$(hexat "$tape" 0 10)" = "d3d3d3d3d3d3d3d3d3d3" ] || fail "sync bytes $(hexat "$tape" 0 10)"
+[ "$(hexat "$tape" 10 7)" = "44454d4f000000" ] || fail "name bytes $(hexat "$tape" 10 7)"
+# Program length: records of 13 and 19 bytes and the end marker.
+[ "$(hexat "$tape" 17 2)" = "2100" ] || fail "length bytes $(hexat "$tape" 17 2)"
+[ "$(stat -c %s "$tape")" -eq $((19 + 33 + 2)) ] || fail "tape size $(stat -c %s "$tape")"
+
+# Typing is refused while a tape is loaded for play, so these runs press keys:
+# F3 types CLOAD and Enter, F1 LIST and Enter.
+# CLOAD in a freshly started machine gives back the same program.
+screen=$("$RUN" --workdir "$TMP" --tape "$tape" --frames 400 --quiet --keys "60:F3 300:F1" --screen-text) ||
+    fail "CLOAD run exited with $?"
+expect_rows "CLOAD" 'FOUND: DEMO
+READY
+LIST
+10 PRINT "HELLO"
+20 FOR I=1 TO 3:PRINT I:NEXT
+READY'
+# CLOAD "other" passes this program over.
+keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+2 88:O 92:T 96:H 100:E 104:R 108:Enter"
+screen=$("$RUN" --workdir "$TMP" --tape "$tape" --frames 400 --quiet --keys "$keys" --until-text SKIPPED --screen-text) ||
+    fail "a program of another name was not skipped"
+expect_rows 'cload "other' 'FOUND: DEMO
+SKIPPED'
+
+# One damaged program byte: the checksum says so and no program is left.
+cp "$tape" "$TMP/bad.cp6"
+printf 'X' | dd of="$TMP/bad.cp6" bs=1 seek=27 conv=notrunc 2>/dev/null
+screen=$("$RUN" --workdir "$TMP" --tape "$TMP/bad.cp6" --frames 400 --quiet --keys "60:F3 300:F1" --screen-text) ||
+    fail "damaged tape run exited with $?"
+expect_rows "CLOAD" 'FOUND: DEMO
+?TAPE CHECKSUM ERROR
+READY
+LIST
+READY'
+
+# LPRINT and LLIST: plain text in the printer file, lines ending CR LF.
+screen=$("$RUN" --workdir "$TMP" --printer "$TMP/lp.txt" --frames 2000 --quiet \
+    --type '10 REM LISTED\rLPRINT "SUM";2+3\rLLIST\rPRINT "PRI";"NTED"\r' --until-text PRINTED --screen-text) ||
+    fail "LPRINT did not finish"
+printf 'SUM 5 \r\n10 REM LISTED\r\n' >"$TMP/lp.expected"
+cmp "$TMP/lp.txt" "$TMP/lp.expected" || fail "printer file: $(od -c "$TMP/lp.txt")"
+
+# SOUND writes AY registers; TONE 1000,25 plays period 125 (2 MHz / 16 / 125
+# = 1000 Hz) at full volume on channel A for half a second, then silences it.
+(cd "$TMP" && "$RUN" --workdir "$TMP" --frames 300 --quiet --ay-log --wav "$TMP/tone.wav" \
+    --type 'SOUND 2,77:SOUND 9,0:TONE 1000,25\r') || fail "TONE run exited with $?"
+log=$(cat "$TMP"/aysound_*.txt)
+grep -q ',2,77,' <<<"$log" || fail "SOUND 2,77 not in the AY log: $log"
+grep -q ',0,125,1,0,' <<<"$log" || fail "tone period 125 not in the AY log: $log"
+grep -q ',7,62,8,15' <<<"$log" || fail "mixer and volume of the tone not in the AY log: $log"
+grep -q ',8,0$' <<<"$log" || fail "the tone was not silenced: $log"
+python3 - "$TMP/tone.wav" <<'EOF' || fail "tone pitch"
+import struct, sys
+data = open(sys.argv[1], 'rb').read()[44:]
+samples = struct.unpack('<%dh' % (len(data) // 2), data)
+# The tone is the last sound (key clicks come before it): count its rising
+# edges over 0.2 s, from 0.3 s to 0.1 s before its end.
+end = max(i for i, v in enumerate(samples) if v)
+win = samples[end - 6615:end - 2205]
+mid = (max(win) + min(win)) / 2
+edges = sum(1 for a, b in zip(win, win[1:]) if a < mid <= b)
+freq = edges * 5
+if not 960 <= freq <= 1040:
+    sys.exit('tone of %d Hz, expected 1000' % freq)
+EOF
+
+# USR calls the routine the binary loader put at F000h.
+screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --load-binary "$BUILD/examples/usrdemo.bin@\$F000,usr=\$F000" \
+    --type 'PRINT USR(14)\r' --until-text ' 42' --screen-text) || fail "USR did not return 42"
+expect_rows 'PRINT USR(14)' 'HELLO FROM MACHINE CODE
+ 42'
+
+# MODE 8 (256 x 192, two colours, set 0) with two pixels set; POINT reads them.
+screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --screenshot "$TMP/pset.bmp" \
+    --type '10 MODE 8:PSET 0,0:PSET 255,191:PSET 9,9:PRESET 9,9\r20 P=POINT(0,0)+POINT(1,0)*2+POINT(9,9)*4\rRUN\r' \
+    --screen-text) || fail "MODE run exited with $?"
+[ "$(grep -c '^#\{32\}$' <<<"$screen")" -eq 16 ] || fail "the screen is not all graphics cells"
+python3 - "$TMP/pset.bmp" <<'EOF' || fail "graphics picture"
+import struct, sys
+b = open(sys.argv[1], 'rb').read()
+off, = struct.unpack_from('<I', b, 10)
+w, h = struct.unpack_from('<ii', b, 18)
+stride = (w + 3) & ~3
+def rgb(x, y):
+    row = y if h < 0 else h - 1 - y
+    i = b[off + row * stride + x]
+    bl, g, r, _ = b[54 + 4 * i: 58 + 4 * i]
+    return r, g, bl
+# Two-colour set 0: a 1 bit is light green (40,224,40), a 0 bit dark green (16,96,16).
+lit, dark = rgb(12, 12), rgb(13, 12)
+if not (lit[1] > 180 and dark[1] < 130):
+    sys.exit('pixel (0,0) %s, (1,0) %s' % (lit, dark))
+if rgb(267, 203)[1] < 180 or rgb(266, 203)[1] > 130 or rgb(21, 21)[1] > 130:
+    sys.exit('pixel (255,191) %s, (254,191) %s, (9,9) %s' % (rgb(267, 203), rgb(266, 203), rgb(21, 21)))
+EOF
+# Back in text mode after a key, P shows POINT's values: 1 + 0 + 0.
+screen=$("$RUN" --workdir "$TMP" --frames 900 --quiet \
+    --type '10 MODE 8:PSET 0,0:PSET 9,9:PRESET 9,9\r20 P=POINT(0,0)+POINT(1,0)*2+POINT(9,9)*4+(POINT(256,0)=-1)*8\rRUN\r PRINT P;"DO";"NE"\r' \
+    --until-text 'DONE' --screen-text) || fail "no text after the graphics"
+expect_rows 'PRINT P;"DO";"NE"' '-7 DONE'
+echo "firmware_devices: ok"

@@ -1,0 +1,29 @@
+#!/bin/bash
+# The screen editor of the BASIC ROM with host keys: a listed line is changed
+# with the cursor keys, Delete (closes the gap left of the cursor), Insert
+# (opens a space) and overtyping, and entered again with Enter.
+set -u
+BUILD=$(cd "$1" && pwd)
+RUN=$BUILD/tools/vzelvega-run
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+screen=""
+fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
+
+# "10 PRINT 12345": up to its row, right to column 11 (the 3), Delete takes the 2,
+# Insert opens a space at column 10, 9 fills it: "10 PRINT 19345".
+keys="100:Up"
+frame=104
+for _ in $(seq 11); do keys="$keys $frame:Right"; frame=$((frame + 4)); done
+keys="$keys $frame:Delete $((frame + 4)):Insert $((frame + 8)):9 $((frame + 12)):Enter $((frame + 30)):F1"
+screen=$("$RUN" --workdir "$TMP" --frames $((frame + 80)) --quiet --type '10 PRINT 12345\r' --keys "$keys" \
+    --screen-text) || fail "run exited with $?"
+listing=$(sed 's/ *$//' <<<"$screen" | awk '/^LIST$/ { getline; print; exit }')
+[ "$listing" = "10 PRINT 19345" ] || fail "edited line lists as '$listing'"
+
+# Stop while typing a line abandons it: nothing is stored or run.
+screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --keys "60:2 64:0 68:Space 72:Q 76:End 90:F1" \
+    --screen-text) || fail "run exited with $?"
+after_list=$(sed 's/ *$//' <<<"$screen" | awk '/^LIST$/ { getline; print; exit }')
+[ "$after_list" = "READY" ] || fail "the abandoned line was stored: '$after_list'"
+echo "firmware_editor: ok"

@@ -1,0 +1,90 @@
+#!/bin/bash
+# More of the BASIC language through vzelvega-run, results worked out by hand:
+# FOR with a negative STEP and NEXT J,I, RESTORE to a line, string order,
+# nested GOSUB, line replacement and deletion, memory limits, INKEY$, WAIT,
+# ON GOTO/GOSUB and TAB.
+set -u
+BUILD=$(cd "$1" && pwd)
+RUN=$BUILD/tools/vzelvega-run
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+screen=""
+fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
+after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
+    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
+typed() {
+    screen=$("$RUN" --workdir "$TMP" --frames 4000 --quiet "${@:3}" --type "${1//$'\n'/\\r}" --until-text "$2" \
+        --screen-text) || fail "'$2' never appeared"
+}
+expect_rows() {
+    local got
+    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
+    [ "$got" = "$2" ] || fail "after '$1' expected:
+$2
+got:
+$got"
+}
+
+program='10 FOR I=10 TO 1 STEP -3:PRINT I;:NEXT:PRINT
+20 FOR I=1 TO 2:FOR J=1 TO 2:PRINT I*10+J;:NEXT J,I:PRINT
+30 RESTORE 90:READ A:RESTORE:READ B:PRINT A;B
+40 IF "ABC"<"ABD" AND "B">"AB" THEN PRINT "ORDER"
+50 GOSUB 70:PRINT "END"
+60 END
+70 GOSUB 80:PRINT "R70";:RETURN
+80 PRINT "R80";:RETURN
+85 DATA 5
+90 DATA 9
+RUN
+'
+typed "$program" "R70END"
+expect_rows "RUN" ' 10  7  4  1
+ 11  12  21  22
+ 9  5
+ORDER
+R80R70END'
+
+# A line number alone deletes the line; the same number again replaces it.
+typed '10 REM X\r20 REM Y\r30 REM W\r10\r15 REM Z\r30 REM V\rLIST\rPRINT "O";"K"\r' "OK"
+expect_rows "LIST" '15 REM Z
+20 REM Y
+30 REM V
+READY'
+
+# An array of 9001 elements (18006 bytes) does not fit in 8191 bytes; in the
+# enhanced map it leaves 57344 - 16385 - 18006 = 22953 bytes.
+typed 'DIM A(9000)\rPRINT "O";"K"\r' "OK"
+expect_rows "DIM A(9000)" '?OUT OF MEMORY ERROR'
+printf '[MEMORY]\nenhancedflag=1\n' >"$TMP/enhanced.ini"
+typed 'DIM A(9000)\rPRINT FRE(0);"DO";"NE"\r' "DONE" --ini "$TMP/enhanced.ini"
+expect_rows "DIM A(9000)" 'READY
+PRINT FRE(0);"DO";"NE"
+ 22953 DONE'
+
+# INKEY$ gives the key without waiting: Q unshifted is q (113).
+typed '10 A$=INKEY$:IF A$="" THEN 10\r20 PRINT ASC(A$);"DO";"NE"\rRUN\r' "DONE" --keys "200:Q"
+expect_rows "RUN" ' 113 DONE'
+
+# WAIT 50 waits a second of timer interrupts: TIME moves on by 50 (51 when a
+# tick falls between WAIT and TIME).
+typed '10 T=TIME:WAIT 50:PRINT TIME-T;"DO";"NE"\rRUN\r' "DONE"
+got=$(after "RUN" | head -1)
+[ "$got" = " 50 DONE" ] || [ "$got" = " 51 DONE" ] || fail "WAIT 50 took $got fiftieths"
+# ON n GOSUB / ON n GOTO pick the n-th line (none when out of range); TAB(n)
+# moves to column n.
+program='10 FOR I=1 TO 4:ON I GOSUB 100,200:ON I GOTO 30,40
+20 PRINT "N";I:NEXT:PRINT "DO";"NE":END
+30 PRINT "A";TAB(10);"T":GOTO 20
+40 PRINT "B":NEXT
+100 PRINT "G1";:RETURN
+200 PRINT "G2";:RETURN
+RUN
+'
+typed "$program" "DONE"
+expect_rows "RUN" 'G1A       T
+N 1
+G2B
+N 3
+N 4
+DONE'
+echo "firmware_language: ok"

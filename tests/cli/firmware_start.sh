@@ -1,0 +1,53 @@
+#!/bin/bash
+# The built-in BASIC ROM starting up as a user sees it: banner, bytes free for
+# each memory configuration, prompt, a signed cartridge started instead, and
+# the function keys typing their commands.
+set -u
+BUILD=$(cd "$1" && pwd)
+RUN=$BUILD/tools/vzelvega-run
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
+screen=""
+# row N of the screen text, trailing spaces removed
+row() { sed -n "$(($1 + 1))p" <<<"$screen" | sed 's/ *$//'; }
+
+# Normal configuration: RAM C000-FFFF, program area C000-DFFF.
+screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --until-text READY --screen-text) || fail "no READY"
+[ "$(row 0)" = "ZEL VEGA BASIC 1.0" ] || fail "banner: '$(row 0)'"
+[ "$(row 1)" = "8191 BYTES FREE" ] || fail "normal memory: '$(row 1)'"
+[ "$(row 2)" = "READY" ] || fail "prompt: '$(row 2)'"
+
+# The 16K expansion adds 8000-BFFF, the enhanced map 4000-BFFF.
+printf '[MEMORY]\nramexpanders=1\n' >"$TMP/expansion.ini"
+screen=$("$RUN" --workdir "$TMP" --ini "$TMP/expansion.ini" --frames 300 --quiet --until-text READY --screen-text) ||
+    fail "no READY with the expansion"
+[ "$(row 1)" = "24575 BYTES FREE" ] || fail "expansion: '$(row 1)'"
+printf '[MEMORY]\nenhancedflag=1\n' >"$TMP/enhanced.ini"
+screen=$("$RUN" --workdir "$TMP" --ini "$TMP/enhanced.ini" --frames 300 --quiet --until-text READY --screen-text) ||
+    fail "no READY in the enhanced configuration"
+[ "$(row 1)" = "40959 BYTES FREE" ] || fail "enhanced: '$(row 1)'"
+
+# A cartridge signed "ZVGR" runs at 4004h instead of BASIC.
+screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --cartridge "$BUILD/examples/cartridge.bin" \
+    --until-text "STOP TO LEAVE" --screen-text) || fail "the example cartridge did not start"
+[ "$(row 0)" = "ZEL VEGA TYPEWRITER CARTRIDGE" ] || fail "cartridge title: '$(row 0)'"
+grep -q "BYTES FREE" <<<"$screen" && fail "BASIC started although a cartridge is signed"
+# Its typewriter echoes keys through the ROM's key buffer and screen driver.
+screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --cartridge "$BUILD/examples/cartridge.bin" \
+    --type 'Zel 42' --until-text "Zel 42" --screen-text) || fail "the cartridge did not echo typed keys"
+
+# An unsigned cartridge leaves BASIC in charge.
+printf 'ZVG!' >"$TMP/unsigned.rom"
+screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --cartridge "$TMP/unsigned.rom" --until-text READY --screen-text) ||
+    fail "BASIC did not start beside an unsigned cartridge"
+
+# F2 types RUN and Enter, Shift F1 types "PRINT ".
+screen=$("$RUN" --workdir "$TMP" --frames 400 --quiet --type '10 PRINT "RAN";6*7\r' \
+    --keys "150:F2" --until-text "RAN 42" --screen-text) || fail "F2 did not run the program"
+screen=$("$RUN" --workdir "$TMP" --frames 200 --quiet --keys "60:Shift+F1 70:7 80:Enter" --screen-text) ||
+    fail "run with function keys exited with $?"
+grep -n -x "PRINT 7 *" <<<"$screen" >/dev/null || fail "Shift F1 did not type PRINT"
+line=$(grep -n -x "PRINT 7 *" <<<"$screen" | head -1 | cut -d: -f1)
+[ "$(row "$line")" = " 7" ] || fail "PRINT 7 typed with Shift F1 printed '$(row "$line")'"
+echo "firmware_start: ok"

@@ -23,6 +23,7 @@
 
 #include "app/app.h"
 #include "config/settings.h"
+#include "input/keyboard.h"
 #include "app/display_calls.h"
 #include "machine/scheduler.h"
 #include "platform/platform.h"
@@ -163,7 +164,9 @@ private slots:
 
     void acceleratorsBecomeCommands() {
         App::state.lastCommand = 0;
+        KeyboardMapper::state.keyDownPending = false;
         tap(Qt::Key_F9, kKeyF9);
+        QVERIFY(!KeyboardMapper::state.keyDownPending);  // accelerators are no key-downs
         settle();
         QCOMPARE(App::state.lastCommand, int(App::kSoftReset));
 
@@ -194,9 +197,29 @@ private slots:
         QVERIFY(aboutOpened);
         QCOMPARE(App::state.lastCommand, int(App::kAbout));
 
-        // Keys that are no accelerators run no command.
+        // Keys that are no accelerators run no command and go to the emulated keyboard.
         App::state.lastCommand = 0;
+        KeyboardMapper::state.keyDownPending = false;
         tap(Qt::Key_A, 38);
+        QVERIFY(KeyboardMapper::state.keyDownPending);
+        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x41);
+        sendKey(QEvent::KeyPress, Qt::Key_Shift, 62);  // right Shift comes as the generic Shift
+        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x10);
+        sendKey(QEvent::KeyRelease, Qt::Key_Shift, 62);
+        settle();
+        QCOMPARE(App::state.lastCommand, 0);
+        // System keys: F10, Alt, and anything with Alt held.
+        KeyboardMapper::state.keyDownPending = false;
+        tap(Qt::Key_F10, 76);
+        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
+        tap(Qt::Key_B, 56, Qt::AltModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+        QVERIFY(!KeyboardMapper::state.keyDownPending);
+        // Ctrl+F9 is not the F9 accelerator: it is a key for the machine.
+        sendKey(QEvent::KeyPress, Qt::Key_Control, 37);
+        tap(Qt::Key_F9, kKeyF9, Qt::ControlModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Control, 37);
+        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x78);
         settle();
         QCOMPARE(App::state.lastCommand, 0);
     }

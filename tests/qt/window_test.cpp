@@ -16,6 +16,7 @@
 
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
 #include <cstring>
@@ -362,6 +363,36 @@ private slots:
             QVERIFY(Video::frameBitmap);
             QVERIFY(iniFile().toUpper().contains("[COLOR]"));
         }
+    }
+
+    void keyboardDialogAssignsAHeldCombination() {
+        // Select "a", double click it, hold Shift and Q, click the prompt.
+        QStringList assigned;
+        commandWithDialog(App::kConfigureKeyboard, [&assigned](QDialog* dialog) {
+            auto lists = dialog->findChildren<QListWidget*>();
+            QCOMPARE(lists.size(), 2);
+            QListWidget* keys = lists[0];
+            QCOMPARE(keys->item(10)->text(), QString("a"));
+            QRect row = keys->visualItemRect(keys->item(10));
+            QTest::mouseClick(keys->viewport(), Qt::LeftButton, {}, row.center());
+            QTest::mouseDClick(keys->viewport(), Qt::LeftButton, {}, row.center());
+            QWidget* prompt = dialog->focusWidget();
+            QVERIFY(prompt && !qobject_cast<QListWidget*>(prompt));
+            QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier, kKeyLeftShift, 0, 0);
+            QApplication::sendEvent(prompt, &shift);
+            QKeyEvent q(QEvent::KeyPress, Qt::Key_Q, Qt::ShiftModifier, 24, 0, 0);
+            QApplication::sendEvent(prompt, &q);
+            QTest::mouseClick(prompt, Qt::LeftButton);
+            for (int i = 0; i < lists[1]->count(); ++i) assigned << lists[1]->item(i)->text();
+            QKeyEvent qUp(QEvent::KeyRelease, Qt::Key_Q, Qt::ShiftModifier, 24, 0, 0);
+            QApplication::sendEvent(prompt, &qUp);
+            QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier, kKeyLeftShift, 0, 0);
+            QApplication::sendEvent(prompt, &shiftUp);
+            QVERIFY(dialog->isVisible());  // the keys went to the prompt, not to the dialog
+            QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+        });
+        QCOMPARE(assigned, QStringList{"Shift q"});
+        QCOMPARE(int(settings.sensibleKeyMap[1][0x51]), 0x000A);
     }
 
     void exitEndsTheLoop() {

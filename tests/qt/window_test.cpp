@@ -14,7 +14,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QColorDialog>
+#include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -393,6 +396,84 @@ private slots:
         });
         QCOMPARE(assigned, QStringList{"Shift q"});
         QCOMPARE(int(settings.sensibleKeyMap[1][0x51]), 0x000A);
+    }
+
+    void logAySoundChecksItsMenuItem() {
+        QAction* log = App::Window()->menuBar()->actions()[2]->menu()->actions()[4];
+        QCOMPARE(log->text(), QString("Log AY Sound"));
+        App::RunCommand(App::kLogAySound);
+        QVERIFY(log->isChecked());
+        QVERIFY(!QDir::current().entryList({"aysound_*.txt"}).isEmpty());  // in the start directory
+        App::RunCommand(App::kLogAySound);
+        QVERIFY(!log->isChecked());
+    }
+
+    void cursorHidesAndShowsCounted() {
+        QWidget* screen = platform::qt::Screen();
+        platform::ShowCursor(false);
+        QCOMPARE(screen->cursor().shape(), Qt::BlankCursor);
+        platform::ShowCursor(false);
+        platform::ShowCursor(true);
+        QCOMPARE(screen->cursor().shape(), Qt::BlankCursor);  // still one hide more than shows
+        platform::ShowCursor(true);
+        QCOMPARE(screen->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void messageBoxShowsTitleTextAndIcon() {
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        platform::ShowMessageBox("VZELVEGA - File Missing", "ROM/ZELVEGA.BIN", platform::MessageIcon::Exclamation);
+        QCOMPARE(title, QString("VZELVEGA - File Missing"));
+        QCOMPARE(text, QString("ROM/ZELVEGA.BIN"));
+        QCOMPARE(icon, QMessageBox::Warning);
+    }
+
+    void colourChooserKeepsTheCustomColours() {
+        Rgb custom[16] = {};
+        custom[0] = {16, 16, 16};
+        custom[1] = {40, 224, 40};
+        Rgb colour{240, 240, 112};
+        QColor seenCustom, seenStart;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            seenCustom = QColorDialog::customColor(1);
+            seenStart = chooser->currentColor();
+            QColorDialog::setCustomColor(5, QColor(1, 2, 3));  // the user adds one
+            chooser->setCurrentColor(QColor(200, 100, 50));
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        QVERIFY(platform::ChooseColour(&colour, custom));
+        QCOMPARE(seenCustom, QColor(40, 224, 40));
+        QCOMPARE(seenStart, QColor(240, 240, 112));
+        QCOMPARE(colour, (Rgb{200, 100, 50}));
+        QCOMPARE(custom[5], (Rgb{1, 2, 3}));
+        QCOMPARE(custom[0], (Rgb{16, 16, 16}));
+        // Cancel: the colour stays.
+        QTimer::singleShot(0, [] {
+            if (auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) chooser->reject();
+        });
+        QVERIFY(!platform::ChooseColour(&colour, custom));
+        QCOMPARE(colour, (Rgb{200, 100, 50}));
+    }
+
+    void clipboardTextAsEightBitCharacters() {
+        QApplication::clipboard()->setText(QString::fromUtf8("10 PRINT \"caf\u00e9\""));
+        QVERIFY(platform::ClipboardHasText());
+        std::optional<std::string> text = platform::ClipboardText();
+        QVERIFY(text);
+        QCOMPARE(*text, std::string("10 PRINT \"caf\xe9\""));
+        QApplication::clipboard()->clear();
+        QVERIFY(!platform::ClipboardHasText());
+        QVERIFY(!platform::ClipboardText());
     }
 
     void exitEndsTheLoop() {

@@ -48,6 +48,7 @@ struct State {
     int exitCode = 0;
     int lastCommand = 0;  // the last command carried out, for diagnostics and tests
     uint64_t waits = 0;   // times the loop slept until an event or the next frame
+    uint32_t startMs = 0;  // millisecond clock at the start-up reset, for the frame rate line
 };
 extern State state;
 

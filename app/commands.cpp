@@ -2,6 +2,7 @@
 // each is followed by one full reopen of the sound stream unless it says otherwise.
 #include <QMainWindow>
 #include <QMetaObject>
+#include <algorithm>
 
 #include "app/app.h"
 #include "app/display_calls.h"
@@ -45,6 +46,7 @@ void RunCommand(int id) {
             if (state.startupResetDone) return;
             state.startupResetDone = true;
             Machine::StartUpReset();
+            state.startMs = std::max<uint32_t>(1, platform::MillisecondClock());
             return;
         case kExit:
             if (QMainWindow* window = Window())

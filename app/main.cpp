@@ -5,6 +5,8 @@
 #include "platform/qt/qt_host.h"
 
 int main(int argc, char** argv) {
+    // Whole-number device pixel ratios keep every emulated pixel a sharp block on high-DPI screens.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Virtual Zel Vega"));
     // The loop ends when the main window is destroyed, not when the last window closes.

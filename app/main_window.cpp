@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 
 #include "app/app.h"
 #include "app/display_calls.h"
@@ -207,6 +208,25 @@ int millisecondsToNextFrame() {
     return int(std::min<int64_t>(ms, 1000));
 }
 
+// Every ten seconds, the frames run in that time (debug output only).
+void reportFrameRate() {
+    static uint32_t lastMs = 0, lastFrames = 0;
+    uint32_t now = platform::MillisecondClock();
+    if (lastMs == 0 || !FrameScheduler::state.running) {
+        lastMs = now;
+        lastFrames = FrameScheduler::state.framesRun;
+        return;
+    }
+    if (now - lastMs < 10000) return;
+    uint32_t frames = FrameScheduler::state.framesRun - lastFrames;
+    char line[80];
+    std::snprintf(line, sizeof line, "frames: %u in %.3f s, %.2f per second", frames, (now - lastMs) / 1000.0,
+                  frames * 1000.0 / (now - lastMs));
+    platform::DebugOutput(line);
+    lastMs = now;
+    lastFrames = FrameScheduler::state.framesRun;
+}
+
 void pass(bool wait) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -214,6 +234,7 @@ void pass(bool wait) {
     // An open menu holds the loop, as the host's modal menu loop does.
     bool emulating = FrameScheduler::state.running && !QApplication::activePopupWidget();
     if (emulating && FrameScheduler::OnIdle()) presentFrame(false);
+    reportFrameRate();
     if (!wait || state.quit) return;
     int ms = emulating ? millisecondsToNextFrame() : -1;
     if (ms == 0) return;
@@ -287,6 +308,13 @@ void Close() {
 
 void Destroy() {
     if (!mainWindow) return;
+    if (state.startMs != 0) {
+        double seconds = (platform::MillisecondClock() - state.startMs) / 1000.0;
+        char line[96];
+        std::snprintf(line, sizeof line, "frames: %u in %.1f s, %.2f per second", FrameScheduler::state.framesRun,
+                      seconds, seconds > 0 ? FrameScheduler::state.framesRun / seconds : 0.0);
+        platform::DebugOutput(line);
+    }
     MainWindow* window = mainWindow.data();
     if (window->isVisible()) window->close();  // the close sequence first, as the close box does
     // Destroy: the same release steps (each does nothing when repeated), then quit.

@@ -107,8 +107,8 @@ TAPERING   equ 0FB40h       ; 64 bytes
 INBUF      equ 0FB80h       ; 128 bytes, typed line
 TOKBUF     equ 0FC00h       ; 160 bytes, tokenised direct line
 CTLBASE    equ 0FCA0h       ; control stack, grows upward, 12-byte frames
-CTLTOP     equ 0FD40h
-TMPBASE    equ 0FD40h       ; string temporaries, reset at every statement
+CTLTOP     equ 0FDA0h
+TMPBASE    equ 0FDA0h       ; string temporaries, reset at every statement
 TMPTOP     equ 0FEC0h
 STKTOP     equ 0000h        ; machine stack FEC0-FFFF
 STKLIMIT   equ 0FEE0h       ; expressions stop nesting below this

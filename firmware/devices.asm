@@ -309,11 +309,12 @@ jp1:    ld a, 14
         ld a, c
         jr joy_ret
 joy_keys:
-        xor a
+        ld d, 4                 ; a key code delivered meanwhile can displace the reply
+jk0:    xor a
         ld (gkflag), a
         ld a, CMD_GAMEKEYS
         out (P_CTRL), a
-        ld bc, 0
+        ld bc, 800              ; about a frame
 jk1:    ld a, (gkflag)
         or a
         jr nz, jk2
@@ -321,6 +322,8 @@ jk1:    ld a, (gkflag)
         ld a, b
         or c
         jr nz, jk1
+        dec d
+        jr nz, jk0
 jk2:    ld a, (gamekeys)
         jr joy_ret
 

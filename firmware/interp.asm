@@ -79,6 +79,7 @@ direct:
         ld sp, STKTOP
         xor a
         ld (prtflag), a
+        ld (brkflag), a         ; a Stop that ended a picture is not a break
         ld hl, TOKBUF
         ld (curline), hl
         inc hl

@@ -221,7 +221,30 @@ rl_ent6:
         ld (curpos), hl
         xor a
         ld (wrapped), a
-        call crlf
+        ; a line that filled its last row exactly left an empty continuation
+        ; row below it: the output goes there instead of one row further
+        call currow
+        or a
+        jr z, rl_nl
+        ld hl, contflag
+        add a, l
+        ld l, a
+        ld a, (hl)
+        or a
+        jr z, rl_nl
+        ld hl, (curpos)
+        ld de, SCRDATA
+        add hl, de
+        ld b, 32
+rl_bl:  ld a, (hl)
+        cp ' '
+        jr nz, rl_nl
+        inc hl
+        djnz rl_bl
+        call clrcont
+        jr rl_done
+rl_nl:  call crlf
+rl_done:
         ld hl, INBUF
         or a
         ret

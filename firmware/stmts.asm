@@ -435,7 +435,7 @@ do_out: call evalnum
         out (c), a
         ret
 
-do_cls: jp cls
+do_cls: jp textmode                ; also ends a graphics mode
 
 ; COLOR 0-3: the colour pair of text printed next; 4-255: that attribute
 ; byte itself (40h semigraphics-4, 60h semigraphics-6, 62h its second set).

@@ -204,7 +204,11 @@ QString filterText(const FileFilter& filter) {
         if (trimmed.toUpper() != trimmed.toLower()) patterns << trimmed.toUpper();
     }
     patterns.removeDuplicates();
-    return QString::fromStdString(filter.description) + " (" + patterns.join(' ') + ")";
+    // The description may name its patterns already ("Cassette Files (*.CP6)"): show them once.
+    QString description = QString::fromStdString(filter.description).trimmed();
+    int open = description.lastIndexOf('(');
+    if (open > 0 && description.endsWith(')')) description = description.left(open).trimmed();
+    return description + " (" + patterns.join(' ') + ")";
 }
 
 std::optional<std::string> runChooser(const FileChooserRequest& request, bool save) {

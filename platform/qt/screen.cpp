@@ -172,6 +172,8 @@ bool EnterFullScreen(std::string* failure) {
     picture.fullScreen = true;
     window->menuBar()->hide();
     window->showFullScreen();
+    // Without a window manager the full-screen state is only a wish: cover the screen ourselves.
+    window->setGeometry(window->screen()->geometry());
     if (Screen()) Screen()->update();
     return true;
 }

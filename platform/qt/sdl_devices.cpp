@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct SoundBuffer {
     std::vector<uint8_t> data;
     uint32_t status = 0;
     uint32_t playPosition = 0;  // bytes, always even
+    int64_t writeEnd = -1;      // end of the last frame written; -1 after a realignment
 };
 
 struct SoundState {
@@ -34,6 +36,8 @@ struct SoundState {
     SDL_AudioDeviceID device = 0;
     bool open = false;  // between SoundOpen and SoundClose
     SoundBuffer buffers[kMaxBuffers];
+    uint64_t underruns = 0;  // times playback overtook the last written frame
+    uint64_t samplesPlayed = 0;
 };
 SoundState sound;
 
@@ -45,6 +49,14 @@ void mixCallback(void*, Uint8* stream, int length) {
         if (!b.alive || !(b.status & kSoundPlaying) || b.data.size() < 2) continue;
         uint32_t size = uint32_t(b.data.size());
         uint32_t position = b.playPosition;
+        if (b.writeEnd >= 0) {
+            // Playback passing the end of what was written plays an old frame again.
+            uint32_t ahead = (uint32_t(b.writeEnd) + size - position) % size;
+            if (ahead < uint32_t(length)) {
+                ++sound.underruns;
+                b.writeEnd = -1;
+            }
+        }
         for (int s = 0; s < samples; ++s) {
             int16_t value;
             std::memcpy(&value, b.data.data() + position, 2);
@@ -54,6 +66,7 @@ void mixCallback(void*, Uint8* stream, int length) {
         }
         b.playPosition = position;
     }
+    sound.samplesPlayed += uint64_t(samples);
 }
 
 bool ensureDevice() {
@@ -117,6 +130,10 @@ void Initialise() {
 void Finalise() {
     ControllersClose();
     SoundClose();
+    char line[96];
+    std::snprintf(line, sizeof line, "sound: %llu samples played, %llu underruns",
+                  (unsigned long long)sound.samplesPlayed, (unsigned long long)sound.underruns);
+    DebugOutput(line);
     if (sound.device) {
         SDL_CloseAudioDevice(sound.device);
         sound.device = 0;
@@ -177,7 +194,10 @@ void SoundStop(int id) {
 
 void SoundSetPlayPosition(int id, uint32_t byteOffset) {
     AudioLock lock;
-    if (SoundBuffer* b = buffer(id)) b->playPosition = (byteOffset % uint32_t(b->data.size())) & ~1u;
+    if (SoundBuffer* b = buffer(id)) {
+        b->playPosition = (byteOffset % uint32_t(b->data.size())) & ~1u;
+        b->writeEnd = -1;
+    }
 }
 
 // The buffers live in our own memory: nothing is ever lost.
@@ -202,8 +222,14 @@ HostResult SoundLock(int id, uint32_t offset, uint32_t bytes, void** part1, uint
     return HostResult::Ok;
 }
 
-void SoundUnlock(int, void*, uint32_t, void*, uint32_t) {
-    if (sound.device) SDL_UnlockAudioDevice(sound.device);
+void SoundUnlock(int id, void* part1, uint32_t size1, void* part2, uint32_t size2) {
+    if (!sound.device) return;
+    if (SoundBuffer* b = buffer(id)) {
+        const uint8_t* base = b->data.data();
+        const uint8_t* end = part2 ? static_cast<uint8_t*>(part2) + size2 : static_cast<uint8_t*>(part1) + size1;
+        if (part1) b->writeEnd = int64_t(end - base) % int64_t(b->data.size());
+    }
+    SDL_UnlockAudioDevice(sound.device);
 }
 
 // ---- Game controllers ------------------------------------------------------------------

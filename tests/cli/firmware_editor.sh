@@ -26,4 +26,14 @@ screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --keys "60:2 64:0 68:Space
     --screen-text) || fail "run exited with $?"
 after_list=$(sed 's/ *$//' <<<"$screen" | awk '/^LIST$/ { getline; print; exit }')
 [ "$after_list" = "READY" ] || fail "the abandoned line was stored: '$after_list'"
+# A typed line that fills its row exactly: the result goes on the next row, with
+# no empty row between. COLOR 64 prints semigraphics cells, LOCATE moves the cursor.
+screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet \
+    --type 'PRINT "123456789012345678901234"\rCOLOR 64:PRINT CHR$(154);CHR$(255);:COLOR 0:PRINT "X"\rLOCATE 12,3:PRINT "HERE";"!"\r' \
+    --until-text 'HERE!' --screen-text) || fail "run exited with $?"
+got=$(sed 's/ *$//' <<<"$screen" | awk '$0 == "PRINT \"123456789012345678901234\"" { getline; print; exit }')
+[ "$got" = "123456789012345678901234" ] || fail "the row after a full typed row holds '$got'"
+got=$(sed 's/ *$//' <<<"$screen" | awk '/^COLOR 64/ { getline; getline; print; exit }')
+[ "$got" = "##X" ] || fail "semigraphics cells show as '$got'"
+[ "$(sed -n 13p <<<"$screen" | cut -c4-8)" = "HERE!" ] || fail "LOCATE 12,3 put the text elsewhere"
 echo "firmware_editor: ok"

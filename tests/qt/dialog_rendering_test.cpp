@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
+#include <QTemporaryDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -264,6 +266,49 @@ private slots:
         result = run(stubborn, [](QDialog* dialog) { dialog->close(); });
         QCOMPARE(result, platform::kDialogCancel);
         QCOMPARE(stubborn.count(DialogEvent::Click, platform::kDialogCancel), 1);
+    }
+
+    void fileChoosersTakeFiltersExtensionAndPreset() {
+        QTemporaryDir folder;
+        QFile existing(folder.filePath("window.cp6"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        QStringList filters;
+        QString suffix, selected;
+        QFileDialog::FileMode mode = QFileDialog::Directory;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            filters = chooser->nameFilters();
+            suffix = chooser->defaultSuffix();
+            mode = chooser->fileMode();
+            selected = chooser->selectedFiles().value(0);
+            chooser->reject();
+        });
+        platform::FileChooserRequest request;
+        request.title = "Play Cassette File";
+        request.filters = {{"Zel Vega Cassette Files (*.CP6)", "*.cp6"}, {"ROM images", "*.rom;*.bin"}};
+        request.defaultExtension = "cp6";
+        request.mustExist = true;
+        request.presetPath = existing.fileName().toStdString();
+        QVERIFY(!platform::ChooseOpenFile(request));  // cancelled
+        QCOMPARE(filters, QStringList({"Zel Vega Cassette Files (*.cp6 *.CP6)", "ROM images (*.rom *.ROM *.bin *.BIN)"}));
+        QCOMPARE(suffix, QString("cp6"));
+        QCOMPARE(mode, QFileDialog::ExistingFile);
+        QCOMPARE(QFileInfo(selected).fileName(), QString("window.cp6"));
+
+        // Saving under a typed name gets the default extension.
+        QTimer::singleShot(0, [] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            chooser->selectFile("recording");
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        request.mustExist = false;
+        std::optional<std::string> saved = platform::ChooseSaveFile(request);
+        QVERIFY(saved);
+        QCOMPARE(QFileInfo(QString::fromStdString(*saved)).fileName(), QString("recording.cp6"));
+        QCOMPARE(QFileInfo(QString::fromStdString(*saved)).absolutePath(), QDir(folder.path()).absolutePath());
     }
 
     void endedDuringInitNeverShows() {

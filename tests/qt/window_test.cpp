@@ -14,12 +14,26 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QColorDialog>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSlider>
+#include <cstring>
+#include <functional>
+
 #include "app/app.h"
+#include "config/settings.h"
+#include "input/keyboard.h"
 #include "app/display_calls.h"
 #include "machine/scheduler.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_host.h"
 #include "qt_tests.h"
+#include "video/renderer.h"
 
 namespace {
 
@@ -42,6 +56,38 @@ void settle() {
 }
 
 QDialog* modalDialog() { return qobject_cast<QDialog*>(QApplication::activeModalWidget()); }
+
+QPushButton* button(QDialog* dialog, const QString& text) {
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+QRadioButton* radio(QDialog* dialog, const QString& text) {
+    for (QRadioButton* b : dialog->findChildren<QRadioButton*>())
+        if (b->text() == text) return b;
+    return nullptr;
+}
+
+// Radio buttons take clicks near their mark.
+void clickMark(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
+
+// Runs a menu command whose dialog `script` drives; the dialog is cancelled
+// afterwards if the script left it open (a failed check).
+void commandWithDialog(int command, std::function<void(QDialog*)> script) {
+    QTimer::singleShot(0, [script] {
+        QDialog* dialog = modalDialog();
+        QVERIFY(dialog);
+        script(dialog);
+        while (QDialog* open = modalDialog()) open->done(platform::kDialogCancel);
+    });
+    App::RunCommand(command);
+}
+
+QByteArray iniFile() {
+    QFile file(QString::fromStdString(iniPath));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+}
 
 }  // namespace
 
@@ -122,7 +168,9 @@ private slots:
 
     void acceleratorsBecomeCommands() {
         App::state.lastCommand = 0;
+        KeyboardMapper::state.keyDownPending = false;
         tap(Qt::Key_F9, kKeyF9);
+        QVERIFY(!KeyboardMapper::state.keyDownPending);  // accelerators are no key-downs
         settle();
         QCOMPARE(App::state.lastCommand, int(App::kSoftReset));
 
@@ -153,9 +201,29 @@ private slots:
         QVERIFY(aboutOpened);
         QCOMPARE(App::state.lastCommand, int(App::kAbout));
 
-        // Keys that are no accelerators run no command.
+        // Keys that are no accelerators run no command and go to the emulated keyboard.
         App::state.lastCommand = 0;
+        KeyboardMapper::state.keyDownPending = false;
         tap(Qt::Key_A, 38);
+        QVERIFY(KeyboardMapper::state.keyDownPending);
+        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x41);
+        sendKey(QEvent::KeyPress, Qt::Key_Shift, 62);  // right Shift comes as the generic Shift
+        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x10);
+        sendKey(QEvent::KeyRelease, Qt::Key_Shift, 62);
+        settle();
+        QCOMPARE(App::state.lastCommand, 0);
+        // System keys: F10, Alt, and anything with Alt held.
+        KeyboardMapper::state.keyDownPending = false;
+        tap(Qt::Key_F10, 76);
+        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
+        tap(Qt::Key_B, 56, Qt::AltModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+        QVERIFY(!KeyboardMapper::state.keyDownPending);
+        // Ctrl+F9 is not the F9 accelerator: it is a key for the machine.
+        sendKey(QEvent::KeyPress, Qt::Key_Control, 37);
+        tap(Qt::Key_F9, kKeyF9, Qt::ControlModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Control, 37);
+        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x78);
         settle();
         QCOMPARE(App::state.lastCommand, 0);
     }
@@ -207,6 +275,205 @@ private slots:
         QCOMPARE(int(state[0x41]), 0);
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(App::Window(), &activate);
+    }
+
+    void everyDialogCancelsWithoutChanges() {
+        const std::pair<int, QString> dialogs[] = {
+            {App::kConfigureMemory, "Configure Zel Vega Memory"}, {App::kConfigurePrinter, "Configure Serial Printer"},
+            {App::kConfigureKeyboard, "Configure Keyboard"},       {App::kConfigureColours, "Colors"},
+            {App::kConfigureSound, "Configure Sound"},             {App::kConfigureTiming, "Configure CPU Timing"},
+            {App::kLoadBinary, "Load a binary file to memory"},
+        };
+        for (const auto& [command, title] : dialogs) {
+            Settings before = settings;
+            QByteArray iniBefore = iniFile();
+            QString seen;
+            commandWithDialog(command, [&seen](QDialog* dialog) {
+                seen = dialog->windowTitle();
+                // VZ_DIALOG_SHOTS=folder keeps a picture of each dialog for a look by eye.
+                if (const char* folder = std::getenv("VZ_DIALOG_SHOTS"))
+                    dialog->grab().save(QString("%1/%2.png").arg(folder, seen));
+                QPushButton* cancel = button(dialog, "Cancel");
+                QVERIFY(cancel);
+                QTest::mouseClick(cancel, Qt::LeftButton);
+                QVERIFY(!modalDialog());
+            });
+            QCOMPARE(seen, title);
+            QVERIFY2(std::memcmp(&before, &settings, sizeof settings) == 0, qPrintable(title));
+            QCOMPARE(iniFile(), iniBefore);
+        }
+    }
+
+    void timingDialogPalFiguresAndCorrection() {
+        QString label, active, blank, correctedActive, correctedBlank;
+        bool stayedOpen = false;
+        commandWithDialog(App::kConfigureTiming, [&](QDialog* dialog) {
+            clickMark(radio(dialog, "Pal"));
+            QSlider* speed = nullptr;
+            for (QSlider* s : dialog->findChildren<QSlider*>())
+                if (s->maximum() == 800) speed = s;
+            QVERIFY(speed);
+            speed->setFocus();
+            QTest::keyClick(speed, Qt::Key_End);  // all the way to 800 %
+            for (QLabel* l : dialog->findChildren<QLabel*>())
+                if (l->text().startsWith("PAL")) label = l->text();
+            auto fields = dialog->findChildren<QLineEdit*>();
+            QVERIFY(fields.size() >= 3);
+            active = fields[0]->text();
+            blank = fields[1]->text();
+            // Custom rates of 10 and 10 add up to less than 24: OK corrects them and the dialog stays.
+            clickMark(radio(dialog, "Custom"));
+            for (int i = 0; i < 2; ++i) {
+                fields[i]->selectAll();
+                QTest::keyClicks(fields[i], "10");
+            }
+            QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+            stayedOpen = modalDialog() == dialog;
+            correctedActive = fields[0]->text();
+            correctedBlank = fields[1]->text();
+            QTest::mouseClick(button(dialog, "Cancel"), Qt::LeftButton);
+        });
+        QCOMPARE(label, QString("PAL * 800%"));
+        QCOMPARE(active, QString("14566768"));
+        QCOMPARE(blank, QString("27490904"));
+        QVERIFY(stayedOpen);
+        QCOMPARE(correctedActive, QString("24"));
+        QCOMPARE(correctedBlank, QString("24"));
+        QCOMPARE(settings.cpuSpeedOption, uint8_t(0));
+    }
+
+    void memoryOkLeadsToAHardReset() {
+        commandWithDialog(App::kConfigureMemory, [](QDialog* dialog) {
+            QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+        });
+        QCOMPARE(App::state.lastCommand, int(App::kConfigureMemory));
+        settle();
+        QCOMPARE(App::state.lastCommand, int(App::kHardReset));
+        QVERIFY(iniFile().toUpper().contains("[MEMORY]"));
+    }
+
+    void coloursDialogScaleResizesTheWindowAndRebuildsTheFrame() {
+        for (auto [choice, size] : {std::pair{QString("300%"), QSize(840, 648)}, std::pair{QString("200% (best)"), QSize(560, 432)}}) {
+            commandWithDialog(App::kConfigureColours, [choice](QDialog* dialog) {
+                QRadioButton* r = radio(dialog, choice);
+                QVERIFY(r);
+                clickMark(r);
+                QVERIFY(r->isChecked());
+                QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+            });
+            QTRY_COMPARE(platform::qt::Screen()->size(), size);
+            QCOMPARE(App::DisplayScale(), size.width() / 280);
+            QVERIFY(Video::frameBitmap);
+            QVERIFY(iniFile().toUpper().contains("[COLOR]"));
+        }
+    }
+
+    void keyboardDialogAssignsAHeldCombination() {
+        // Select "a", double click it, hold Shift and Q, click the prompt.
+        QStringList assigned;
+        commandWithDialog(App::kConfigureKeyboard, [&assigned](QDialog* dialog) {
+            auto lists = dialog->findChildren<QListWidget*>();
+            QCOMPARE(lists.size(), 2);
+            QListWidget* keys = lists[0];
+            QCOMPARE(keys->item(10)->text(), QString("a"));
+            QRect row = keys->visualItemRect(keys->item(10));
+            QTest::mouseClick(keys->viewport(), Qt::LeftButton, {}, row.center());
+            QTest::mouseDClick(keys->viewport(), Qt::LeftButton, {}, row.center());
+            QWidget* prompt = dialog->focusWidget();
+            QVERIFY(prompt && !qobject_cast<QListWidget*>(prompt));
+            QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier, kKeyLeftShift, 0, 0);
+            QApplication::sendEvent(prompt, &shift);
+            QKeyEvent q(QEvent::KeyPress, Qt::Key_Q, Qt::ShiftModifier, 24, 0, 0);
+            QApplication::sendEvent(prompt, &q);
+            QTest::mouseClick(prompt, Qt::LeftButton);
+            for (int i = 0; i < lists[1]->count(); ++i) assigned << lists[1]->item(i)->text();
+            QKeyEvent qUp(QEvent::KeyRelease, Qt::Key_Q, Qt::ShiftModifier, 24, 0, 0);
+            QApplication::sendEvent(prompt, &qUp);
+            QKeyEvent shiftUp(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier, kKeyLeftShift, 0, 0);
+            QApplication::sendEvent(prompt, &shiftUp);
+            QVERIFY(dialog->isVisible());  // the keys went to the prompt, not to the dialog
+            QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
+        });
+        QCOMPARE(assigned, QStringList{"Shift q"});
+        QCOMPARE(int(settings.sensibleKeyMap[1][0x51]), 0x000A);
+    }
+
+    void logAySoundChecksItsMenuItem() {
+        QAction* log = App::Window()->menuBar()->actions()[2]->menu()->actions()[4];
+        QCOMPARE(log->text(), QString("Log AY Sound"));
+        App::RunCommand(App::kLogAySound);
+        QVERIFY(log->isChecked());
+        QVERIFY(!QDir::current().entryList({"aysound_*.txt"}).isEmpty());  // in the start directory
+        App::RunCommand(App::kLogAySound);
+        QVERIFY(!log->isChecked());
+    }
+
+    void cursorHidesAndShowsCounted() {
+        QWidget* screen = platform::qt::Screen();
+        platform::ShowCursor(false);
+        QCOMPARE(screen->cursor().shape(), Qt::BlankCursor);
+        platform::ShowCursor(false);
+        platform::ShowCursor(true);
+        QCOMPARE(screen->cursor().shape(), Qt::BlankCursor);  // still one hide more than shows
+        platform::ShowCursor(true);
+        QCOMPARE(screen->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void messageBoxShowsTitleTextAndIcon() {
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        platform::ShowMessageBox("VZELVEGA - File Missing", "ROM/ZELVEGA.BIN", platform::MessageIcon::Exclamation);
+        QCOMPARE(title, QString("VZELVEGA - File Missing"));
+        QCOMPARE(text, QString("ROM/ZELVEGA.BIN"));
+        QCOMPARE(icon, QMessageBox::Warning);
+    }
+
+    void colourChooserKeepsTheCustomColours() {
+        Rgb custom[16] = {};
+        custom[0] = {16, 16, 16};
+        custom[1] = {40, 224, 40};
+        Rgb colour{240, 240, 112};
+        QColor seenCustom, seenStart;
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            seenCustom = QColorDialog::customColor(1);
+            seenStart = chooser->currentColor();
+            QColorDialog::setCustomColor(5, QColor(1, 2, 3));  // the user adds one
+            chooser->setCurrentColor(QColor(200, 100, 50));
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        QVERIFY(platform::ChooseColour(&colour, custom));
+        QCOMPARE(seenCustom, QColor(40, 224, 40));
+        QCOMPARE(seenStart, QColor(240, 240, 112));
+        QCOMPARE(colour, (Rgb{200, 100, 50}));
+        QCOMPARE(custom[5], (Rgb{1, 2, 3}));
+        QCOMPARE(custom[0], (Rgb{16, 16, 16}));
+        // Cancel: the colour stays.
+        QTimer::singleShot(0, [] {
+            if (auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) chooser->reject();
+        });
+        QVERIFY(!platform::ChooseColour(&colour, custom));
+        QCOMPARE(colour, (Rgb{200, 100, 50}));
+    }
+
+    void clipboardTextAsEightBitCharacters() {
+        QApplication::clipboard()->setText(QString::fromUtf8("10 PRINT \"caf\u00e9\""));
+        QVERIFY(platform::ClipboardHasText());
+        std::optional<std::string> text = platform::ClipboardText();
+        QVERIFY(text);
+        QCOMPARE(*text, std::string("10 PRINT \"caf\xe9\""));
+        QApplication::clipboard()->clear();
+        QVERIFY(!platform::ClipboardHasText());
+        QVERIFY(!platform::ClipboardText());
     }
 
     void exitEndsTheLoop() {

@@ -289,10 +289,6 @@ TEST_F(MachineSchedulerTest, SpeedMeterEvery16Frames) {
 }
 
 TEST_F(MachineSchedulerTest, SpeedMeterWithDisplayOffReadsAbove100) {
-    // A program that leaves port C alone (the built-in ROM turns the display on).
-    static uint8_t idleRom[16384] = {0xF3, 0x76, 0x18, 0xFD};  // di; halt; jr to the halt
-    Machine::romSource = idleRom;
-    Machine::Reset(2);
     Machine::WritePort(0x93, 0x02);  // display off: 57272 per frame at 60 fps
     for (int i = 0; i < 32; ++i) {
         FrameScheduler::RunFrame();

@@ -14,6 +14,8 @@
 #include "cpu/z80.h"
 
 struct FlatBus {
+    // Every access is a plain array operation: the core inlines them all.
+    static constexpr bool kInlineAllAccesses = true;
     static inline uint8_t memory[65536];
     static inline uint8_t (*readPort)(uint16_t port) = nullptr;
     static inline void (*writePort)(uint16_t port, uint8_t value) = nullptr;

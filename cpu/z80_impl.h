@@ -37,6 +37,28 @@ void Z80Core<Bus>::ClearPendingInterrupts() {
     state.pendingNmi = 0;
 }
 
+// Out-of-line bus accesses for the prefixed pages. Execute is so large that
+// GCC stops inlining bus functions into it (unit growth limit); routing the
+// many rarely run accesses of the CB, ED, DD and FD pages through these
+// leaves the inlining budget to the main page and the step loop. A bus whose
+// accesses are plain array operations (`kInlineAllAccesses`) gets them all
+// inline instead.
+template <class Bus>
+constexpr bool kColdPrefixedAccesses = !requires { requires Bus::kInlineAllAccesses; };
+
+template <class Bus>
+[[gnu::noinline]] uint8_t ColdRead(uint16_t address) {
+    return Bus::ReadMemory(address);
+}
+template <class Bus>
+[[gnu::noinline]] uint8_t ColdOpcodeRead(uint16_t address) {
+    return Bus::ReadOpcodeByte(address);
+}
+template <class Bus>
+[[gnu::noinline]] void ColdWrite(uint16_t address, uint8_t value) {
+    Bus::WriteMemory(address, value);
+}
+
 // ---- Helpers for the handler files (undefined again at the end) ----
 
 #define RD(address) Bus::ReadMemory(uint16_t(address))
@@ -163,7 +185,8 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
 
 step:
     stepStart = cl;
-    if (__builtin_expect(state.pendingNmi != 0 || state.pendingIrq != kIrqNone, 0)) {
+    // A request that waits for iff1 does not leave the fast path.
+    if (__builtin_expect(state.pendingNmi != 0 || (state.pendingIrq != kIrqNone && state.iff1 != 0), 0)) {
         acceptAtStart = true;
         goto accept;
     }
@@ -233,6 +256,23 @@ acceptDone:
     goto reportStep;
 
 #include "cpu/z80_ops_main.inc"
+
+#undef RD
+#undef WR
+#undef OPB
+#undef IMM
+#define RD(address)                                                                   \
+    (kColdPrefixedAccesses<Bus> ? ColdRead<Bus>(uint16_t(address)) \
+                                : Bus::ReadMemory(uint16_t(address)))
+#define WR(address, value)                                                           \
+    (kColdPrefixedAccesses<Bus> ? ColdWrite<Bus>(uint16_t(address), uint8_t(value)) \
+                                : Bus::WriteMemory(uint16_t(address), uint8_t(value)))
+#define OPB(address)                                                       \
+    (kColdPrefixedAccesses<Bus> ? ColdOpcodeRead<Bus>(uint16_t(address)) \
+                                : Bus::ReadOpcodeByte(uint16_t(address)))
+#define IMM() \
+    (kColdPrefixedAccesses<Bus> ? ColdOpcodeRead<Bus>(pc++) : Bus::ReadOpcodeByte(pc++))
+
 #include "cpu/z80_ops_cb.inc"
 #include "cpu/z80_ops_ed.inc"
 

@@ -12,6 +12,9 @@
 //   static void OnReti();
 //   static void OnRetn();
 //   static void OnTrap(CpuState& state);           // ED FE
+// While Execute runs, the registers live in locals: callbacks may read
+// `state.iff1` and call RequestInterrupt, and only OnTrap sees (and may
+// change) the whole register file and `cyclesLeft`.
 // Each instantiation has its own static state: the machine's CPU is
 // `CpuCore` (cpu/cpu_core.h); tests and tools use a flat 64K bus.
 //

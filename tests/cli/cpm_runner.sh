@@ -20,6 +20,13 @@ fi
 grep -q '^T-states: [1-9][0-9]*$' "$work/err" || { echo "no T-state count:"; cat "$work/err"; exit 1; }
 grep -q '^Speed: [0-9.]* MHz$' "$work/err" || { echo "no speed line:"; cat "$work/err"; exit 1; }
 
+# The count covers exactly what ran: LD B,10 (7), DJNZ to itself nine times
+# taken (13) and once not (8), RET to 0000h (10): 142 T-states.
+printf '\x06\x0a\x10\xfe\xc9' >"$work/count.com"
+"$runner" "$work/count.com" >"$work/out2" 2>"$work/err4" || { echo "count program failed"; cat "$work/err4"; exit 1; }
+grep -q '^T-states: 142$' "$work/err4" || { echo "wrong T-state count:"; cat "$work/err4"; exit 1; }
+[ -s "$work/out2" ] && { echo "unexpected output from the count program"; exit 1; }
+
 # A missing file is reported, not run.
 if "$runner" "$work/missing.com" >/dev/null 2>"$work/err2"; then
     echo "missing file accepted"; exit 1

@@ -27,6 +27,9 @@ constexpr uint16_t kCcpStack = 0xFF00;
 constexpr int32_t kSliceTStates = 1000000;
 
 bool finished = false;
+// T-states left in the slice when the program ended; the runner gives the
+// rest of the slice up, and it does not count as executed.
+int32_t leftAtFinish = 0;
 
 void Bdos(CpuState& cpu) {
     uint8_t function = uint8_t(cpu.bc);
@@ -44,7 +47,10 @@ void Bdos(CpuState& cpu) {
 void Trap(CpuState& cpu) {
     if (cpu.pc == kBootTrapReturn) finished = true;
     else if (cpu.pc == kBdosTrapReturn) Bdos(cpu);
-    if (finished) FlatCore::cyclesLeft = 0;
+    if (finished) {
+        leftAtFinish = FlatCore::cyclesLeft;
+        FlatCore::cyclesLeft = 0;
+    }
 }
 
 }  // namespace
@@ -109,7 +115,9 @@ int main(int argc, char** argv) {
     bool stuck = false;
     auto start = std::chrono::steady_clock::now();
     while (!finished) {
-        tStates += unsigned(FlatCore::Execute(kSliceTStates));
+        int32_t executed = FlatCore::Execute(kSliceTStates);
+        if (finished) executed = kSliceTStates - leftAtFinish;
+        tStates += unsigned(executed);
         if (FlatCore::state.halted && !FlatCore::state.iff1) {
             stuck = true;  // HALT with interrupts off: nothing can wake it
             break;

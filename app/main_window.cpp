@@ -211,20 +211,24 @@ int millisecondsToNextFrame() {
 // Every ten seconds, the frames run in that time (debug output only).
 void reportFrameRate() {
     static uint32_t lastMs = 0, lastFrames = 0;
+    static uint64_t lastWaits = 0;
     uint32_t now = platform::MillisecondClock();
     if (lastMs == 0 || !FrameScheduler::state.running) {
         lastMs = now;
         lastFrames = FrameScheduler::state.framesRun;
+        lastWaits = state.waits;
         return;
     }
     if (now - lastMs < 10000) return;
     uint32_t frames = FrameScheduler::state.framesRun - lastFrames;
-    char line[80];
-    std::snprintf(line, sizeof line, "frames: %u in %.3f s, %.2f per second", frames, (now - lastMs) / 1000.0,
-                  frames * 1000.0 / (now - lastMs));
+    char line[120];
+    std::snprintf(line, sizeof line, "frames: %u in %.3f s, %.2f per second; the loop slept %llu times", frames,
+                  (now - lastMs) / 1000.0, frames * 1000.0 / (now - lastMs),
+                  (unsigned long long)(state.waits - lastWaits));
     platform::DebugOutput(line);
     lastMs = now;
     lastFrames = FrameScheduler::state.framesRun;
+    lastWaits = state.waits;
 }
 
 void pass(bool wait) {

@@ -228,6 +228,18 @@ bool acceptCustomTiming(Dialog* dialog) {
         platform::DialogSetNumber(dialog, tim::kActiveRate, kMinimumCustomRate);
         platform::DialogSetNumber(dialog, tim::kBlankRate, kMinimumCustomRate);
         accepted = false;
+    } else {
+        // Each rate on its own is held to the settings' range too: a rate of 0
+        // would stop the CPU whenever the display is in that state, and the INI
+        // reader would raise it at the next start anyway.
+        if (active < uint32_t(kMinimumCustomRate)) {
+            platform::DialogSetNumber(dialog, tim::kActiveRate, kMinimumCustomRate);
+            accepted = false;
+        }
+        if (blank < uint32_t(kMinimumCustomRate)) {
+            platform::DialogSetNumber(dialog, tim::kBlankRate, kMinimumCustomRate);
+            accepted = false;
+        }
     }
     if (!accepted) return false;
     settingsCopy.customActiveRate = active;

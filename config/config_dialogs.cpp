@@ -228,6 +228,18 @@ bool acceptCustomTiming(Dialog* dialog) {
         platform::DialogSetNumber(dialog, tim::kActiveRate, kMinimumCustomRate);
         platform::DialogSetNumber(dialog, tim::kBlankRate, kMinimumCustomRate);
         accepted = false;
+    } else {
+        // Each rate on its own is held to the settings' range too: the INI
+        // reader raises a lower one to 24 at the next start, so storing it
+        // would make this run and the next run at different speeds.
+        if (active < uint32_t(kMinimumCustomRate)) {
+            platform::DialogSetNumber(dialog, tim::kActiveRate, kMinimumCustomRate);
+            accepted = false;
+        }
+        if (blank < uint32_t(kMinimumCustomRate)) {
+            platform::DialogSetNumber(dialog, tim::kBlankRate, kMinimumCustomRate);
+            accepted = false;
+        }
     }
     if (!accepted) return false;
     settingsCopy.customActiveRate = active;

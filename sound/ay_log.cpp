@@ -1,6 +1,7 @@
 // The AY register log file.
 #include "sound/ay_log.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -16,6 +17,22 @@ constexpr int kAyRegisters = 16;
 FILE* ayLogFile = nullptr;
 int ayLogFrames = 0;  // frames since the last line
 
+// Names repeat (two starts in one millisecond, or the tick count of an
+// earlier session): an existing log is never replaced, the next free name
+// above it is taken instead.
+constexpr unsigned kNameTries = 64;
+
+std::FILE* createLogFile() {
+    unsigned tick = unsigned(platform::MillisecondClock());
+    for (unsigned k = 0; k < kNameTries; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/aysound_%x.txt", tick + k);
+        std::FILE* file = std::fopen((Machine::startDirectory + name).c_str(), "wx");
+        if (file || errno != EEXIST) return file;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void toggleAyLog() {
@@ -24,10 +41,9 @@ void toggleAyLog() {
         ayLogFile = nullptr;
         platform::SetMenuCheck(kLogAyCommand, false);
     } else {
-        char name[32];
-        std::snprintf(name, sizeof name, "/aysound_%x.txt", unsigned(platform::MillisecondClock()));
-        ayLogFile = std::fopen((Machine::startDirectory + name).c_str(), "w");
-        platform::SetMenuCheck(kLogAyCommand, true);
+        ayLogFile = createLogFile();
+        // The mark tells whether a log is being written: a failed open leaves it off.
+        platform::SetMenuCheck(kLogAyCommand, ayLogFile != nullptr);
     }
     SoundRedo();
 }

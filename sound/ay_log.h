@@ -10,8 +10,8 @@
 // closeAyLog when the machine shuts down.
 #pragma once
 
-// Menu command "Log AY Sound": closes the open log, or opens a new one; the
-// menu check mark follows (it is set even when the file cannot be opened).
+// Menu command "Log AY Sound": closes the open log, or opens a new one (never
+// replacing an existing log); the menu check mark shows whether a log is open.
 void toggleAyLog();
 // Writes the frame's line when a log is open and the buffer holds writes.
 void logAyFrame();

@@ -122,6 +122,32 @@ TEST_F(ConfigDialogsTest, TimingCustomRatesBelowMinimumAreCorrectedInPlace) {
     EXPECT_EQ(settings.customFps, 50);
 }
 
+TEST_F(ConfigDialogsTest, TimingCustomEachRateKeepsToItsRange) {
+    // 0 + 100 passes the sum rule, but each rate must be at least 24 on its own.
+    hl::QueueDialogScript([](Dialog* d) {
+        hl::Click(d, 1502);
+        hl::TypeText(d, 1506, "0");
+        hl::TypeText(d, 1507, "100");
+        hl::TypeText(d, 1508, "60");
+        hl::Click(d, 1);
+        EXPECT_TRUE(hl::IsOpen(d));
+        EXPECT_EQ(platform::DialogGetText(d, 1506), "24");
+        EXPECT_EQ(platform::DialogGetText(d, 1507), "100");
+        hl::TypeText(d, 1506, "5000");
+        hl::TypeText(d, 1507, "23");
+        hl::Click(d, 1);
+        EXPECT_TRUE(hl::IsOpen(d));
+        EXPECT_EQ(platform::DialogGetText(d, 1506), "5000");
+        EXPECT_EQ(platform::DialogGetText(d, 1507), "24");
+        hl::Click(d, 1);
+        EXPECT_FALSE(hl::IsOpen(d));
+    });
+    EXPECT_TRUE(ConfigDialogs::Timing());
+    EXPECT_EQ(settings.customActiveRate, 5000u);
+    EXPECT_EQ(settings.customBlankRate, 24u);
+    EXPECT_EQ(settings.customFps, 60);
+}
+
 TEST_F(ConfigDialogsTest, TimingCustomZeroOrUnreadableFpsBecomesOne) {
     hl::QueueDialogScript([](Dialog* d) {
         hl::Click(d, 1502);

@@ -123,15 +123,16 @@ TEST_F(AyLogTest, NothingHappensWhileOff) {
     EXPECT_EQ(readFile(dir / "aysound_10.txt"), "    .byte 1,2,1,2,3,4\n");
 }
 
-TEST_F(AyLogTest, FailedOpenStillShowsTheMark) {
+TEST_F(AyLogTest, FailedOpenLeavesTheMarkOff) {
     Machine::startDirectory = (dir / "missing").string();
     toggleAyLog();
     EXPECT_FALSE(ayLogOpen());
-    EXPECT_TRUE(platform::headless::MenuChecked(kLogCommand));
+    // No log is being written, so the menu must not claim one is.
+    EXPECT_FALSE(platform::headless::MenuChecked(kLogCommand));
     frameWrites({{1, 2}});
     logAyFrame();
     EXPECT_EQ(Machine::state.ayLogCount, 1);
-    // The next use tries again and keeps the mark.
+    // The next use tries again; now it opens and the mark goes on.
     Machine::startDirectory = dir.string();
     platform::headless::SetMilliseconds(0xABC);
     toggleAyLog();
@@ -153,11 +154,22 @@ TEST_F(AyLogTest, EachStartMakesANewFile) {
     toggleAyLog();
     EXPECT_EQ(readFile(dir / "aysound_100.txt"), "    .byte 1,1,6,31\n");
     EXPECT_EQ(readFile(dir / "aysound_200.txt"), "    .byte 1,1,6,7\n");
-    // The same millisecond names the same file, which is replaced.
+    // The same millisecond again: the earlier log stays, the next free name is taken.
     platform::headless::SetMilliseconds(0x200);
     toggleAyLog();
+    frameWrites({{9, 12}});
+    logAyFrame();
     toggleAyLog();
-    EXPECT_EQ(readFile(dir / "aysound_200.txt"), "");
+    EXPECT_EQ(readFile(dir / "aysound_200.txt"), "    .byte 1,1,6,7\n");
+    EXPECT_EQ(readFile(dir / "aysound_201.txt"), "    .byte 1,1,9,12\n");
+    // A name already taken by something else is passed over too.
+    { std::ofstream other(dir / "aysound_300.txt"); other << "keep"; }
+    platform::headless::SetMilliseconds(0x300);
+    toggleAyLog();
+    EXPECT_TRUE(ayLogOpen());
+    toggleAyLog();
+    EXPECT_EQ(readFile(dir / "aysound_300.txt"), "keep");
+    EXPECT_TRUE(fs::exists(dir / "aysound_301.txt"));
 }
 
 TEST_F(AyLogTest, ToggleReopensTheSoundStream) {

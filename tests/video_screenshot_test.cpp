@@ -128,7 +128,7 @@ TEST_F(VideoScreenshot, DisplayOffAndUnknownPixels) {
     EXPECT_EQ(f[1078 + 100 * 280 + 5], 43);
 }
 
-TEST_F(VideoScreenshot, CounterWrapsAfter9999AndOverwrites) {
+TEST_F(VideoScreenshot, CounterWrapsAfter9999WithoutOverwriting) {
     settings.screenshotCounter = 9999;
     saveScreenshot();
     EXPECT_TRUE(fs::exists(shot(9999)));
@@ -138,9 +138,28 @@ TEST_F(VideoScreenshot, CounterWrapsAfter9999AndOverwrites) {
         std::ofstream old(shot(0), std::ios::binary);
         old << "old";
     }
+    // The wrapped counter names an earlier screenshot: it stays, the next free number is used.
     saveScreenshot();
-    EXPECT_EQ(fs::file_size(shot(0)), 61558u);
-    EXPECT_EQ(settings.screenshotCounter, 1);
+    EXPECT_EQ(fs::file_size(shot(0)), 3u);
+    EXPECT_EQ(fs::file_size(shot(1)), 61558u);
+    EXPECT_EQ(settings.screenshotCounter, 2);
+    EXPECT_EQ(platform::IniGetString(iniPath, "FILES", "nscreenshot", ""), "2");
+}
+
+TEST_F(VideoScreenshot, FreshCounterPassesOverEarlierShots) {
+    // A new INI file starts the counter at 0 while shots 0000-0002 and 0004 exist.
+    fs::create_directories(folder / "screenshots");
+    for (int n : {0, 1, 2, 4}) {
+        std::ofstream old(shot(n), std::ios::binary);
+        old << n;
+    }
+    saveScreenshot();
+    EXPECT_EQ(fs::file_size(shot(3)), 61558u);
+    for (int n : {0, 1, 2, 4}) EXPECT_EQ(fs::file_size(shot(n)), 1u) << n;
+    EXPECT_EQ(settings.screenshotCounter, 4);
+    saveScreenshot();
+    EXPECT_EQ(fs::file_size(shot(5)), 61558u);
+    EXPECT_EQ(settings.screenshotCounter, 6);
 }
 
 TEST_F(VideoScreenshot, NothingWrittenLeavesTheCounter) {

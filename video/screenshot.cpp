@@ -1,6 +1,7 @@
 // Screenshots: the frame as last rendered, as an uncompressed 8-bit BMP.
 #include "video/screenshot.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "config/settings.h"
 #include "machine/machine.h"
+#include "platform/platform.h"
 #include "video/renderer.h"
 
 namespace {
@@ -29,9 +31,12 @@ void put32(uint8_t* p, uint32_t v) {
     put16(p + 2, v >> 16);
 }
 
-// Writes the BMP; false (and no counter change for the caller) when anything fails.
-bool writeBmp(const std::string& path) {
-    if (!Video::framePixels) return false;
+enum class WriteResult { Written, NameTaken, Failed };
+
+// Writes the BMP. With `fresh` an existing file is never replaced (NameTaken),
+// and a file left incomplete by a failed write is removed again.
+WriteResult writeBmp(const std::string& path, bool fresh) {
+    if (!Video::framePixels) return WriteResult::Failed;
 
     uint8_t headers[kPixelOffset] = {};
     headers[0] = 'B';
@@ -57,7 +62,7 @@ bool writeBmp(const std::string& path) {
 
     std::unique_ptr<uint8_t[]> lookup(new (std::nothrow) uint8_t[65536]());
     std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[kImageBytes]);
-    if (!lookup || !image) return false;
+    if (!lookup || !image) return WriteResult::Failed;
     // Of several entries with one pixel value the highest index wins; unknown pixels become 0.
     for (int i = 0; i < kPaletteSize; ++i) lookup[Video::PixelPalette[i]] = uint8_t(i);
     for (int k = 0; k < platform::kFrameHeight; ++k) {
@@ -66,12 +71,13 @@ bool writeBmp(const std::string& path) {
         for (int x = 0; x < platform::kFrameWidth; ++x) target[x] = lookup[source[x]];
     }
 
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
+    std::FILE* file = std::fopen(path.c_str(), fresh ? "wbx" : "wb");
+    if (!file) return fresh && errno == EEXIST ? WriteResult::NameTaken : WriteResult::Failed;
     bool written = std::fwrite(headers, 1, kPixelOffset, file) == size_t(kPixelOffset) &&
                    std::fwrite(image.get(), 1, kImageBytes, file) == size_t(kImageBytes);
     written = std::fclose(file) == 0 && written;
-    return written;
+    if (!written && fresh) std::remove(path.c_str());
+    return written ? WriteResult::Written : WriteResult::Failed;
 }
 
 }  // namespace
@@ -83,12 +89,26 @@ void saveScreenshot() {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
 
-    char name[32];
-    std::snprintf(name, sizeof name, "screenshot_%04d.bmp", settings.screenshotCounter);
-    if (!writeBmp((folder / name).string())) return;
-    settings.screenshotCounter += 1;
-    if (settings.screenshotCounter > kLastCounter || settings.screenshotCounter < 0) settings.screenshotCounter = 0;
-    Settings::SaveFilesKey("nscreenshot");
+    // The counter names the file, but an earlier screenshot is never replaced
+    // (a wrapped counter or a fresh INI file would otherwise overwrite old
+    // ones): numbers already taken are passed over.
+    int number = settings.screenshotCounter;
+    if (number < 0 || number > kLastCounter) number = 0;
+    for (int tries = 0; tries <= kLastCounter; ++tries) {
+        char name[32];
+        std::snprintf(name, sizeof name, "screenshot_%04d.bmp", number);
+        std::filesystem::path path = folder / name;
+        // A cheap look first; the exclusive open below settles any race.
+        WriteResult result = std::filesystem::exists(path, error) ? WriteResult::NameTaken : writeBmp(path.string(), true);
+        if (result == WriteResult::Failed) return;
+        if (result == WriteResult::Written) {
+            settings.screenshotCounter = number == kLastCounter ? 0 : number + 1;
+            Settings::SaveFilesKey("nscreenshot");
+            return;
+        }
+        number = number == kLastCounter ? 0 : number + 1;
+    }
+    platform::DebugOutput("Screenshot not saved: every screenshot number is in use\n");
 }
 
-bool writeScreenshotFile(const char* path) { return path && writeBmp(path); }
+bool writeScreenshotFile(const char* path) { return path && writeBmp(path, false) == WriteResult::Written; }

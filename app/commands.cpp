@@ -25,7 +25,7 @@ namespace {
 
 constexpr int kAboutText = -1;
 
-constexpr platform::ControlSpec kAboutControls[] = {
+constexpr platform::ControlDef kAboutControls[] = {
     {kAboutText, platform::ControlKind::StaticText, "Virtual Zel Vega, 0.4a", 10, 12, 140, 8, false, true},
     {platform::kDialogOk, platform::ControlKind::DefaultButton, "OK", 55, 32, 50, 14},
 };

@@ -88,7 +88,7 @@ enum class ControlKind {
     PromptField,  // takes the focus, swallows keys, reports clicks
 };
 
-struct ControlSpec {
+struct ControlDef {
     int id;  // -1 for texts that are never addressed
     ControlKind kind;
     const char* text;
@@ -100,7 +100,7 @@ struct ControlSpec {
 struct DialogLayout {
     const char* title;
     int width, height;  // dialog units
-    const ControlSpec* controls;
+    const ControlDef* controls;
     int controlCount;
     bool fixedPitchFont = false;
 };

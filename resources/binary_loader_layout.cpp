@@ -5,7 +5,7 @@ namespace BinaryLoaderLayout {
 
 namespace {
 using platform::ControlKind;
-constexpr platform::ControlSpec kControls[] = {
+constexpr platform::ControlDef kControls[] = {
     {kPathText, ControlKind::StaticText, "filename - go browse for one", 7, 9, 170, 20},
     {kBrowse, ControlKind::PushButton, "Browse", 184, 8, 50, 14},
     {-1, ControlKind::StaticText, "Addresses below are assumed decimal - precede hex entry with a $ ", 7, 36, 227, 10},

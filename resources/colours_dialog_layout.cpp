@@ -5,10 +5,10 @@
 namespace ColoursDialog {
 
 using platform::ControlKind;
-using platform::ControlSpec;
+using platform::ControlDef;
 
 namespace {
-const ControlSpec kControls[] = {
+const ControlDef kControls[] = {
     {-1, ControlKind::GroupBox, "Alpha Semigraphics", 7, 7, 251, 101},
     {-1, ControlKind::GroupBox, "Four Color Graphics", 7, 109, 251, 40},
     {-1, ControlKind::GroupBox, "Two Color Graphics", 7, 155, 256, 59},

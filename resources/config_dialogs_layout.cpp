@@ -3,18 +3,18 @@
 #include "resources/config_dialogs_layout.h"
 
 using platform::ControlKind;
-using platform::ControlSpec;
+using platform::ControlDef;
 
 namespace {
 template <size_t N>
-constexpr int count(const ControlSpec (&)[N]) {
+constexpr int count(const ControlDef (&)[N]) {
     return int(N);
 }
 }  // namespace
 
 namespace MemoryDialog {
 namespace {
-const ControlSpec kControls[] = {
+const ControlDef kControls[] = {
     {-1, ControlKind::GroupBox, "RAM", 7, 7, 286, 62},
     {kNormal, ControlKind::RadioButton, "Normal (as sold in stores) C000-FFFF", 14, 18, 200, 10},
     {kEnhanced, ControlKind::RadioButton, "Emulator enhanced 4000-FFFF", 14, 30, 200, 10},
@@ -44,7 +44,7 @@ const platform::DialogLayout kLayout = {"Configure Zel Vega Memory", 300, 242, k
 
 namespace SoundDialog {
 namespace {
-const ControlSpec kControls[] = {
+const ControlDef kControls[] = {
     {kClicker, ControlKind::CheckBox, "Key Click Sound", 10, 10, 150, 10},
     {kClickerVolume, ControlKind::Slider, "", 10, 24, 120, 16},
     {kClickerLabel, ControlKind::StaticText, "100% volume", 136, 28, 60, 8},
@@ -60,7 +60,7 @@ const platform::DialogLayout kLayout = {"Configure Sound", 206, 110, kControls, 
 
 namespace TimingDialog {
 namespace {
-const ControlSpec kControls[] = {
+const ControlDef kControls[] = {
     {-1, ControlKind::GroupBox, "CPU Timing", 7, 7, 246, 114},
     {kNtsc, ControlKind::RadioButton, "NTSC", 14, 18, 50, 10},
     {kPal, ControlKind::RadioButton, "Pal", 14, 30, 50, 10},

@@ -6,7 +6,7 @@ namespace KeyboardDialogLayout {
 
 namespace {
 using platform::ControlKind;
-constexpr platform::ControlSpec kControls[] = {
+constexpr platform::ControlDef kControls[] = {
     {kEmulatedMode, ControlKind::RadioButton, "Emulated (keyboard emulates Zel Vega layout)", 7, 7, 220, 10},
     {kSensibleMode, ControlKind::RadioButton, "Sensible", 7, 20, 220, 10},
     {-1, ControlKind::GroupBox, "Assign Sensible Keys", 7, 36, 286, 212},

@@ -5,7 +5,7 @@ namespace PrinterDialogLayout {
 
 namespace {
 using platform::ControlKind;
-constexpr platform::ControlSpec kControls[] = {
+constexpr platform::ControlDef kControls[] = {
     {-1, ControlKind::StaticText,
      "NOTE:  This emulator sends all printer output to a file.  It does NOT attempt to print to a real printer.",
      7, 7, 236, 18},

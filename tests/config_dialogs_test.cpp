@@ -484,7 +484,7 @@ TEST(ConfigDialogsLayout, ControlsCarryTheirIdsKindsAndTexts) {
     auto check = [](const platform::DialogLayout& layout, const char* title, std::initializer_list<Expected> controls) {
         EXPECT_STREQ(layout.title, title);
         for (const Expected& e : controls) {
-            const platform::ControlSpec* found = nullptr;
+            const platform::ControlDef* found = nullptr;
             for (int i = 0; i < layout.controlCount; ++i)
                 if (layout.controls[i].id == e.id) found = &layout.controls[i];
             ASSERT_NE(found, nullptr) << title << " " << e.id;

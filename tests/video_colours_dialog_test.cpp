@@ -202,12 +202,12 @@ TEST_F(VideoColoursDialogFile, CancelLeavesTheFileAndOkWithoutChangesRewritesIt)
 }
 
 namespace {
-const platform::ControlSpec* findControl(const platform::DialogLayout& layout, int id) {
+const platform::ControlDef* findControl(const platform::DialogLayout& layout, int id) {
     for (int i = 0; i < layout.controlCount; ++i)
         if (layout.controls[i].id == id) return &layout.controls[i];
     return nullptr;
 }
-const platform::ControlSpec* findText(const platform::DialogLayout& layout, const char* text) {
+const platform::ControlDef* findText(const platform::DialogLayout& layout, const char* text) {
     for (int i = 0; i < layout.controlCount; ++i)
         if (std::strcmp(layout.controls[i].text, text) == 0) return &layout.controls[i];
     return nullptr;
@@ -240,7 +240,7 @@ TEST(VideoColoursDialogLayout, SwatchesButtonsAndTextsStandWhereTheResourcePutsT
     for (int i = 0; i < layout.controlCount; ++i) swatchCount += layout.controls[i].kind == platform::ControlKind::Swatch;
     EXPECT_EQ(swatchCount, 34);
     for (const Swatch& s : swatches) {
-        const platform::ControlSpec* c = findControl(layout, s.id);
+        const platform::ControlDef* c = findControl(layout, s.id);
         ASSERT_NE(c, nullptr) << s.id;
         EXPECT_EQ(c->kind, platform::ControlKind::Swatch) << s.id;
         EXPECT_EQ(c->x, s.x) << s.id;
@@ -250,7 +250,7 @@ TEST(VideoColoursDialogLayout, SwatchesButtonsAndTextsStandWhereTheResourcePutsT
         if (!*s.label) continue;
         bool found = false;  // a label 12 or 13 units to the right on the same line
         for (int i = 0; i < layout.controlCount; ++i) {
-            const platform::ControlSpec& t = layout.controls[i];
+            const platform::ControlDef& t = layout.controls[i];
             if (std::strcmp(t.text, s.label) == 0 && t.y == s.y && (t.x == s.x + 12 || t.x == s.x + 13)) found = true;
         }
         EXPECT_TRUE(found) << s.label;
@@ -262,7 +262,7 @@ TEST(VideoColoursDialogLayout, SwatchesButtonsAndTextsStandWhereTheResourcePutsT
     } buttons[] = {{1370, "100%", 12, 231, 33, 10}, {1371, "200% (best)", 12, 241, 53, 10},
                    {1372, "300%", 12, 252, 33, 10}, {1, "OK", 7, 278, 50, 14}, {2, "Cancel", 147, 278, 50, 14}};
     for (const auto& b : buttons) {
-        const platform::ControlSpec* c = findControl(layout, b.id);
+        const platform::ControlDef* c = findControl(layout, b.id);
         ASSERT_NE(c, nullptr) << b.id;
         EXPECT_STREQ(c->text, b.text);
         EXPECT_EQ((std::array<int, 4>{c->x, c->y, c->width, c->height}), (std::array<int, 4>{b.x, b.y, b.w, b.h}));
@@ -270,7 +270,7 @@ TEST(VideoColoursDialogLayout, SwatchesButtonsAndTextsStandWhereTheResourcePutsT
     EXPECT_EQ(findControl(layout, 1)->kind, platform::ControlKind::DefaultButton);
     for (const char* group : {"Alpha Semigraphics", "Four Color Graphics", "Two Color Graphics", "Window size"})
         EXPECT_NE(findText(layout, group), nullptr) << group;
-    const platform::ControlSpec* centred = findText(layout, "Buff on Black");
+    const platform::ControlDef* centred = findText(layout, "Buff on Black");
     ASSERT_NE(centred, nullptr);
     EXPECT_TRUE(centred->centred);
     EXPECT_EQ(centred->x, 15);

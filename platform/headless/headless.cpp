@@ -172,10 +172,10 @@ int RunDialog(const DialogLayout& layout, DialogProc proc, void* context) {
     dialog.proc = proc;
     dialog.context = context;
     for (int i = 0; i < layout.controlCount; ++i) {
-        const ControlSpec& spec = layout.controls[i];
-        ControlState& control = dialog.controls[spec.id];
-        control.kind = spec.kind;
-        control.text = spec.text ? spec.text : "";
+        const ControlDef& def = layout.controls[i];
+        ControlState& control = dialog.controls[def.id];
+        control.kind = def.kind;
+        control.text = def.text ? def.text : "";
     }
     H().lastDialogTitle = layout.title;
     Send(&dialog, DialogEvent::Init, 0);

@@ -188,55 +188,55 @@ Units unitsFor(const QFont& font) {
 
 QString qs(const char* text) { return QString::fromLatin1(text ? text : ""); }
 
-QWidget* buildControl(Dialog* dialog, QDialog* parent, const ControlSpec& spec, const Units& units) {
-    const int id = spec.id;
+QWidget* buildControl(Dialog* dialog, QDialog* parent, const ControlDef& def, const Units& units) {
+    const int id = def.id;
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (def.kind) {
         case ControlKind::RadioButton: {
-            auto* button = new MarkedRadioButton(qs(spec.text), parent);
+            auto* button = new MarkedRadioButton(qs(def.text), parent);
             button->setAutoExclusive(false);
             QObject::connect(button, &QAbstractButton::clicked, parent, [dialog, id] { dialog->send(DialogEvent::Click, id); });
             widget = button;
             break;
         }
         case ControlKind::CheckBox: {
-            auto* box = new MarkedCheckBox(qs(spec.text), parent);
+            auto* box = new MarkedCheckBox(qs(def.text), parent);
             QObject::connect(box, &QAbstractButton::clicked, parent, [dialog, id] { dialog->send(DialogEvent::Click, id); });
             widget = box;
             break;
         }
         case ControlKind::PushButton:
         case ControlKind::DefaultButton: {
-            auto* button = new QPushButton(qs(spec.text), parent);
-            button->setDefault(spec.kind == ControlKind::DefaultButton);
-            button->setAutoDefault(spec.kind == ControlKind::DefaultButton);
+            auto* button = new QPushButton(qs(def.text), parent);
+            button->setDefault(def.kind == ControlKind::DefaultButton);
+            button->setAutoDefault(def.kind == ControlKind::DefaultButton);
             QObject::connect(button, &QAbstractButton::clicked, parent, [dialog, id] { dialog->send(DialogEvent::Click, id); });
             widget = button;
             break;
         }
         case ControlKind::EditField:
         case ControlKind::NumberField: {
-            auto* edit = new QLineEdit(qs(spec.text), parent);
-            if (spec.kind == ControlKind::NumberField)
+            auto* edit = new QLineEdit(qs(def.text), parent);
+            if (def.kind == ControlKind::NumberField)
                 edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
             widget = edit;
             break;
         }
         case ControlKind::StaticText: {
-            auto* label = new QLabel(qs(spec.text), parent);
+            auto* label = new QLabel(qs(def.text), parent);
             label->setTextFormat(Qt::PlainText);
-            label->setAlignment((spec.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
-            label->setWordWrap(spec.height > 12);
+            label->setAlignment((def.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
+            label->setWordWrap(def.height > 12);
             widget = label;
             break;
         }
         case ControlKind::GroupBox:
-            widget = new QGroupBox(qs(spec.text), parent);
+            widget = new QGroupBox(qs(def.text), parent);
             break;
         case ControlKind::ListBox: {
             auto* list = new QListWidget(parent);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
-            if (spec.tabStops) list->setItemDelegate(new TabStopDelegate(list, units.px(32)));
+            if (def.tabStops) list->setItemDelegate(new TabStopDelegate(list, units.px(32)));
             QObject::connect(list, &QListWidget::currentRowChanged, parent,
                              [dialog, id](int) { dialog->send(DialogEvent::SelectionChange, id); });
             QObject::connect(list, &QListWidget::itemDoubleClicked, parent,
@@ -260,15 +260,15 @@ QWidget* buildControl(Dialog* dialog, QDialog* parent, const ControlSpec& spec, 
         }
         case ControlKind::PromptField: {
             auto* prompt = new PromptField(parent);
-            prompt->text = qs(spec.text);
+            prompt->text = qs(def.text);
             prompt->onClick = [dialog, id] { dialog->send(DialogEvent::PromptClick, id); };
             widget = prompt;
             break;
         }
     }
-    widget->setGeometry(units.px(spec.x), units.py(spec.y), std::max(units.px(spec.width), 1),
-                        std::max(units.py(spec.height), 1));
-    if (spec.kind == ControlKind::GroupBox) widget->lower();
+    widget->setGeometry(units.px(def.x), units.py(def.y), std::max(units.px(def.width), 1),
+                        std::max(units.py(def.height), 1));
+    if (def.kind == ControlKind::GroupBox) widget->lower();
     return widget;
 }
 
@@ -294,13 +294,13 @@ int RunDialog(const DialogLayout& layout, DialogProc proc, void* context) {
     host.setFixedSize(units.px(layout.width), units.py(layout.height));
     QWidget* firstFocus = nullptr;
     for (int i = 0; i < layout.controlCount; ++i) {
-        const ControlSpec& spec = layout.controls[i];
-        QWidget* widget = buildControl(&dialog, &host, spec, units);
-        if (spec.id != -1) {
-            dialog.controls[spec.id] = widget;
-            dialog.kinds[spec.id] = spec.kind;
+        const ControlDef& def = layout.controls[i];
+        QWidget* widget = buildControl(&dialog, &host, def, units);
+        if (def.id != -1) {
+            dialog.controls[def.id] = widget;
+            dialog.kinds[def.id] = def.kind;
         }
-        if (!firstFocus && spec.kind == ControlKind::PromptField) firstFocus = widget;
+        if (!firstFocus && def.kind == ControlKind::PromptField) firstFocus = widget;
     }
     dialog.send(DialogEvent::Init, 0);
     if (firstFocus) firstFocus->setFocus();

@@ -28,7 +28,7 @@ using platform::DialogEvent;
 enum Id { kRadio = 10, kCheck = 11, kSelfToggling = 12, kEdit = 13, kNumber = 14, kLabel = 15, kGroup = 16,
           kList = 17, kSlider = 18, kSwatch = 19, kPrompt = 20, kButton = 21 };
 
-constexpr platform::ControlSpec kControls[] = {
+constexpr platform::ControlDef kControls[] = {
     {kGroup, ControlKind::GroupBox, "Group", 4, 4, 190, 40},
     {kRadio, ControlKind::RadioButton, "Radio", 10, 14, 60, 10},
     {kCheck, ControlKind::CheckBox, "Check", 80, 14, 60, 10},

@@ -3,11 +3,7 @@
 # READY, type a line through the paste path, press keys by name, read the
 # screen as text, print to the printer file.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/common.bash" "$1"
 
 # A build whose CPU core does not run yet leaves RAM untouched: nothing to check.
 "$RUN" --workdir "$TMP" --frames 120 --quiet --save-ram || fail "start-up run exited with $?"

@@ -3,11 +3,7 @@
 # records into --record-dir, --tape plays the file, F3 (CLOAD) and F1 (LIST)
 # pressed as host keys.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/common.bash" "$1"
 mkdir "$TMP/rec"
 
 "$RUN" --workdir "$TMP" --frames 120 --quiet --save-ram || fail "start-up run exited with $?"

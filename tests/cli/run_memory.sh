@@ -3,11 +3,7 @@
 # sees, with the BASIC ROM at 0000-3FFF, the cartridge at 4000h and no RAM at
 # 8000-BFFF in the normal configuration.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/common.bash" "$1"
 hexat() { od -An -tx1 -j "$2" -N "$3" "$1" | tr -d ' \n'; }
 
 # 100-byte cartridge: bytes 01..64h.

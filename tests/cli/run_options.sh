@@ -2,11 +2,7 @@
 # vzelvega-run as a user calls it: help, frame counts, refused option values,
 # --until-text's exit code, speed figures.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/common.bash" "$1"
 
 help=$("$RUN" --help) || fail "--help exited with $?"
 for option in --frames --fast --until-text --ini --workdir --key --keys --type --screenshot --screen-text \

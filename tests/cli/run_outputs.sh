@@ -2,11 +2,7 @@
 # Files and text vzelvega-run produces: the screen as 16 rows of 32 cells and
 # the mixed sound as a 22050 Hz WAV with one frame of samples per frame.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/common.bash" "$1"
 
 text=$("$RUN" --workdir "$TMP" --frames 2 --quiet --screen-text) || fail "--screen-text exited with $?"
 [ "$(wc -l <<<"$text")" -eq 16 ] || fail "screen text has $(wc -l <<<"$text") rows"

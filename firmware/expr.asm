@@ -85,9 +85,9 @@ e_not:  call ch_peek
         ld l, a
         ret
 
-; A comparison gives -1 (true) or 0 (false).
+; A comparison gives -1 (true) or 0 (false); A<B<C compares (A<B) with C.
 e_cmp:  call e_add
-        call ch_peek
+ecm0:   call ch_peek
         call relchar
         ret c
         ld b, a
@@ -130,7 +130,7 @@ ecm3:   ld b, a
         dec hl
 ecm4:   xor a
         ld (vtyp), a
-        ret
+        jr ecm0
 
 ; < = > give the bits 1, 2, 4 and NC; anything else carry.
 relchar:
@@ -764,6 +764,9 @@ fn_sgn: call parennum
         jp setnum
 
 fn_chr: call parennum
+        ld a, h
+        or a
+        jp nz, err_fc
         ld a, l
         ld (tmpw), a
         ld hl, tmpw

@@ -678,6 +678,7 @@ in2:    ld hl, msgq
         call prstr
         call readline
         jr nc, in3
+in_stop:
         ; Stop while answering: a break that CONT cannot resume mid-statement
         call keyflush
         ld hl, 0
@@ -707,8 +708,16 @@ in4:    call getvarref
         ld hl, (inputvar)
         ld a, (hl)
         cp ','
+        jr z, in5
+        or a
         jr nz, in_redo
-        inc hl
+        ; the answer ended before the list: ask for the rest on a new line
+        ld hl, msgqq
+        call prstr
+        call readline
+        jr c, in_stop
+        dec hl
+in5:    inc hl
         ld (inputvar), hl
         jr in4
 in_redo:
@@ -716,6 +725,7 @@ in_redo:
         call prstr
         jr in2
 
+msgqq:   db "?"
 msgq:    db "? ", 0
 msgredo: db "?REDO FROM START", 13, 0
 
@@ -812,15 +822,34 @@ do_read:
         ld (savetp), hl
         ld hl, (dataptr)
         ld (txtptr), hl
-        call readitem
-        jp c, err_syntax
-        ld hl, (txtptr)
+        ld a, (vtyp)
+        or a
+        jr nz, rd1
+        ; an empty item reads as 0 for a number
+        call ch_peek
+        jr z, rd0
+        cp ','
+        jr z, rd0
+        cp ':'
+        jr nz, rd1
+rd0:    ex de, hl
+        ld (hl), 0
+        inc hl
+        ld (hl), 0
+        jr rd2
+rd1:    call readitem
+        jr c, rd_bad
+rd2:    ld hl, (txtptr)
         ld (dataptr), hl
         ld hl, (savetp)
         ld (txtptr), hl
         call optcomma
         jr z, do_read
         ret
+; a bad item is a fault of its DATA line, so the error names that line
+rd_bad: ld hl, (dataline)
+        ld (curline), hl
+        jp err_syntax
 
 ; Position dataptr on the next DATA item.
 finddata:

@@ -741,8 +741,12 @@ cl_s3:  inc hl
         ld hl, tapename
         ld de, tapefound
         ld b, 6
-cl_c1:  ld a, (de)
-        cp (hl)
+cl_c1:  ld a, (hl)               ; names match in either case
+        call toupper
+        ld c, a
+        ld a, (de)
+        call toupper
+        cp c
         jr nz, cl_skip
         inc hl
         inc de

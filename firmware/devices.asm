@@ -33,15 +33,14 @@ ayquiet:
 
 ; SOUND register, value
 do_sound:
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 14
         jp nc, err_fc
         push af
         call expect
         db ','
-        call evalnum
-        ld e, l
+        call evalbyte
+        ld e, a
         pop af
         jp aywrite
 
@@ -338,20 +337,16 @@ joysel: ld a, 15
 ; MODE 0 is text; MODE 1-8 graphics modes 0-7 for the whole screen,
 ; MODE m, 1 the second colour set.
 do_mode:
-        call evalnum
-        ld a, h
-        or a
-        jp nz, err_fc
-        ld a, l
+        call evalbyte
         cp 9
         jp nc, err_fc
         push af
         ld e, 0
         call optcomma
         jr nz, md1
-        call evalnum
-        ld a, l
-        and 1
+        call evalbyte
+        cp 2
+        jp nc, err_fc
         ld e, a
 md1:    pop af
         or a

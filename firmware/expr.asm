@@ -9,6 +9,15 @@ numchk: ld a, (vtyp)
         ret z
         jp err_type
 
+; A number of 0-255 in A (and HL); ILLEGAL FUNCTION CALL otherwise.
+evalbyte:
+        call evalnum
+        ld a, h
+        or a
+        jp nz, err_fc
+        ld a, l
+        ret
+
 evalstr:
         call eval
 strchk: ld a, (vtyp)

@@ -419,8 +419,7 @@ do_poke:
         push hl
         call expect
         db ','
-        call evalnum
-        ld a, l
+        call evalbyte
         pop hl
         ld (hl), a
         ret
@@ -429,8 +428,7 @@ do_out: call evalnum
         push hl
         call expect
         db ','
-        call evalnum
-        ld a, l
+        call evalbyte
         pop bc
         out (c), a
         ret
@@ -440,8 +438,7 @@ do_cls: jp textmode                ; also ends a graphics mode
 ; COLOR 0-3: the colour pair of text printed next; 4-255: that attribute
 ; byte itself (40h semigraphics-4, 60h semigraphics-6, 62h its second set).
 do_color:
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 4
         jr nc, col1
         or TEXTATTR
@@ -450,15 +447,13 @@ col1:   ld (curattr), a
 
 ; LOCATE row, column
 do_locate:
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 16
         jp nc, err_fc
         push af
         call expect
         db ','
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 32
         jp nc, err_fc
         pop bc
@@ -479,6 +474,8 @@ do_locate:
 ; WAIT n: n fiftieths of a second
 do_wait:
         call evalnum
+        bit 7, h
+        jp nz, err_fc
 waitj:  ex de, hl
         di
         ld hl, (jiffies)

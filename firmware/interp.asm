@@ -88,6 +88,9 @@ direct:
         ld (hl), 0FFh
         call readline
         jr c, direct
+        ld a, (toolong)
+        or a
+        jp nz, err_toolong
         call skipsp
         ld a, (hl)
         or a
@@ -444,6 +447,8 @@ err_tape:    ld e, 13
         jr error
 err_chksum:  ld e, 14
         jr error
+err_toolong: ld e, 16
+        jr error
 err_ovf:     ld e, 15
 error:
         ld sp, STKTOP
@@ -494,6 +499,7 @@ errmsgs:
         db "TAPE READ", 0
         db "TAPE CHECKSUM", 0
         db "OVERFLOW", 0
+        db "LINE TOO LONG", 0
 
 msgerror: db " ERROR", 0
 msgin:    db " IN ", 0

@@ -681,7 +681,10 @@ in_stop:
         ld hl, 0
         ld (contline), hl
         jp brk1
-in3:    ld hl, INBUF
+in3:    ld a, (toolong)
+        or a
+        jr nz, in_redo
+        ld hl, INBUF
         ld (inputvar), hl       ; where the next answer is read
         ld hl, (inlist)
         ld (txtptr), hl
@@ -713,6 +716,9 @@ in4:    call getvarref
         call prstr
         call readline
         jr c, in_stop
+        ld a, (toolong)
+        or a
+        jr nz, in_redo
         dec hl
 in5:    inc hl
         ld (inputvar), hl

@@ -945,16 +945,21 @@ fv_dig: ld a, b
         call isdigit
         jr c, fv_end
         sub '0'
-        push hl
+        push hl                 ; DE = DE * 10 + digit; OVERFLOW past 65535
         ld h, d
         ld l, e
         add hl, hl
+        jp c, err_ovf
         add hl, hl
+        jp c, err_ovf
         add hl, de
+        jp c, err_ovf
         add hl, hl
+        jp c, err_ovf
         ld e, a
         ld d, 0
         add hl, de
+        jp c, err_ovf
         ex de, hl
         pop hl
         inc hl

@@ -987,6 +987,7 @@ fn_time:
         jp setnum
 
 fn_fre: call parennum
+        call gc                 ; strings no longer used are free space too
         ld hl, (strbot)
         ld de, (arrend)
         or a

@@ -75,6 +75,12 @@ POKE 64000,256
 ?ILLEGAL FUNCTION CALL ERROR
 READY'
 
+# FRE counts the strings no longer used as free: 8191 less two scalars (8
+# bytes) less the one live string of ten characters (11 bytes).
+typed 'A$="":FOR I=1 TO 10:A$=A$+"X":NEXT:PRINT FRE(0)\r' " 8172"
+expect_rows 'XT:PRINT FRE(0)' ' 8172
+READY'
+
 # An empty DATA item reads as 0 (also the one after a trailing comma); a bad
 # one is reported in its DATA line, not in the READ.
 typed '10 DATA 1,,3,\r20 READ A,B,C,D:PRINT A;B;C;D\r30 DATA 7,X\r40 READ E,F\rRUN\r' "IN 30"

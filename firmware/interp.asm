@@ -112,6 +112,8 @@ direct:
         call insline
         jr direct
 dir_exec:
+        ld de, (ctlsp)
+        ld (dirctl), de
         ld de, TOKBUF+3
         call tokenize
         inc de
@@ -346,7 +348,18 @@ exs1:
 
 end_of_line:
         call indirect
-        jp z, ready
+        jr nz, eol1
+        ; FOR/GOSUB frames the direct line left open point into its text,
+        ; which the next typed line replaces: a CONT must not meet them
+        ld hl, (dirctl)
+        ld de, (ctlsp)
+        or a
+        sbc hl, de
+        jp nc, ready
+        add hl, de
+        ld (ctlsp), hl
+        jp ready
+eol1:
         ld hl, (curline)
         ld e, (hl)
         ld d, 0

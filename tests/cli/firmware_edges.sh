@@ -81,6 +81,21 @@ typed 'A$="":FOR I=1 TO 10:A$=A$+"X":NEXT:PRINT FRE(0)\r' " 8172"
 expect_rows 'XT:PRINT FRE(0)' ' 8172
 READY'
 
+# A FOR typed while a program is stopped leaves no frame behind for the
+# program's NEXT to take: CONT carries on with the program's loop.
+typed '10 FOR I=1 TO 2\r20 PRINT I:STOP\r30 NEXT\r40 PRINT "DO";"NE"\rRUN\rFOR K=1 TO 5\rCONT\rCONT\r' "DONE"
+expect_rows "RUN" ' 1
+BREAK IN 20
+READY
+FOR K=1 TO 5
+READY
+CONT
+ 2
+BREAK IN 20
+READY
+CONT
+DONE'
+
 # An empty DATA item reads as 0 (also the one after a trailing comma); a bad
 # one is reported in its DATA line, not in the READ.
 typed '10 DATA 1,,3,\r20 READ A,B,C,D:PRINT A;B;C;D\r30 DATA 7,X\r40 READ E,F\rRUN\r' "IN 30"

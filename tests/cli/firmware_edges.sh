@@ -96,6 +96,17 @@ READY
 CONT
 DONE'
 
+# Joining grows one temporary in place: five 50-character strings and five
+# more characters make 255 (each step copied would need 100+150+...+255
+# bytes); one character more is too long.
+fifty=$(repeat Q 50)
+typed "A\$=\"$fifty\"\rCLS\rC\$=A\$+A\$+A\$+A\$+A\$+\"12345\":PRINT LEN(C\$);RIGHT\$(C\$,6)\rC\$=C\$+\"6\"\rPRINT \"DO\";\"NE\"\r" "DONE"
+expect_rows 'LEN(C$);RIGHT$(C$,6)' ' 255 Q12345
+READY
+C$=C$+"6"
+?STRING TOO LONG ERROR
+READY'
+
 # An empty DATA item reads as 0 (also the one after a trailing comma); a bad
 # one is reported in its DATA line, not in the READ.
 typed '10 DATA 1,,3,\r20 READ A,B,C,D:PRINT A;B;C;D\r30 DATA 7,X\r40 READ E,F\rRUN\r' "IN 30"

@@ -172,6 +172,13 @@ ctlpush:
 do_for:
         call getvarref
         call numchk
+        ; only a plain variable: array elements move when a variable is added
+        push hl
+        ld de, (arrtab)
+        or a
+        sbc hl, de
+        pop hl
+        jp nc, err_syntax
         ld (forvar), hl
         call expect
         db '='

@@ -107,6 +107,15 @@ C$=C$+"6"
 ?STRING TOO LONG ERROR
 READY'
 
+# An array element as a FOR variable moved when Q was added and the loop
+# ended after one pass; it is refused now.
+typed 'FOR A(1)=1 TO 3:Q=Q+1:NEXT\rFOR I=1 TO 2:FOR J=1 TO 2:PRINT I;J;:NEXT:NEXT\rPRINT "DO";"NE"\r' "DONE"
+expect_rows 'FOR A(1)=1 TO 3:Q=Q+1:NEXT' '?SYNTAX ERROR
+READY
+FOR I=1 TO 2:FOR J=1 TO 2:PRINT
+I;J;:NEXT:NEXT
+ 1  1  1  2  2  1  2  2'
+
 # An empty DATA item reads as 0 (also the one after a trailing comma); a bad
 # one is reported in its DATA line, not in the READ.
 typed '10 DATA 1,,3,\r20 READ A,B,C,D:PRINT A;B;C;D\r30 DATA 7,X\r40 READ E,F\rRUN\r' "IN 30"

@@ -101,6 +101,7 @@ tapefirst  equ SV+72h       ; a byte of this load has arrived
 toolong    equ SV+74h       ; the line entered had more than 127 characters
 dirctl     equ SV+76h       ; control stack depth when the direct line began
 cattot     equ SV+78h       ; length of the string being joined
+tapeload   equ SV+79h       ; CLOAD is writing over the program
 contflag   equ SV+60h       ; 16 bytes: row continues the row above
 usrvec     equ 0FAEBh       ; USR routine address (also set by the binary loader)
 

@@ -639,7 +639,7 @@ tg1:    ld a, (brkflag)
         or l
         jr nz, tg1
         djnz tg1
-        call tapestop
+        call tapefail
         jp err_tape
 tg3:    ld a, c
         add a, TAPERING%256
@@ -656,8 +656,21 @@ tg3:    ld a, c
         pop bc
         ret
 tg_break:
-        call tapestop
+        call tapefail
         jp do_break
+
+; A load cut short by the end of the tape or Stop leaves no half program.
+tapefail:
+        call tapestop
+        ld a, (tapeload)
+        or a
+        ret z
+        xor a
+        ld (tapeload), a
+        call donew
+        ld hl, TOKBUF           ; the running line may be gone: report none
+        ld (curline), hl
+        ret
 
 tapestop:
         ld a, CMD_MOTOROFF
@@ -668,6 +681,8 @@ tapestop:
 
 ; CLOAD ["NAME"]: the first program on the tape, or the one of that name.
 do_cload:
+        xor a
+        ld (tapeload), a
         ld hl, tapename
         ld b, 7
 cl0:    ld (hl), 0
@@ -766,6 +781,8 @@ cl_load:
         ld b, d
         ld c, e
         ld de, 0
+        ld a, 1
+        ld (tapeload), a
 cl_l1:  call tapeget
         ld (hl), a
         inc hl

@@ -164,4 +164,14 @@ screen=$("$RUN" --workdir "$TMP" --tape "$TMP/tapes/ABCDEF_BAS.CP6" --frames 400
     --until-text SKIPPED --screen-text) || fail "a program of another name was not skipped"
 expect_rows 'cload "abcdeg' 'FOUND: ABCDEF
 SKIPPED'
+# A tape that ends inside the program: the error, and no half-loaded line.
+typed '10 PRINT "HELLO WORLD"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "T"\rPRINT "DO";"NE"\r' "DONE" --record-dir "$TMP/tapes"
+head -c 30 "$TMP/tapes/T_BAS.CP6" >"$TMP/cut.cp6"
+screen=$("$RUN" --workdir "$TMP" --tape "$TMP/cut.cp6" --frames 900 --quiet --keys "60:F3 800:F1" \
+    --screen-text) || fail "cut tape run exited with $?"
+expect_rows 'CLOAD' 'FOUND: T
+?TAPE READ ERROR
+READY
+LIST
+READY'
 echo "firmware edges: all passed"

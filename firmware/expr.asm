@@ -742,20 +742,38 @@ fn_rnd: call parennum
         xor l
         ld l, a
         ld (seed), hl
-        ld a, h                 ; the high bits are the better ones
-        ld h, l
-        ld l, a
-        res 7, h
+        srl h                   ; the upper 15 bits are the better ones
+        rr l
         pop de
         ld a, d
         or e
         jp z, setnum
         bit 7, d
         jp nz, err_fc
-        ex de, hl
-        call udiv16
+        ; r * n / 32768 takes the result from the high bits too (the low
+        ; bits of this generator repeat with short periods)
+        ld b, h
+        ld c, l
+        call mul32
+        sla h
+        rl e
+        rl d
         ex de, hl
         jp setnum
+
+; DE:HL = BC * DE, unsigned.
+mul32:  ld hl, 0
+        ld a, 16
+m32_1:  add hl, hl
+        rl e
+        rl d
+        jr nc, m32_2
+        add hl, bc
+        jr nc, m32_2
+        inc de
+m32_2:  dec a
+        jr nz, m32_1
+        ret
 
 fn_abs: call parennum
         bit 7, h

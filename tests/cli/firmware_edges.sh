@@ -13,7 +13,7 @@ fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
 after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
     END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
 typed() {
-    screen=$("$RUN" --workdir "$TMP" --frames 3000 --quiet "${@:3}" --type "$1" --until-text "$2" \
+    screen=$("$RUN" --workdir "$TMP" --frames 6000 --quiet "${@:3}" --type "$1" --until-text "$2" \
         --screen-text) || fail "'$2' never appeared"
 }
 expect_rows() {
@@ -115,6 +115,13 @@ READY
 FOR I=1 TO 2:FOR J=1 TO 2:PRINT
 I;J;:NEXT:NEXT
  1  1  1  2  2  1  2  2'
+
+# RND(n) stays within 0..n-1 and, over 700 draws of RND(7), gives every
+# value more than 70 times (100 expected; the old low-bit results ran in
+# long streaks).
+typed '10 DIM C(6):FOR I=1 TO 700:R=RND(7):IF R<0 OR R>6 THEN PRINT "BAD"\r20 C(R)=C(R)+1:NEXT\r30 M=700:FOR I=0 TO 6:IF C(I)<M THEN M=C(I)\r40 NEXT:PRINT "MIN";-(M>70)\r50 E=0:FOR I=1 TO 200:R=RND(32767):IF R<0 OR R>32766 THEN E=E+1\r60 NEXT:PRINT "E";E\rRUN\r' "E 0"
+expect_rows 'RUN' 'MIN 1
+E 0'
 
 # An empty DATA item reads as 0 (also the one after a trailing comma); a bad
 # one is reported in its DATA line, not in the READ.

@@ -181,4 +181,15 @@ expect_rows 'CLOAD' 'FOUND: T
 READY
 LIST
 READY'
+# Stop part way through a long program (200 lines of 16 bytes, made here):
+# BREAK, and again no half-loaded program.
+{ printf '\323%.0s' {1..10}; printf 'BIG\0\0\0\0\201\014'
+  for _ in $(seq 200); do printf '\020\001\000\216 XXXXXXXXXX\000'; done; printf '\000\000\000'; } >"$TMP/big.cp6"
+screen=$("$RUN" --workdir "$TMP" --tape "$TMP/big.cp6" --frames 900 --quiet --keys "60:F3 150:End 700:F1" \
+    --screen-text) || fail "stopped tape run exited with $?"
+expect_rows 'CLOAD' 'FOUND: BIG
+BREAK
+READY
+LIST
+READY'
 echo "firmware edges: all passed"

@@ -1,8 +1,10 @@
 #!/bin/bash
 # BASIC at its edges through vzelvega-run, results worked out by hand: INPUT
 # answered over several lines, chained comparisons, byte arguments out of
-# range, empty and bad DATA items, VAL past 65535, typed lines over the
-# 127-character limit, and CLOAD names in lower case or longer than six.
+# range, FRE after string changes, CONT after a direct FOR, long joined
+# strings, FOR on an array element, RND's range and spread, empty and bad
+# DATA items, typed lines over the 127-character limit, CLOAD names in lower
+# case or longer than six, and loads cut short by the tape's end or Stop.
 set -u
 BUILD=$(cd "$1" && pwd)
 RUN=$BUILD/tools/vzelvega-run

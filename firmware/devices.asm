@@ -196,6 +196,9 @@ pl_oct: call pl_number
         ld (playoct), a
         jp pl_loop
 pl_len: call pl_number
+        ld a, d                 ; a default length past 255 is passed over
+        or a
+        jp nz, pl_loop
         ld a, e
         or a
         jp z, pl_loop

@@ -98,6 +98,10 @@ memlow     equ SV+5Ch       ; lowest RAM address found at start-up
 bufptr     equ SV+5Eh       ; where STR$ collects characters
 inlist     equ SV+70h       ; INPUT's variable list
 tapefirst  equ SV+72h       ; a byte of this load has arrived
+toolong    equ SV+74h       ; the line entered had more than 127 characters
+dirctl     equ SV+76h       ; control stack depth when the direct line began
+cattot     equ SV+78h       ; length of the string being joined
+tapeload   equ SV+79h       ; CLOAD is writing over the program
 contflag   equ SV+60h       ; 16 bytes: row continues the row above
 usrvec     equ 0FAEBh       ; USR routine address (also set by the binary loader)
 

@@ -33,15 +33,14 @@ ayquiet:
 
 ; SOUND register, value
 do_sound:
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 14
         jp nc, err_fc
         push af
         call expect
         db ','
-        call evalnum
-        ld e, l
+        call evalbyte
+        ld e, a
         pop af
         jp aywrite
 
@@ -197,6 +196,9 @@ pl_oct: call pl_number
         ld (playoct), a
         jp pl_loop
 pl_len: call pl_number
+        ld a, d                 ; a default length past 255 is passed over
+        or a
+        jp nz, pl_loop
         ld a, e
         or a
         jp z, pl_loop
@@ -338,20 +340,16 @@ joysel: ld a, 15
 ; MODE 0 is text; MODE 1-8 graphics modes 0-7 for the whole screen,
 ; MODE m, 1 the second colour set.
 do_mode:
-        call evalnum
-        ld a, h
-        or a
-        jp nz, err_fc
-        ld a, l
+        call evalbyte
         cp 9
         jp nc, err_fc
         push af
         ld e, 0
         call optcomma
         jr nz, md1
-        call evalnum
-        ld a, l
-        and 1
+        call evalbyte
+        cp 2
+        jp nc, err_fc
         ld e, a
 md1:    pop af
         or a
@@ -644,7 +642,7 @@ tg1:    ld a, (brkflag)
         or l
         jr nz, tg1
         djnz tg1
-        call tapestop
+        call tapefail
         jp err_tape
 tg3:    ld a, c
         add a, TAPERING%256
@@ -661,8 +659,21 @@ tg3:    ld a, c
         pop bc
         ret
 tg_break:
-        call tapestop
+        call tapefail
         jp do_break
+
+; A load cut short by the end of the tape or Stop leaves no half program.
+tapefail:
+        call tapestop
+        ld a, (tapeload)
+        or a
+        ret z
+        xor a
+        ld (tapeload), a
+        call donew
+        ld hl, TOKBUF           ; the running line may be gone: report none
+        ld (curline), hl
+        ret
 
 tapestop:
         ld a, CMD_MOTOROFF
@@ -673,6 +684,8 @@ tapestop:
 
 ; CLOAD ["NAME"]: the first program on the tape, or the one of that name.
 do_cload:
+        xor a
+        ld (tapeload), a
         ld hl, tapename
         ld b, 7
 cl0:    ld (hl), 0
@@ -741,8 +754,12 @@ cl_s3:  inc hl
         ld hl, tapename
         ld de, tapefound
         ld b, 6
-cl_c1:  ld a, (de)
-        cp (hl)
+cl_c1:  ld a, (hl)               ; names match in either case
+        call toupper
+        ld c, a
+        ld a, (de)
+        call toupper
+        cp c
         jr nz, cl_skip
         inc hl
         inc de
@@ -767,6 +784,8 @@ cl_load:
         ld b, d
         ld c, e
         ld de, 0
+        ld a, 1
+        ld (tapeload), a
 cl_l1:  call tapeget
         ld (hl), a
         inc hl

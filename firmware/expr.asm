@@ -9,6 +9,15 @@ numchk: ld a, (vtyp)
         ret z
         jp err_type
 
+; A number of 0-255 in A (and HL); ILLEGAL FUNCTION CALL otherwise.
+evalbyte:
+        call evalnum
+        ld a, h
+        or a
+        jp nz, err_fc
+        ld a, l
+        ret
+
 evalstr:
         call eval
 strchk: ld a, (vtyp)
@@ -85,9 +94,9 @@ e_not:  call ch_peek
         ld l, a
         ret
 
-; A comparison gives -1 (true) or 0 (false).
+; A comparison gives -1 (true) or 0 (false); A<B<C compares (A<B) with C.
 e_cmp:  call e_add
-        call ch_peek
+ecm0:   call ch_peek
         call relchar
         ret c
         ld b, a
@@ -130,7 +139,7 @@ ecm3:   ld b, a
         dec hl
 ecm4:   xor a
         ld (vtyp), a
-        ret
+        jr ecm0
 
 ; < = > give the bits 1, 2, 4 and NC; anything else carry.
 relchar:
@@ -733,20 +742,38 @@ fn_rnd: call parennum
         xor l
         ld l, a
         ld (seed), hl
-        ld a, h                 ; the high bits are the better ones
-        ld h, l
-        ld l, a
-        res 7, h
+        srl h                   ; the upper 15 bits are the better ones
+        rr l
         pop de
         ld a, d
         or e
         jp z, setnum
         bit 7, d
         jp nz, err_fc
-        ex de, hl
-        call udiv16
+        ; r * n / 32768 takes the result from the high bits too (the low
+        ; bits of this generator repeat with short periods)
+        ld b, h
+        ld c, l
+        call mul32
+        sla h
+        rl e
+        rl d
         ex de, hl
         jp setnum
+
+; DE:HL = BC * DE, unsigned.
+mul32:  ld hl, 0
+        ld a, 16
+m32_1:  add hl, hl
+        rl e
+        rl d
+        jr nc, m32_2
+        add hl, bc
+        jr nc, m32_2
+        inc de
+m32_2:  dec a
+        jr nz, m32_1
+        ret
 
 fn_abs: call parennum
         bit 7, h
@@ -764,6 +791,9 @@ fn_sgn: call parennum
         jp setnum
 
 fn_chr: call parennum
+        ld a, h
+        or a
+        jp nz, err_fc
         ld a, l
         ld (tmpw), a
         ld hl, tmpw
@@ -933,16 +963,21 @@ fv_dig: ld a, b
         call isdigit
         jr c, fv_end
         sub '0'
-        push hl
+        push hl                 ; DE = DE * 10 + digit; OVERFLOW past 65535
         ld h, d
         ld l, e
         add hl, hl
+        jp c, err_ovf
         add hl, hl
+        jp c, err_ovf
         add hl, de
+        jp c, err_ovf
         add hl, hl
+        jp c, err_ovf
         ld e, a
         ld d, 0
         add hl, de
+        jp c, err_ovf
         ex de, hl
         pop hl
         inc hl
@@ -970,6 +1005,7 @@ fn_time:
         jp setnum
 
 fn_fre: call parennum
+        call gc                 ; strings no longer used are free space too
         ld hl, (strbot)
         ld de, (arrend)
         or a

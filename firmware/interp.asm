@@ -88,6 +88,9 @@ direct:
         ld (hl), 0FFh
         call readline
         jr c, direct
+        ld a, (toolong)
+        or a
+        jp nz, err_toolong
         call skipsp
         ld a, (hl)
         or a
@@ -109,6 +112,8 @@ direct:
         call insline
         jr direct
 dir_exec:
+        ld de, (ctlsp)
+        ld (dirctl), de
         ld de, TOKBUF+3
         call tokenize
         inc de
@@ -343,7 +348,18 @@ exs1:
 
 end_of_line:
         call indirect
-        jp z, ready
+        jr nz, eol1
+        ; FOR/GOSUB frames the direct line left open point into its text,
+        ; which the next typed line replaces: a CONT must not meet them
+        ld hl, (dirctl)
+        ld de, (ctlsp)
+        or a
+        sbc hl, de
+        jp nc, ready
+        add hl, de
+        ld (ctlsp), hl
+        jp ready
+eol1:
         ld hl, (curline)
         ld e, (hl)
         ld d, 0
@@ -444,6 +460,8 @@ err_tape:    ld e, 13
         jr error
 err_chksum:  ld e, 14
         jr error
+err_toolong: ld e, 16
+        jr error
 err_ovf:     ld e, 15
 error:
         ld sp, STKTOP
@@ -494,6 +512,7 @@ errmsgs:
         db "TAPE READ", 0
         db "TAPE CHECKSUM", 0
         db "OVERFLOW", 0
+        db "LINE TOO LONG", 0
 
 msgerror: db " ERROR", 0
 msgin:    db " IN ", 0

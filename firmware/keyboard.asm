@@ -200,6 +200,26 @@ rl_ent4:
         inc de
         djnz rl_ent4
 rl_ent5:
+        ; anything but spaces after the first 127 characters: too long
+        pop bc                  ; end cell
+        push bc
+        push de
+        ex de, hl
+        ld hl, SCRDATA
+        add hl, bc
+        ld c, 0
+rl_tl:  or a
+        sbc hl, de
+        jr z, rl_tl2
+        add hl, de
+        ld a, (de)
+        inc de
+        cp ' '
+        jr z, rl_tl
+        ld c, 1
+rl_tl2: ld a, c
+        ld (toolong), a
+        pop de
         ; trailing spaces are not part of the line
         xor a
         ld (de), a

@@ -172,6 +172,13 @@ ctlpush:
 do_for:
         call getvarref
         call numchk
+        ; only a plain variable: array elements move when a variable is added
+        push hl
+        ld de, (arrtab)
+        or a
+        sbc hl, de
+        pop hl
+        jp nc, err_syntax
         ld (forvar), hl
         call expect
         db '='
@@ -419,8 +426,7 @@ do_poke:
         push hl
         call expect
         db ','
-        call evalnum
-        ld a, l
+        call evalbyte
         pop hl
         ld (hl), a
         ret
@@ -429,8 +435,7 @@ do_out: call evalnum
         push hl
         call expect
         db ','
-        call evalnum
-        ld a, l
+        call evalbyte
         pop bc
         out (c), a
         ret
@@ -440,8 +445,7 @@ do_cls: jp textmode                ; also ends a graphics mode
 ; COLOR 0-3: the colour pair of text printed next; 4-255: that attribute
 ; byte itself (40h semigraphics-4, 60h semigraphics-6, 62h its second set).
 do_color:
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 4
         jr nc, col1
         or TEXTATTR
@@ -450,15 +454,13 @@ col1:   ld (curattr), a
 
 ; LOCATE row, column
 do_locate:
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 16
         jp nc, err_fc
         push af
         call expect
         db ','
-        call evalnum
-        ld a, l
+        call evalbyte
         cp 32
         jp nc, err_fc
         pop bc
@@ -479,6 +481,8 @@ do_locate:
 ; WAIT n: n fiftieths of a second
 do_wait:
         call evalnum
+        bit 7, h
+        jp nz, err_fc
 waitj:  ex de, hl
         di
         ld hl, (jiffies)
@@ -678,12 +682,16 @@ in2:    ld hl, msgq
         call prstr
         call readline
         jr nc, in3
+in_stop:
         ; Stop while answering: a break that CONT cannot resume mid-statement
         call keyflush
         ld hl, 0
         ld (contline), hl
         jp brk1
-in3:    ld hl, INBUF
+in3:    ld a, (toolong)
+        or a
+        jr nz, in_redo
+        ld hl, INBUF
         ld (inputvar), hl       ; where the next answer is read
         ld hl, (inlist)
         ld (txtptr), hl
@@ -707,8 +715,19 @@ in4:    call getvarref
         ld hl, (inputvar)
         ld a, (hl)
         cp ','
+        jr z, in5
+        or a
         jr nz, in_redo
-        inc hl
+        ; the answer ended before the list: ask for the rest on a new line
+        ld hl, msgqq
+        call prstr
+        call readline
+        jr c, in_stop
+        ld a, (toolong)
+        or a
+        jr nz, in_redo
+        dec hl
+in5:    inc hl
         ld (inputvar), hl
         jr in4
 in_redo:
@@ -716,6 +735,7 @@ in_redo:
         call prstr
         jr in2
 
+msgqq:   db "?"
 msgq:    db "? ", 0
 msgredo: db "?REDO FROM START", 13, 0
 
@@ -812,15 +832,34 @@ do_read:
         ld (savetp), hl
         ld hl, (dataptr)
         ld (txtptr), hl
-        call readitem
-        jp c, err_syntax
-        ld hl, (txtptr)
+        ld a, (vtyp)
+        or a
+        jr nz, rd1
+        ; an empty item reads as 0 for a number
+        call ch_peek
+        jr z, rd0
+        cp ','
+        jr z, rd0
+        cp ':'
+        jr nz, rd1
+rd0:    ex de, hl
+        ld (hl), 0
+        inc hl
+        ld (hl), 0
+        jr rd2
+rd1:    call readitem
+        jr c, rd_bad
+rd2:    ld hl, (txtptr)
         ld (dataptr), hl
         ld hl, (savetp)
         ld (txtptr), hl
         call optcomma
         jr z, do_read
         ret
+; a bad item is a fault of its DATA line, so the error names that line
+rd_bad: ld hl, (dataline)
+        ld (curline), hl
+        jp err_syntax
 
 ; Position dataptr on the next DATA item.
 finddata:

@@ -50,8 +50,77 @@ concat:
         ld a, (de)
         add a, (hl)
         jp c, err_long
-        push hl
+        ld (cattot), a
+        push hl                 ; right
+        push de                 ; left
+        ; a chain like A$+B$+"C" grows the newest temporary in place rather
+        ; than using up the temporary space with a copy at every step
+        ex de, hl
+        ld e, (hl)
+        ld d, 0
+        inc de
+        add hl, de              ; end of left
+        ld de, (tmpptr)
+        or a
+        sbc hl, de
+        jr z, cc_grow           ; left is the newest temporary
+        add hl, de
+        pop de
+        pop bc
+        push bc
         push de
+        or a
+        sbc hl, bc
+        jr nz, cc_new           ; right does not follow left
+        ld h, b
+        ld l, c
+        ld e, (hl)
+        ld d, 0
+        inc de
+        add hl, de              ; end of right
+        ld de, (tmpptr)
+        or a
+        sbc hl, de
+        jr nz, cc_new           ; right is not the newest
+        ; right follows left and is the newest: its characters move down
+        ; over its length byte
+        dec de
+        ld (tmpptr), de
+        pop de                  ; left: the result
+        pop hl                  ; right
+        push de
+        ld c, (hl)
+        ld b, 0
+        ld d, h
+        ld e, l
+        inc hl
+        ld a, c
+        or a
+        jr z, cc3
+        ldir
+        jr cc3
+cc_grow:
+        pop de                  ; left: the result
+        pop hl                  ; right
+        push de
+        ld c, (hl)
+        ld b, 0
+        push hl
+        call tmpalloc           ; HL = just after the left operand
+        ex de, hl
+        pop hl
+        inc hl
+        ld a, c
+        or a
+        jr z, cc3
+        ldir
+cc3:    pop hl
+        ld a, (cattot)
+        ld (hl), a
+        ld a, 1
+        ld (vtyp), a
+        ret
+cc_new: ld a, (cattot)
         ld c, a
         ld b, 0
         inc bc

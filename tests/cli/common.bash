@@ -11,3 +11,15 @@ fail() {
     [ -n "$screen" ] && echo "$screen"
     exit 1
 }
+# The screen rows after the last row that reads exactly $1, trailing spaces removed.
+after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
+    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
+# The rows after the marker row $1 must read $2.
+expect_rows() {
+    local got
+    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
+    [ "$got" = "$2" ] || fail "after '$1' expected:
+$2
+got:
+$got"
+}

@@ -3,27 +3,11 @@
 # out by hand: arithmetic, loops, GOSUB, strings, arrays, DATA, INPUT answered
 # by typed text, error messages naming the line, Stop and CONT, LIST ranges.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-screen=""
-fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
-# The screen rows after the last row that reads exactly $1, trailing spaces removed.
-after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
-    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
+source "$(dirname "$0")/common.bash" "$1"
 # Type the text and run until the screen shows the marker.
 typed() {
     screen=$("$RUN" --workdir "$TMP" --frames 4000 --quiet --type "${1//$'\n'/\\r}" --until-text "$2" --screen-text) ||
         fail "'$2' never appeared"
-}
-expect_rows() {
-    local got
-    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
-    [ "$got" = "$2" ] || fail "after '$1' expected:
-$2
-got:
-$got"
 }
 
 # Operators and precedence; numbers print with a sign position and a space after.

@@ -3,22 +3,7 @@
 # back in a fresh machine, a damaged tape, LPRINT to the printer file, SOUND and
 # TONE (AY log and WAV pitch), USR with the binary loader, MODE and PSET.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-screen=""
-fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
-after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
-    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
-expect_rows() {
-    local got
-    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
-    [ "$got" = "$2" ] || fail "after '$1' expected:
-$2
-got:
-$got"
-}
+source "$(dirname "$0")/common.bash" "$1"
 hexat() { od -An -tx1 -j "$2" -N "$3" "$1" | tr -d ' \n'; }
 
 # CSAVE: the recording is named from header bytes 10-15.

@@ -6,25 +6,10 @@
 # DATA items, typed lines over the 127-character limit, CLOAD names in lower
 # case or longer than six, and loads cut short by the tape's end or Stop.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-screen=""
-fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
-after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
-    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
+source "$(dirname "$0")/common.bash" "$1"
 typed() {
     screen=$("$RUN" --workdir "$TMP" --frames 6000 --quiet "${@:3}" --type "$1" --until-text "$2" \
         --screen-text) || fail "'$2' never appeared"
-}
-expect_rows() {
-    local got
-    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
-    [ "$got" = "$2" ] || fail "after '$1' expected:
-$2
-got:
-$got"
 }
 hexat() { od -An -tx1 -j "$2" -N "$3" "$1" | tr -d ' \n'; }
 repeat() { printf "%${2}s" "" | tr ' ' "$1"; }

@@ -3,12 +3,7 @@
 # with the cursor keys, Delete (closes the gap left of the cursor), Insert
 # (opens a space) and overtyping, and entered again with Enter.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-screen=""
-fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
+source "$(dirname "$0")/common.bash" "$1"
 
 # "10 PRINT 12345": up to its row, right to column 11 (the 3), Delete takes the 2,
 # Insert opens a space at column 10, 9 fills it: "10 PRINT 19345".

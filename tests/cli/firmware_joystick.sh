@@ -2,22 +2,7 @@
 # JOY in the BASIC ROM: the two joystick bytes and the pointer, read through
 # AY register 14, as vzelvega-run sets them.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-screen=""
-fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
-after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
-    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
-expect_rows() {
-    local got
-    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
-    [ "$got" = "$2" ] || fail "after '$1' expected:
-$2
-got:
-$got"
-}
+source "$(dirname "$0")/common.bash" "$1"
 # JOY(0): the game keys held at the last frame (Space is bit 7, Up bit 2).
 screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --type '10 K=JOY(0):IF K=0 THEN 10\r20 PRINT K;"DO";"NE"\rRUN\r' \
     --keys "200:Space" --until-text 'DONE' --screen-text) || fail "JOY(0) did not see Space"

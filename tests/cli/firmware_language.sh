@@ -4,25 +4,10 @@
 # nested GOSUB, line replacement and deletion, memory limits, INKEY$, WAIT,
 # ON GOTO/GOSUB and TAB.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-screen=""
-fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
-after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
-    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
+source "$(dirname "$0")/common.bash" "$1"
 typed() {
     screen=$("$RUN" --workdir "$TMP" --frames 4000 --quiet "${@:3}" --type "${1//$'\n'/\\r}" --until-text "$2" \
         --screen-text) || fail "'$2' never appeared"
-}
-expect_rows() {
-    local got
-    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
-    [ "$got" = "$2" ] || fail "after '$1' expected:
-$2
-got:
-$got"
 }
 
 program='10 FOR I=10 TO 1 STEP -3:PRINT I;:NEXT:PRINT

@@ -3,12 +3,7 @@
 # each memory configuration, prompt, a signed cartridge started instead, and
 # the function keys typing their commands.
 set -u
-BUILD=$(cd "$1" && pwd)
-RUN=$BUILD/tools/vzelvega-run
-TMP=$(mktemp -d)
-trap 'rm -rf "$TMP"' EXIT
-fail() { echo "FAIL: $*"; echo "$screen"; exit 1; }
-screen=""
+source "$(dirname "$0")/common.bash" "$1"
 # row N of the screen text, trailing spaces removed
 row() { sed -n "$(($1 + 1))p" <<<"$screen" | sed 's/ *$//'; }
 

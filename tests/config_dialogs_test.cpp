@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "platform/headless/headless.h"
 #include "resources/config_dialogs_layout.h"
+#include "tests/ini_test_support.h"
 
 namespace hl = platform::headless;
 using platform::Dialog;
@@ -383,15 +384,8 @@ protected:
         std::ofstream(iniPath, std::ios::binary) << "[SOUND]\nclickerflag=1\nayflag=1\nclickervolpct=80\nayvolpct=60\n"
                                                     "[SPEED]\ncpuspeedopt=0\n";
     }
-    std::string fileText() const {
-        std::ifstream in(iniPath, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string value(const char* section, const char* key) const {
-        return platform::IniGetString(iniPath, section, key, "(missing)");
-    }
+    std::string fileText() const { return SettingsFileText(); }
+    std::string value(const char* section, const char* key) const { return SettingsFileValue(section, key); }
 };
 
 }  // namespace

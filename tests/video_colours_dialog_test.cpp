@@ -15,6 +15,7 @@
 #include "video/colours_dialog.h"
 #include "video/display.h"
 #include "video/renderer.h"
+#include "tests/ini_test_support.h"
 
 namespace hl = platform::headless;
 using platform::Dialog;
@@ -153,15 +154,8 @@ protected:
         VideoColoursDialog::SetUp();
         std::ofstream(iniPath, std::ios::binary) << "[VIDEO]\nwindowscaling=2\n[COLOR]\nc05=001002003\n";
     }
-    std::string fileText() const {
-        std::ifstream in(iniPath, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string value(const char* section, const char* key) const {
-        return platform::IniGetString(iniPath, section, key, "(missing)");
-    }
+    std::string fileText() const { return SettingsFileText(); }
+    std::string value(const char* section, const char* key) const { return SettingsFileValue(section, key); }
 };
 
 }  // namespace

@@ -109,6 +109,8 @@ waitoff:
 
 ; PLAY "notes": A-G with # or + (sharp) or - (flat) and an optional length,
 ; R rest, On octave (1-7), Ln default length in fiftieths of a second.
+; Spaces are passed over; any other character, or an octave outside 1-7, is
+; an illegal function call.
 do_play:
         call evalstr
         ld b, (hl)
@@ -121,15 +123,17 @@ pl_loop:
         inc hl
         dec b
         call toupper
+        cp ' '
+        jr z, pl_loop
         cp 'O'
         jr z, pl_oct
         cp 'L'
-        jr z, pl_len
+        jp z, pl_len
         cp 'R'
         jp z, pl_rest
         sub 'A'
         cp 7
-        jr nc, pl_loop          ; anything else is passed over
+        jp nc, err_fc
         push hl
         ld e, a
         ld d, 0
@@ -187,12 +191,21 @@ pl_n4:  call playperiod
         or a
         jr z, pl_loop
 pl_end: ret
-pl_oct: call pl_number
+pl_oct: ld a, b                 ; the octave's digits are not optional
+        or a
+        jp z, err_fc
+        ld a, (hl)
+        call isdigit
+        jp c, err_fc
+        call pl_number
+        ld a, d
+        or a
+        jp nz, err_fc
         ld a, e
         or a
-        jr z, pl_loop
+        jp z, err_fc
         cp 8
-        jp nc, pl_loop
+        jp nc, err_fc
         ld (playoct), a
         jp pl_loop
 pl_len: call pl_number

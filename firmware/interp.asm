@@ -297,6 +297,7 @@ clearvars:
         ld (strbot), hl
         ld hl, CTLBASE
         ld (ctlsp), hl
+        ld (dirctl), hl
         ld hl, 0
         ld (dataline), hl
         ret
@@ -349,8 +350,10 @@ exs1:
 end_of_line:
         call indirect
         jr nz, eol1
-        ; FOR/GOSUB frames the direct line left open point into its text,
-        ; which the next typed line replaces: a CONT must not meet them
+; FOR/GOSUB frames the direct line left open point into its text, which the
+; next typed line replaces: a CONT or RETURN must not meet them. The same
+; goes when a program reached from the direct line ends (END or its last line).
+prgdone:
         ld hl, (dirctl)
         ld de, (ctlsp)
         or a
@@ -368,7 +371,7 @@ eol1:
 run_from:
         ld a, (hl)
         or a
-        jp z, ready
+        jr z, prgdone
         ld (curline), hl
         inc hl
         inc hl

@@ -1,6 +1,6 @@
 ; Statements.
 
-do_end: jp ready
+do_end: jp prgdone
 
 do_rem:
         ld hl, (txtptr)
@@ -89,8 +89,8 @@ gosubline:
         jr gotoline
 
 ; ON n GOTO a, b, ... / ON n GOSUB a, b, ...: the n-th line; none when n is
-; out of range.
-do_on:  call evalnum
+; 0 or past the list; n below 0 or over 255 is an illegal function call.
+do_on:  call evalbyte
         ld (tmpw), hl
         call ch_get
         ld c, 0
@@ -567,12 +567,46 @@ pr5b:   call eval
         ld a, (vtyp)
         or a
         jr nz, pr6
+        call numfit
         call prnum
         ld a, ' '
         call putc
         jp pr1
 pr6:    call prstrv
         jp pr1
+
+; On the screen a number that would not fit on the rest of the row starts
+; the next one, so its sign and digits stay together. Keeps HL.
+numfit:
+        ld a, (prtflag)
+        or a
+        ret nz
+        push hl
+        bit 7, h
+        call nz, neghl
+        ld c, 2                 ; sign position and one digit
+        ld de, 10
+        call nf_ge
+        ld de, 100
+        call nf_ge
+        ld de, 1000
+        call nf_ge
+        ld de, 10000
+        call nf_ge
+        pop hl
+        call outcol
+        or a
+        ret z
+        add a, c
+        cp 33                   ; the last digit may sit in column 31
+        ret c
+        jp crlf
+nf_ge:  or a
+        sbc hl, de
+        add hl, de
+        ret c
+        inc c
+        ret
 
 ; Print the string value at HL.
 prstrv:

@@ -100,84 +100,65 @@ TEST_F(SettingsFile, TheLocatorFileNamesAnotherSettingsFile) {
     EXPECT_EQ(contents("default.ini"), "[VIDEO]\nwindowscaling=1\n");
 }
 
-TEST_F(SettingsFile, IntegersAreClampedToTheirRanges) {
-    load("[VIDEO]\nwindowscaling=7\n"
-         "[FILES]\nnscreenshot=12000\n"
-         "[SOUND]\nayvolpct=-5\nclickervolpct=101\n"
-         "[MEMORY]\nramexpanders=5\n"
-         "[LOADBINARY]\nbloadaddr=70000\nbexecaddr=-1\n"
-         "[SPEED]\nntscmultiplierpct=0\npalmultiplierpct=1001\nfpscust=601\nvideoupdatesps=0\n"
-         "activescancust=10\nvblankcust=3000000000\n");
-    EXPECT_EQ(settings.windowScale, 3);
-    EXPECT_EQ(settings.screenshotCounter, 9999);
-    EXPECT_EQ(settings.ayVolumePercent, 0);
-    EXPECT_EQ(settings.clickerVolumePercent, 100);
-    EXPECT_EQ(settings.ramExpansion, 1);
-    EXPECT_EQ(settings.binaryLoadAddress, 65535);
-    EXPECT_EQ(settings.binaryExecAddress, 0);
-    EXPECT_EQ(settings.ntscPercent, 1);
-    EXPECT_EQ(settings.palPercent, 1000);
-    EXPECT_EQ(settings.customFps, 600);
-    EXPECT_EQ(settings.videoUpdatesPerSecond, 1);
-    EXPECT_EQ(settings.customActiveRate, 24u);
-    // Above the signed range, but a valid unsigned rate.
-    EXPECT_EQ(settings.customBlankRate, 3000000000u);
-
-    settings = Settings::Defaults();
-    load("[VIDEO]\nwindowscaling=0\n[SPEED]\nvblankcust=-5\nactivescancust=24\n");
-    EXPECT_EQ(settings.windowScale, 1);
-    EXPECT_EQ(settings.customBlankRate, 24u);
-    EXPECT_EQ(settings.customActiveRate, 24u);
-}
-
-TEST_F(SettingsFile, TheSpeedOptionDefaultsToNtscNotToTheFieldsValue) {
-    settings.cpuSpeedOption = 2;
-    load("[SPEED]\nfpscust=50\n");
-    EXPECT_EQ(settings.cpuSpeedOption, 0);
-    load("[SPEED]\ncpuspeedopt=9\n");
-    EXPECT_EQ(settings.cpuSpeedOption, 3);
-    load("[SPEED]\ncpuspeedopt=-1\n");
-    EXPECT_EQ(settings.cpuSpeedOption, 0);
-    load("[SPEED]\ncpuspeedopt=1\n");
-    EXPECT_EQ(settings.cpuSpeedOption, 1);
-}
-
-TEST_F(SettingsFile, FlagWordsAreReadCaseInsensitivelyAndOthersKeepTheValue) {
-    load("[KEYBOARD]\nemulatedflag=Off\n"
-         "[MEMORY]\nenhancedflag=YES\nusebuiltinromflag=n\nusebuiltincharflag=False\n"
-         "[SOUND]\nclickerflag=0\nayflag=maybe\n"
-         "[SPEED]\nusevideoupdatepsflag=True\nspeedupfilesflag=\n"
-         "[LOADBINARY]\npokeexecaddr=y\nexecaddrishex=ON\n");
-    EXPECT_EQ(settings.keyboardEmulated, 0);
-    EXPECT_EQ(settings.memoryEnhanced, 1);
-    EXPECT_EQ(settings.useBuiltinBasicRom, 0);
-    EXPECT_EQ(settings.useBuiltinCharRom, 0);
-    EXPECT_EQ(settings.clickerOn, 0);
-    EXPECT_EQ(settings.ayOn, 1);          // unknown word: default kept
-    EXPECT_EQ(settings.limitVideoUpdates, 1);
-    EXPECT_EQ(settings.speedUpFiles, 1);  // empty: default kept
-    EXPECT_EQ(settings.pokeExecAddress, 1);
-    EXPECT_EQ(settings.execAddressIsHex, 1);
-
-    settings = Settings::Defaults();
-    load("[KEYBOARD]\nemulatedflag=maybe\n");
-    EXPECT_EQ(settings.keyboardEmulated, 1);
-}
-
-TEST_F(SettingsFile, ColoursNeedNineCharactersAndKeepTheLowByte) {
-    load("[COLOR]\nc05=12,34,56\nc06=255000000\nc2c=300001002\nc0a=1234567890\n");
-    EXPECT_EQ(settings.colors[5], (Rgb{16, 16, 16}));  // wrong length: default kept
-    EXPECT_EQ(settings.colors[6], (Rgb{255, 0, 0}));
-    EXPECT_EQ(settings.colors[44], (Rgb{44, 1, 2}));   // 300 & FFh = 44
-    EXPECT_EQ(settings.colors[10], (Rgb{16, 16, 16}));
-}
-
-TEST_F(SettingsFile, KeyboardAssignmentsAreDecimalKeptToSixteenBits) {
-    load("[KEYBOARD]\ns41=266\nn20=70000\nCFF=512\n");
-    EXPECT_EQ(settings.sensibleKeyMap[1][0x41], 0x010A);  // Shift layer, list index 10
-    EXPECT_EQ(settings.sensibleKeyMap[0][0x20], 70000 & 0xFFFF);
-    EXPECT_EQ(settings.sensibleKeyMap[2][0xFF], 0x0200);
-    EXPECT_EQ(settings.sensibleKeyMap[0][0x41], 0x00FF);
+// Integers clamp to their ranges, flag words are read without regard to case
+// (anything else keeps the value), colours need nine digits and keep each
+// component's low byte, key assignments keep 16 bits. Each row starts from
+// the defaults with the speed option moved off them.
+TEST_F(SettingsFile, EveryKindOfValueIsReadWithItsRules) {
+    using Get = long (*)(const Settings&);
+#define FIELD(f) [](const Settings& s) { return long(s.f); }
+#define COLOUR(i) [](const Settings& s) { return long(s.colors[i].r) << 16 | s.colors[i].g << 8 | s.colors[i].b; }
+    struct Row {
+        const char* text;
+        Get get;
+        long expected;
+    };
+    const Row rows[] = {
+        {"[VIDEO]\nwindowscaling=7", FIELD(windowScale), 3}, {"[VIDEO]\nwindowscaling=0", FIELD(windowScale), 1},
+        {"[FILES]\nnscreenshot=12000", FIELD(screenshotCounter), 9999},
+        {"[SOUND]\nayvolpct=-5", FIELD(ayVolumePercent), 0},
+        {"[SOUND]\nclickervolpct=101", FIELD(clickerVolumePercent), 100},
+        {"[MEMORY]\nramexpanders=5", FIELD(ramExpansion), 1},
+        {"[LOADBINARY]\nbloadaddr=70000", FIELD(binaryLoadAddress), 65535},
+        {"[LOADBINARY]\nbexecaddr=-1", FIELD(binaryExecAddress), 0},
+        {"[SPEED]\nntscmultiplierpct=0", FIELD(ntscPercent), 1},
+        {"[SPEED]\npalmultiplierpct=1001", FIELD(palPercent), 1000}, {"[SPEED]\nfpscust=601", FIELD(customFps), 600},
+        {"[SPEED]\nvideoupdatesps=0", FIELD(videoUpdatesPerSecond), 1},
+        {"[SPEED]\nactivescancust=10", FIELD(customActiveRate), 24},
+        {"[SPEED]\nactivescancust=24", FIELD(customActiveRate), 24},
+        {"[SPEED]\nvblankcust=-5", FIELD(customBlankRate), 24},
+        // Above the signed range, but a valid unsigned rate.
+        {"[SPEED]\nvblankcust=3000000000", FIELD(customBlankRate), 3000000000L},
+        // The speed option defaults to NTSC, not to the field's value.
+        {"[SPEED]\nfpscust=50", FIELD(cpuSpeedOption), 0}, {"[SPEED]\ncpuspeedopt=9", FIELD(cpuSpeedOption), 3},
+        {"[SPEED]\ncpuspeedopt=-1", FIELD(cpuSpeedOption), 0}, {"[SPEED]\ncpuspeedopt=1", FIELD(cpuSpeedOption), 1},
+        {"[KEYBOARD]\nemulatedflag=Off", FIELD(keyboardEmulated), 0},
+        {"[KEYBOARD]\nemulatedflag=maybe", FIELD(keyboardEmulated), 1},
+        {"[MEMORY]\nenhancedflag=YES", FIELD(memoryEnhanced), 1},
+        {"[MEMORY]\nusebuiltinromflag=n", FIELD(useBuiltinBasicRom), 0},
+        {"[MEMORY]\nusebuiltincharflag=False", FIELD(useBuiltinCharRom), 0},
+        {"[SOUND]\nclickerflag=0", FIELD(clickerOn), 0}, {"[SOUND]\nayflag=maybe", FIELD(ayOn), 1},
+        {"[SPEED]\nusevideoupdatepsflag=True", FIELD(limitVideoUpdates), 1},
+        {"[SPEED]\nspeedupfilesflag=", FIELD(speedUpFiles), 1},
+        {"[LOADBINARY]\npokeexecaddr=y", FIELD(pokeExecAddress), 1},
+        {"[LOADBINARY]\nexecaddrishex=ON", FIELD(execAddressIsHex), 1},
+        {"[COLOR]\nc05=12,34,56", COLOUR(5), 0x101010}, {"[COLOR]\nc06=255000000", COLOUR(6), 0xFF0000},
+        {"[COLOR]\nc2c=300001002", COLOUR(44), 0x2C0102},  // 300 & FFh = 44
+        {"[COLOR]\nc0a=1234567890", COLOUR(10), 0x101010},
+        {"[KEYBOARD]\ns41=266", FIELD(sensibleKeyMap[1][0x41]), 0x010A},
+        {"[KEYBOARD]\ns41=266", FIELD(sensibleKeyMap[0][0x41]), 0x00FF},
+        {"[KEYBOARD]\nn20=70000", FIELD(sensibleKeyMap[0][0x20]), 70000 & 0xFFFF},
+        {"[KEYBOARD]\nCFF=512", FIELD(sensibleKeyMap[2][0xFF]), 0x0200},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        settings = Settings::Defaults();
+        settings.cpuSpeedOption = 2;
+        load(std::string(r.text) + "\n");
+        EXPECT_EQ(r.get(settings), r.expected);
+    }
+#undef FIELD
+#undef COLOUR
 }
 
 TEST_F(SettingsFile, PathsAreTakenUpTo255Characters) {
@@ -231,10 +212,7 @@ TEST_F(SettingsFile, SectionWritersWriteTheirKeysInOrder) {
     EXPECT_EQ(colours[0], "c00=040224040");
     EXPECT_EQ(colours[17], "c11=211097250");
     EXPECT_EQ(colours[44], "c2c=240240240");
-}
-
-TEST_F(SettingsFile, FilesKeysAreWrittenOneAtATime) {
-    Settings::LocateFile();
+    // FILES keys are written one at a time; an unknown name writes nothing.
     settings.screenshotCounter = 12;
     setPath(settings.gameRomPath, "carts/chess.rom");
     Settings::SaveFilesKey("nscreenshot");
@@ -282,32 +260,14 @@ TEST_F(SettingsFile, EverySectionReadsBackWhatWasSaved) {
 }
 
 TEST_F(SettingsFile, SavingKeepsWhatTheProgramDoesNotKnow) {
-    put("default.ini",
-        "; written by hand\n"
-        "[MINE]\n"
-        "colour=blue\n"
-        "\n"
-        "[sound]\n"
-        "; louder\n"
-        "AYVOLPCT=80\n"
-        "extra=1\n");
+    put("default.ini", "; by hand\n[MINE]\ncolour=blue\n\n[sound]\n; louder\nAYVOLPCT=80\nextra=1\n");
     Settings::LocateFile();
     Settings::LoadAll();
     EXPECT_EQ(settings.ayVolumePercent, 80);
     settings.ayVolumePercent = 30;
     Settings::SaveSound();
-    EXPECT_EQ(contents("default.ini"),
-              "; written by hand\n"
-              "[MINE]\n"
-              "colour=blue\n"
-              "\n"
-              "[sound]\n"
-              "; louder\n"
-              "ayvolpct=30\n"
-              "extra=1\n"
-              "clickerflag=1\n"
-              "ayflag=1\n"
-              "clickervolpct=50\n");
+    EXPECT_EQ(contents("default.ini"), "; by hand\n[MINE]\ncolour=blue\n\n[sound]\n; louder\nayvolpct=30\nextra=1\n"
+                                       "clickerflag=1\nayflag=1\nclickervolpct=50\n");
 }
 
 TEST_F(SettingsFile, AnUnwritableSettingsFileKeepsTheNewValuesInMemory) {

@@ -58,17 +58,14 @@ TEST_F(IniFile, MissingFileSectionOrKeyGiveTheFallback) {
     EXPECT_EQ(platform::IniGetString(path, "SOUND", "ayvolpct", "fb"), "");
 }
 
-TEST_F(IniFile, NamesAreCaseInsensitiveAndBlanksAroundThemIgnored) {
-    put("; settings\n[Sound]\n  AyVolPct = 70 \nclickerflag=On\n[video]\nWINDOWSCALING=3\n");
+TEST_F(IniFile, NamesAreCaseInsensitiveBlanksIgnoredAndTheFirstRepeatCounts) {
+    put("; settings\n[Sound]\n  AyVolPct = 70 \nclickerflag=On\n[video]\nWINDOWSCALING=3\n"
+        "[A]\nk=1\nk=2\n[B]\nk=3\n[a]\nk=4\nj=5\n");
     EXPECT_EQ(platform::IniGetString(path, "SOUND", "ayvolpct", ""), "70");
     EXPECT_EQ(platform::IniGetString(path, "sound", "CLICKERFLAG", ""), "On");
     EXPECT_EQ(platform::IniGetInt(path, "VIDEO", "windowscaling", 0), 3);
     // A key of another section is not found in this one.
     EXPECT_EQ(platform::IniGetString(path, "VIDEO", "ayvolpct", "none"), "none");
-}
-
-TEST_F(IniFile, FirstOfRepeatedSectionsAndKeysCounts) {
-    put("[A]\nk=1\nk=2\n[B]\nk=3\n[a]\nk=4\nj=5\n");
     EXPECT_EQ(platform::IniGetString(path, "A", "k", ""), "1");
     EXPECT_EQ(platform::IniGetString(path, "a", "j", "missing"), "missing");
 }
@@ -129,14 +126,12 @@ TEST_F(IniFile, UpdatesKeepUnknownContentAndItsOrder) {
               "k=v\n");
 }
 
-TEST_F(IniFile, WindowsLineEndsAndAMissingFinalLineEndAreKept) {
+TEST_F(IniFile, LineEndsAndAByteOrderMarkAreKept) {
     put("[A]\r\nk=1\r\nj=2");
     ASSERT_TRUE(platform::IniWriteString(path, "A", "k", "5"));
     EXPECT_EQ(contents(), "[A]\r\nk=5\r\nj=2");
     EXPECT_EQ(platform::IniGetString(path, "A", "j", ""), "2");
-}
-
-TEST_F(IniFile, AByteOrderMarkIsKeptButDoesNotHideTheFirstSection) {
+    // The mark does not hide the first section.
     put("\xEF\xBB\xBF[CONFIG]\nini=other.ini\n");
     EXPECT_EQ(platform::IniGetString(path, "CONFIG", "ini", ""), "other.ini");
     ASSERT_TRUE(platform::IniWriteString(path, "config", "ini", "x.ini"));

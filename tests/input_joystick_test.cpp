@@ -9,6 +9,7 @@ namespace {
 
 using platform::ControllerState;
 namespace headless = platform::headless;
+constexpr uint32_t kCentred = 0xFFFFFFFFu;
 
 class JoystickTest : public ::testing::Test {
 protected:
@@ -21,113 +22,72 @@ protected:
         Machine::CloseGameControllers();
         headless::ResetAll();
     }
-
-    // One controller in slot 0 (with `axes` axes and `hats` hats) in the given state, then one poll.
-    uint8_t poll(const ControllerState& pad, int axes = 2, int hats = 1) {
-        headless::SetController(0, true, axes, hats, pad);
+    static void openAndPoll() {
         Machine::OpenGameControllers();
         Machine::AcquireGameControllers(true);
         Machine::PollJoysticks();
-        return Machine::state.joystick1;
-    }
-
-    static ControllerState stick(int x, int y) {
-        ControllerState pad;
-        pad.x = x;
-        pad.y = y;
-        return pad;
-    }
-    static ControllerState hat(uint32_t hundredths) {
-        ControllerState pad;
-        pad.hat = hundredths;
-        return pad;
     }
 };
 
 TEST_F(JoystickTest, NoControllerLeavesBothBytesFF) {
-    Machine::OpenGameControllers();
-    Machine::AcquireGameControllers(true);
-    Machine::PollJoysticks();
+    openAndPoll();
     EXPECT_EQ(Machine::state.joystick1, 0xFF);
     EXPECT_EQ(Machine::state.joystick2, 0xFF);
 }
 
-TEST_F(JoystickTest, StickDirectionsBeyondNinetyPercent) {
-    EXPECT_EQ(poll(stick(720, -720)), 0xF6);   // up-right: bits 0 and 3 low
-    EXPECT_EQ(poll(stick(0, -720)), 0xFE);     // up
-    EXPECT_EQ(poll(stick(0, 720)), 0xFD);      // down
-    EXPECT_EQ(poll(stick(-720, 0)), 0xFB);     // left
-    EXPECT_EQ(poll(stick(720, 0)), 0xF7);      // right
-    EXPECT_EQ(poll(stick(-720, 720)), 0xF9);   // down-left
-    EXPECT_EQ(poll(stick(720, 720)), 0xF5);    // down-right
-    EXPECT_EQ(poll(stick(-720, -720)), 0xFA);  // up-left
-}
-
-TEST_F(JoystickTest, StickBelowThresholdGivesNoDirection) {
-    EXPECT_EQ(poll(stick(600, -600)), 0xFF);
-    EXPECT_EQ(poll(stick(648, -648)), 0xFF);  // the threshold itself is not beyond it
-    EXPECT_EQ(poll(stick(649, 0)), 0xF7);
-    // The second controller is missing: its byte stays FFh.
-    EXPECT_EQ(Machine::state.joystick2, 0xFF);
-}
-
-TEST_F(JoystickTest, HatWindowsInHundredthsOfADegree) {
-    EXPECT_EQ(poll(hat(4500)), 0xF6);   // up-right
-    EXPECT_EQ(poll(hat(2000)), 0xFF);   // between up and up-right: none
-    EXPECT_EQ(poll(hat(35500)), 0xFE);  // just left of up
-    EXPECT_EQ(poll(hat(0)), 0xFE);
-    EXPECT_EQ(poll(hat(9000)), 0xF7);
-    EXPECT_EQ(poll(hat(13500)), 0xF5);
-    EXPECT_EQ(poll(hat(18000)), 0xFD);
-    EXPECT_EQ(poll(hat(22500)), 0xF9);
-    EXPECT_EQ(poll(hat(27000)), 0xFB);
-    EXPECT_EQ(poll(hat(31500)), 0xFA);
-    EXPECT_EQ(poll(hat(5500)), 0xFF);  // window ends are open
-    EXPECT_EQ(poll(hat(0xFFFFFFFFu)), 0xFF);  // centred
-}
-
-TEST_F(JoystickTest, AxesWinOverTheHatButHatCountsWhenAxesAreCentred) {
-    ControllerState pad = stick(-720, 0);
-    pad.hat = 9000;
-    EXPECT_EQ(poll(pad), 0xFB);  // left from the stick, hat ignored
-    pad.x = 0;
-    EXPECT_EQ(poll(pad), 0xF7);  // right from the hat
-}
-
-TEST_F(JoystickTest, HatOnlyWhenFewerThanTwoAxes) {
-    ControllerState pad = stick(720, -720);
-    pad.hat = 18000;
-    EXPECT_EQ(poll(pad, 1, 1), 0xFD);  // the full stick is ignored, the hat says down
-    pad.hat = 0xFFFFFFFFu;
-    EXPECT_EQ(poll(pad, 1, 1), 0xFF);
-    // Without a hat the same reading gives nothing.
-    pad.hat = 18000;
-    EXPECT_EQ(poll(pad, 1, 0), 0xFF);
-}
-
-TEST_F(JoystickTest, ButtonsZeroToFiveAreFire) {
-    ControllerState pad;
-    pad.buttons[3] = true;
-    EXPECT_EQ(poll(pad), 0xEF);
-    pad.buttons[3] = false;
-    pad.buttons[0] = true;
-    EXPECT_EQ(poll(pad), 0xEF);
-    pad.buttons[0] = false;
-    pad.buttons[6] = true;  // not a fire button
-    EXPECT_EQ(poll(pad), 0xFF);
-    ControllerState both = stick(-720, 720);
-    both.buttons[5] = true;
-    EXPECT_EQ(poll(both), 0xE9);  // down-left and fire
+// One controller in slot 0; the stick is past 90 % at 649 of 720.
+TEST_F(JoystickTest, SticksHatsAndButtons) {
+    struct Row {
+        int x, y;
+        uint32_t hat;
+        int axes, hats, fireButton;
+        uint8_t expected;
+    };
+    const Row rows[] = {
+        {720, -720, kCentred, 2, 1, -1, 0xF6},  // up-right: bits 0 and 3 low
+        {0, -720, kCentred, 2, 1, -1, 0xFE},    {0, 720, kCentred, 2, 1, -1, 0xFD},
+        {-720, 0, kCentred, 2, 1, -1, 0xFB},    {720, 0, kCentred, 2, 1, -1, 0xF7},
+        {-720, 720, kCentred, 2, 1, -1, 0xF9},  {720, 720, kCentred, 2, 1, -1, 0xF5},
+        {-720, -720, kCentred, 2, 1, -1, 0xFA},
+        {600, -600, kCentred, 2, 1, -1, 0xFF},  // below the threshold
+        {648, -648, kCentred, 2, 1, -1, 0xFF},  // the threshold itself is not beyond it
+        {649, 0, kCentred, 2, 1, -1, 0xF7},
+        // Hat windows in hundredths of a degree; their ends are open.
+        {0, 0, 4500, 2, 1, -1, 0xF6},  {0, 0, 2000, 2, 1, -1, 0xFF},  {0, 0, 35500, 2, 1, -1, 0xFE},
+        {0, 0, 0, 2, 1, -1, 0xFE},     {0, 0, 9000, 2, 1, -1, 0xF7},  {0, 0, 13500, 2, 1, -1, 0xF5},
+        {0, 0, 18000, 2, 1, -1, 0xFD}, {0, 0, 22500, 2, 1, -1, 0xF9}, {0, 0, 27000, 2, 1, -1, 0xFB},
+        {0, 0, 31500, 2, 1, -1, 0xFA}, {0, 0, 5500, 2, 1, -1, 0xFF},  {0, 0, kCentred, 2, 1, -1, 0xFF},
+        // Axes win over the hat; the hat counts when they are centred.
+        {-720, 0, 9000, 2, 1, -1, 0xFB},
+        // Fewer than two axes: hat only; no hat then nothing.
+        {720, -720, 18000, 1, 1, -1, 0xFD}, {720, -720, kCentred, 1, 1, -1, 0xFF},
+        {720, -720, 18000, 1, 0, -1, 0xFF},
+        // Buttons 0-5 are fire.
+        {0, 0, kCentred, 2, 1, 3, 0xEF}, {0, 0, kCentred, 2, 1, 0, 0xEF}, {0, 0, kCentred, 2, 1, 6, 0xFF},
+        {-720, 720, kCentred, 2, 1, 5, 0xE9},  // down-left and fire
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.x << "," << r.y << " hat " << r.hat << " axes " << r.axes
+                                          << " hats " << r.hats << " button " << r.fireButton);
+        ControllerState pad;
+        pad.x = r.x;
+        pad.y = r.y;
+        pad.hat = r.hat;
+        if (r.fireButton >= 0) pad.buttons[r.fireButton] = true;
+        headless::SetController(0, true, r.axes, r.hats, pad);
+        openAndPoll();
+        EXPECT_EQ(Machine::state.joystick1, r.expected);
+        EXPECT_EQ(Machine::state.joystick2, 0xFF);  // the second controller is missing
+    }
 }
 
 TEST_F(JoystickTest, SecondControllerGoesToJoystickTwo) {
-    headless::SetController(0, true, 2, 0, stick(0, 0));
-    ControllerState pad = stick(0, 720);
+    headless::SetController(0, true, 2, 0, ControllerState{});
+    ControllerState pad;
+    pad.y = 720;
     pad.buttons[1] = true;
     headless::SetController(1, true, 2, 0, pad);
-    Machine::OpenGameControllers();
-    Machine::AcquireGameControllers(true);
-    Machine::PollJoysticks();
+    openAndPoll();
     EXPECT_EQ(Machine::state.joystick1, 0xFF);
     EXPECT_EQ(Machine::state.joystick2, 0xED);  // down and fire
     // Closed controllers read nothing.

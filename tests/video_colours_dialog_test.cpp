@@ -118,20 +118,9 @@ TEST_F(VideoColoursDialog, ChooserOffersTheDefaultColoursAsCustomColours) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(hl::LastCustomColours()[i], expected[i]) << i;
 }
 
-TEST_F(VideoColoursDialog, OkWithoutChangesStillRebuildsTheFrame) {
+TEST_F(VideoColoursDialog, CancelChangesNothingAndOkAlwaysRebuildsTheFrame) {
     Video::framePixels[100 * 280 + 100] = 0x1234;
     settings.colors[23] = Rgb{9, 9, 9};  // a spare entry passes through untouched
-    hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1); });
-    EXPECT_EQ(editColours(), platform::kDialogOk);
-    ASSERT_NE(Video::framePixels, nullptr);
-    EXPECT_EQ(Video::framePixels[100 * 280 + 100], 0);  // a fresh, black bitmap
-    EXPECT_EQ(Machine::state.videoDirty, 1);           // drawn at the next presentation
-    EXPECT_EQ(settings.colors[23], (Rgb{9, 9, 9}));
-    EXPECT_EQ(Display::displayScale, 2);
-}
-
-TEST_F(VideoColoursDialog, CancelChangesNothing) {
-    Video::framePixels[100 * 280 + 100] = 0x1234;
     const Settings before = settings;
     hl::QueueDialogScript([](Dialog* d) {
         hl::QueueColourAnswer(Rgb{1, 1, 1});
@@ -144,6 +133,14 @@ TEST_F(VideoColoursDialog, CancelChangesNothing) {
     EXPECT_EQ(Display::displayScale, 2);
     EXPECT_EQ(Video::framePixels[100 * 280 + 100], 0x1234);
     EXPECT_EQ(Machine::state.videoDirty, 0);
+
+    hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1); });
+    EXPECT_EQ(editColours(), platform::kDialogOk);
+    ASSERT_NE(Video::framePixels, nullptr);
+    EXPECT_EQ(Video::framePixels[100 * 280 + 100], 0);  // a fresh, black bitmap
+    EXPECT_EQ(Machine::state.videoDirty, 1);           // drawn at the next presentation
+    EXPECT_EQ(settings.colors[23], (Rgb{9, 9, 9}));
+    EXPECT_EQ(Display::displayScale, 2);
 }
 
 namespace {
@@ -154,8 +151,6 @@ protected:
         VideoColoursDialog::SetUp();
         std::ofstream(iniPath, std::ios::binary) << "[VIDEO]\nwindowscaling=2\n[COLOR]\nc05=001002003\n";
     }
-    std::string fileText() const { return SettingsFileText(); }
-    std::string value(const char* section, const char* key) const { return SettingsFileValue(section, key); }
 };
 
 }  // namespace
@@ -169,16 +164,16 @@ TEST_F(VideoColoursDialogFile, OkWritesTheScaleAndAllColours) {
         hl::Click(d, 1);
     });
     ASSERT_EQ(editColours(), platform::kDialogOk);
-    EXPECT_EQ(value("VIDEO", "windowscaling"), "1");
-    EXPECT_EQ(value("COLOR", "c2a"), "240005060");
-    EXPECT_EQ(value("COLOR", "c05"), "001002003");
-    EXPECT_EQ(value("COLOR", "c00"), "040224040");
-    EXPECT_EQ(value("COLOR", "c2c"), "240240240");
-    EXPECT_EQ(value("COLOR", "c11"), "211097250");  // entry 17
+    EXPECT_EQ(SettingsFileValue("VIDEO", "windowscaling"), "1");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c2a"), "240005060");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c05"), "001002003");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c00"), "040224040");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c2c"), "240240240");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c11"), "211097250");  // entry 17
 }
 
 TEST_F(VideoColoursDialogFile, CancelLeavesTheFileAndOkWithoutChangesRewritesIt) {
-    const std::string before = fileText();
+    const std::string before = SettingsFileText();
     hl::QueueDialogScript([](Dialog* d) {
         hl::QueueColourAnswer(Rgb{9, 9, 9});
         hl::Click(d, 1325);
@@ -186,13 +181,13 @@ TEST_F(VideoColoursDialogFile, CancelLeavesTheFileAndOkWithoutChangesRewritesIt)
         hl::Click(d, 2);
     });
     EXPECT_EQ(editColours(), platform::kDialogCancel);
-    EXPECT_EQ(fileText(), before);
+    EXPECT_EQ(SettingsFileText(), before);
 
     hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1); });
     EXPECT_EQ(editColours(), platform::kDialogOk);
-    EXPECT_EQ(value("COLOR", "c00"), "040224040");
-    EXPECT_EQ(value("COLOR", "c05"), "016016016");  // the record's value, as no file was loaded
-    EXPECT_EQ(value("VIDEO", "windowscaling"), "2");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c00"), "040224040");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c05"), "016016016");  // the record's value, as no file was loaded
+    EXPECT_EQ(SettingsFileValue("VIDEO", "windowscaling"), "2");
 }
 
 namespace {

@@ -66,10 +66,17 @@ TEST_F(VideoColoursDialog, OpensWithTheRecordsColoursAndScale) {
         EXPECT_FALSE(platform::DialogIsChecked(d, 1370));
         EXPECT_TRUE(platform::DialogIsChecked(d, 1371));
         EXPECT_FALSE(platform::DialogIsChecked(d, 1372));
+        hl::QueueColourAnswer(std::nullopt);
+        hl::Click(d, 1340);
         hl::Click(d, 2);
     });
     EXPECT_EQ(editColours(), platform::kDialogCancel);
     EXPECT_EQ(hl::LastDialogTitle(), "Colors");
+    // The chooser offers the default colours as its custom colours.
+    const Rgb custom[16] = {{16, 16, 16},  {40, 224, 40},   {240, 240, 112}, {32, 32, 216}, {168, 32, 32}, {240, 240, 240},
+                            {40, 168, 168}, {211, 97, 250}, {240, 136, 40},  {16, 96, 16},  {128, 48, 16}, {240, 176, 64},
+                            {0, 0, 0},      {0, 0, 0},      {0, 0, 0},       {0, 0, 0}};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(hl::LastCustomColours()[i], custom[i]) << i;
 
     settings.windowScale = 7;  // out of range: no button checked
     hl::QueueDialogScript([](Dialog* d) {
@@ -102,20 +109,6 @@ TEST_F(VideoColoursDialog, ChangingASwatchAndTheScale) {
     // The frame was rebuilt with the new colour: 200,100,50 rounds to 24,12,6 in five bits.
     ASSERT_NE(Video::framePixels, nullptr);
     EXPECT_EQ(Video::PixelPalette[7], uint16_t(24 << 10 | 12 << 5 | 6));
-}
-
-TEST_F(VideoColoursDialog, ChooserOffersTheDefaultColoursAsCustomColours) {
-    hl::QueueDialogScript([](Dialog* d) {
-        hl::QueueColourAnswer(std::nullopt);
-        hl::Click(d, 1340);
-        hl::Click(d, 2);
-    });
-    editColours();
-    const Rgb expected[16] = {{16, 16, 16},   {40, 224, 40},  {240, 240, 112}, {32, 32, 216},
-                              {168, 32, 32},  {240, 240, 240}, {40, 168, 168}, {211, 97, 250},
-                              {240, 136, 40}, {16, 96, 16},   {128, 48, 16},   {240, 176, 64},
-                              {0, 0, 0},      {0, 0, 0},      {0, 0, 0},       {0, 0, 0}};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(hl::LastCustomColours()[i], expected[i]) << i;
 }
 
 TEST_F(VideoColoursDialog, CancelChangesNothingAndOkAlwaysRebuildsTheFrame) {

@@ -126,14 +126,10 @@ IndexFrame expectedFrame(const uint8_t* attr, const uint8_t* dat) {
 
 // Reports the first few differing pixels rather than 60480 lines.
 void expectFramesEqual(const IndexFrame& actual, const IndexFrame& expected) {
-    int shown = 0, differing = 0;
+    int differing = 0;
     for (int p = 0; p < W * H; ++p)
-        if (actual[p] != expected[p]) {
-            ++differing;
-            if (shown++ < 8)
-                ADD_FAILURE() << "pixel x=" << p % W << " y=" << p / W << ": got index " << actual[p] << ", expected "
-                              << expected[p];
-        }
+        if (actual[p] != expected[p] && differing++ < 8)
+            ADD_FAILURE() << "pixel x=" << p % W << " y=" << p / W << ": got " << actual[p] << ", expected " << expected[p];
     EXPECT_EQ(differing, 0);
 }
 

@@ -142,34 +142,26 @@ TEST_F(AyLogTest, FailedOpenLeavesTheMarkOff) {
 }
 
 TEST_F(AyLogTest, EachStartMakesANewFile) {
-    platform::headless::SetMilliseconds(0x100);
-    toggleAyLog();
-    frameWrites({{6, 31}});
-    logAyFrame();
-    toggleAyLog();
-    platform::headless::SetMilliseconds(0x200);
-    toggleAyLog();
-    frameWrites({{6, 7}});
-    logAyFrame();
-    toggleAyLog();
-    EXPECT_EQ(readFile(dir / "aysound_100.txt"), "    .byte 1,1,6,31\n");
-    EXPECT_EQ(readFile(dir / "aysound_200.txt"), "    .byte 1,1,6,7\n");
+    // One log started at a millisecond count with one frame writing one register.
+    auto session = [](uint32_t ms, int reg, int value) {
+        platform::headless::SetMilliseconds(ms);
+        toggleAyLog();
+        frameWrites({{reg, value}});
+        logAyFrame();
+        toggleAyLog();
+    };
+    session(0x100, 6, 31);
+    session(0x200, 6, 7);
     // The same millisecond again: the earlier log stays, the next free name is taken.
-    platform::headless::SetMilliseconds(0x200);
-    toggleAyLog();
-    frameWrites({{9, 12}});
-    logAyFrame();
-    toggleAyLog();
+    session(0x200, 9, 12);
+    EXPECT_EQ(readFile(dir / "aysound_100.txt"), "    .byte 1,1,6,31\n");
     EXPECT_EQ(readFile(dir / "aysound_200.txt"), "    .byte 1,1,6,7\n");
     EXPECT_EQ(readFile(dir / "aysound_201.txt"), "    .byte 1,1,9,12\n");
     // A name already taken by something else is passed over too.
     { std::ofstream other(dir / "aysound_300.txt"); other << "keep"; }
-    platform::headless::SetMilliseconds(0x300);
-    toggleAyLog();
-    EXPECT_TRUE(ayLogOpen());
-    toggleAyLog();
+    session(0x300, 1, 1);
     EXPECT_EQ(readFile(dir / "aysound_300.txt"), "keep");
-    EXPECT_TRUE(fs::exists(dir / "aysound_301.txt"));
+    EXPECT_EQ(readFile(dir / "aysound_301.txt"), "    .byte 1,1,1,1\n");
 }
 
 TEST_F(AyLogTest, ToggleReopensTheSoundStream) {

@@ -57,6 +57,18 @@ void runFrame() {
     SoundFrameEnd();
 }
 
+// Channel A through the generator: tone and noise off (held high) at full
+// amplitude, or the 492 Hz tone of period 254.
+void soundChannelA(bool tone) {
+    psgInit(50);
+    const uint8_t writes[][2] = {{0, 254}, {1, 0}, {7, uint8_t(tone ? 0x3E : 0x3F)}, {8, 15}};
+    for (const auto& w : writes) {
+        psgWrite(0, 0, w[0]);
+        psgWrite(0, 1, w[1]);
+    }
+    Machine::state.ayShadow[8] = 15;
+}
+
 TEST_F(SoundStreamTest, FrameSizeFollowsTheFrameRate) {
     const struct {
         int fps;
@@ -75,10 +87,7 @@ TEST_F(SoundStreamTest, FrameSizeFollowsTheFrameRate) {
         EXPECT_TRUE(lockWorks(soundStream.buffers[i], 0, 23552));
         EXPECT_FALSE(lockWorks(soundStream.buffers[i], 0, 23553));
     }
-}
-
-TEST_F(SoundStreamTest, FrameRateChangeWaitsForRedo) {
-    EXPECT_TRUE(SoundInit());
+    // A rate change waits for the next redo.
     Machine::timing.frameRate = 50;
     runFrame();
     EXPECT_EQ(s_nLockSize, 736);
@@ -109,6 +118,9 @@ TEST_F(SoundStreamTest, InitResultAndFramePeriod) {
     SoundRedo();
     EXPECT_EQ(FrameScheduler::state.ticksPerFrame, int64_t(736) * 3579545 / 44100);
     for (int i = 0; i < kSoundBuffers; ++i) EXPECT_EQ(soundStream.buffers[i], -1);
+    SoundAddClickEvent(0, 1);  // no clicker: ignored
+    runFrame();
+    EXPECT_EQ(soundStream.currentClick, ClickKind::None);
 
     // Clicker only.
     settings.clickerOn = 1;
@@ -197,13 +209,8 @@ TEST_F(SoundStreamTest, AmplitudeWritesCountAsSound) {
 }
 
 TEST_F(SoundStreamTest, SuspendStopsAndSilencesUntilTheNextFrame) {
-    psgInit(50);
     ASSERT_TRUE(SoundInit());
-    psgWrite(0, 0, 7);
-    psgWrite(0, 1, 0x3F);
-    psgWrite(0, 0, 8);
-    psgWrite(0, 1, 15);
-    Machine::state.ayShadow[8] = 15;
+    soundChannelA(false);
     for (int frame = 0; frame < 5; ++frame) runFrame();
     const int idA = soundStream.buffers[1];
     EXPECT_EQ(readBuffer(idA, 3 * 736, 2)[0], 16383);
@@ -212,15 +219,12 @@ TEST_F(SoundStreamTest, SuspendStopsAndSilencesUntilTheNextFrame) {
     EXPECT_TRUE(soundStream.suspended);
     EXPECT_EQ(s_nNextLockPos, 3 * 736);
     EXPECT_EQ(s_nNextLockSize, 736);
-    for (int i = 0; i < kSoundBuffers; ++i) {
-        int id = soundStream.buffers[i];
-        EXPECT_EQ(platform::SoundGetStatus(id), 0u);
-        for (int16_t v : readBuffer(id, 0, 32 * 736)) ASSERT_EQ(v, 0);
-    }
-    // Nothing is written while suspended.
-    SoundFrameEnd();
+    SoundFrameEnd();  // nothing is written while suspended
     EXPECT_EQ(s_nNextLockPos, 3 * 736);
-    for (int16_t v : readBuffer(idA, 0, 32 * 736)) ASSERT_EQ(v, 0);
+    for (int i = 0; i < kSoundBuffers; ++i) {
+        EXPECT_EQ(platform::SoundGetStatus(soundStream.buffers[i]), 0u);
+        for (int16_t v : readBuffer(soundStream.buffers[i], 0, 32 * 736)) ASSERT_EQ(v, 0);
+    }
 
     // The next frame restarts playback at 0 with writing three frames ahead.
     platform::headless::StartCapture();
@@ -235,13 +239,8 @@ TEST_F(SoundStreamTest, SuspendStopsAndSilencesUntilTheNextFrame) {
 }
 
 TEST_F(SoundStreamTest, LostBuffersAreRestoredOnce) {
-    psgInit(50);
     ASSERT_TRUE(SoundInit());
-    psgWrite(0, 0, 7);
-    psgWrite(0, 1, 0x3F);
-    psgWrite(0, 0, 8);
-    psgWrite(0, 1, 15);
-    Machine::state.ayShadow[8] = 15;
+    soundChannelA(false);
     runFrame();
     runFrame();
     const int idA = soundStream.buffers[1];
@@ -284,14 +283,9 @@ TEST_F(SoundStreamTest, ClickTablesFollowTheVolume) {
     EXPECT_EQ(clickShape[82], 1);
     EXPECT_EQ(soundStream.clickUp[5], 3840);  // 60 x 128 x 50 / 100
     EXPECT_EQ(soundStream.clickDown[5], -3840);
-    for (int i = 0; i < kClickLength; ++i) {
-        EXPECT_EQ(soundStream.clickUp[i], clickShape[i] * 64);
-        EXPECT_EQ(soundStream.clickDown[i], -clickShape[i] * 64);
-    }
     settings.clickerVolumePercent = 33;
     SoundRedo();
     EXPECT_EQ(soundStream.clickUp[0], 929);  // 92928 / 100, truncated
-    EXPECT_EQ(soundStream.clickDown[0], -929);
     EXPECT_EQ(soundStream.clickUp[5], 2534);
     EXPECT_EQ(soundStream.clickDown[5], -2534);
     settings.clickerVolumePercent = 0;
@@ -326,25 +320,9 @@ TEST_F(SoundStreamTest, ClicksAreRenderedAtTheirTimes) {
     for (int i = kClickLength - 18; i < 368; ++i) ASSERT_EQ(frame[size_t(i)], 0) << i;
 }
 
-TEST_F(SoundStreamTest, ClickEventsNeedTheClicker) {
-    settings.clickerOn = 0;
-    ASSERT_TRUE(SoundInit());
-    SoundAddClickEvent(0, 1);  // no list, no buffer: ignored
-    runFrame();
-    EXPECT_EQ(soundStream.buffers[0], -1);
-    EXPECT_EQ(soundStream.currentClick, ClickKind::None);
-}
-
 TEST_F(SoundStreamTest, ToneThroughTheHostMix) {
-    psgInit(50);
     ASSERT_TRUE(SoundInit());
-    // Channel A at 492 Hz: period register 254, only tone A on, full amplitude.
-    const uint8_t writes[][2] = {{0, 254}, {1, 0}, {7, 0x3E}, {8, 15}};
-    for (const auto& w : writes) {
-        psgWrite(0, 0, w[0]);
-        psgWrite(0, 1, w[1]);
-    }
-    Machine::state.ayShadow[8] = 15;
+    soundChannelA(true);
     platform::headless::StartCapture();
     const int frames = 20;
     for (int f = 0; f < frames; ++f) {
@@ -353,27 +331,16 @@ TEST_F(SoundStreamTest, ToneThroughTheHostMix) {
     }
     const std::vector<int16_t>& mix = platform::headless::CapturedSamples();
     ASSERT_EQ(mix.size(), size_t(frames * 368));
-    // Playback starts three frames behind the first written frame.
+    // Playback starts three frames behind the first written frame, then the
+    // square wave: half waves of 734060 / 32768 = 22.40 samples.
     for (int i = 0; i < 3 * 368; ++i) ASSERT_EQ(mix[size_t(i)], 0) << i;
-
-    // Then the square wave: half waves of 734060 / 32768 = 22.40 samples.
     const int64_t period = 254 * 2890;
     for (int j = 0; j < (frames - 3) * 368; ++j) {
         int64_t from = int64_t(j) * 32768, to = from + 32768, high = 0;
-        for (int64_t k = from / period; k * period < to; ++k) {
-            if (k % 2 == 0) continue;
-            int64_t a = std::max(from, k * period), b = std::min(to, (k + 1) * period);
-            if (b > a) high += b - a;
-        }
+        for (int64_t k = from / period; k * period < to; ++k)
+            if (k % 2 == 1) high += std::min(to, (k + 1) * period) - std::max(from, k * period);
         ASSERT_EQ(mix[size_t(3 * 368 + j)], int16_t((16383 * high) >> 15)) << "sample " << j;
     }
-    // Rising edges 44.80 samples apart on average.
-    std::vector<int> rises;
-    for (size_t i = 3 * 368 + 1; i < mix.size(); ++i)
-        if (mix[i - 1] < 8192 && mix[i] >= 8192) rises.push_back(int(i));
-    ASSERT_GE(rises.size(), 100u);
-    double average = double(rises.back() - rises.front()) / double(rises.size() - 1);
-    EXPECT_NEAR(average, 2.0 * 734060.0 / 32768.0, 0.05);
 }
 
 }  // namespace

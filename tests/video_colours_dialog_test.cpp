@@ -66,10 +66,17 @@ TEST_F(VideoColoursDialog, OpensWithTheRecordsColoursAndScale) {
         EXPECT_FALSE(platform::DialogIsChecked(d, 1370));
         EXPECT_TRUE(platform::DialogIsChecked(d, 1371));
         EXPECT_FALSE(platform::DialogIsChecked(d, 1372));
+        hl::QueueColourAnswer(std::nullopt);
+        hl::Click(d, 1340);
         hl::Click(d, 2);
     });
     EXPECT_EQ(editColours(), platform::kDialogCancel);
     EXPECT_EQ(hl::LastDialogTitle(), "Colors");
+    // The chooser offers the default colours as its custom colours.
+    const Rgb custom[16] = {{16, 16, 16},  {40, 224, 40},   {240, 240, 112}, {32, 32, 216}, {168, 32, 32}, {240, 240, 240},
+                            {40, 168, 168}, {211, 97, 250}, {240, 136, 40},  {16, 96, 16},  {128, 48, 16}, {240, 176, 64},
+                            {0, 0, 0},      {0, 0, 0},      {0, 0, 0},       {0, 0, 0}};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(hl::LastCustomColours()[i], custom[i]) << i;
 
     settings.windowScale = 7;  // out of range: no button checked
     hl::QueueDialogScript([](Dialog* d) {
@@ -104,34 +111,9 @@ TEST_F(VideoColoursDialog, ChangingASwatchAndTheScale) {
     EXPECT_EQ(Video::PixelPalette[7], uint16_t(24 << 10 | 12 << 5 | 6));
 }
 
-TEST_F(VideoColoursDialog, ChooserOffersTheDefaultColoursAsCustomColours) {
-    hl::QueueDialogScript([](Dialog* d) {
-        hl::QueueColourAnswer(std::nullopt);
-        hl::Click(d, 1340);
-        hl::Click(d, 2);
-    });
-    editColours();
-    const Rgb expected[16] = {{16, 16, 16},   {40, 224, 40},  {240, 240, 112}, {32, 32, 216},
-                              {168, 32, 32},  {240, 240, 240}, {40, 168, 168}, {211, 97, 250},
-                              {240, 136, 40}, {16, 96, 16},   {128, 48, 16},   {240, 176, 64},
-                              {0, 0, 0},      {0, 0, 0},      {0, 0, 0},       {0, 0, 0}};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(hl::LastCustomColours()[i], expected[i]) << i;
-}
-
-TEST_F(VideoColoursDialog, OkWithoutChangesStillRebuildsTheFrame) {
+TEST_F(VideoColoursDialog, CancelChangesNothingAndOkAlwaysRebuildsTheFrame) {
     Video::framePixels[100 * 280 + 100] = 0x1234;
     settings.colors[23] = Rgb{9, 9, 9};  // a spare entry passes through untouched
-    hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1); });
-    EXPECT_EQ(editColours(), platform::kDialogOk);
-    ASSERT_NE(Video::framePixels, nullptr);
-    EXPECT_EQ(Video::framePixels[100 * 280 + 100], 0);  // a fresh, black bitmap
-    EXPECT_EQ(Machine::state.videoDirty, 1);           // drawn at the next presentation
-    EXPECT_EQ(settings.colors[23], (Rgb{9, 9, 9}));
-    EXPECT_EQ(Display::displayScale, 2);
-}
-
-TEST_F(VideoColoursDialog, CancelChangesNothing) {
-    Video::framePixels[100 * 280 + 100] = 0x1234;
     const Settings before = settings;
     hl::QueueDialogScript([](Dialog* d) {
         hl::QueueColourAnswer(Rgb{1, 1, 1});
@@ -144,6 +126,14 @@ TEST_F(VideoColoursDialog, CancelChangesNothing) {
     EXPECT_EQ(Display::displayScale, 2);
     EXPECT_EQ(Video::framePixels[100 * 280 + 100], 0x1234);
     EXPECT_EQ(Machine::state.videoDirty, 0);
+
+    hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1); });
+    EXPECT_EQ(editColours(), platform::kDialogOk);
+    ASSERT_NE(Video::framePixels, nullptr);
+    EXPECT_EQ(Video::framePixels[100 * 280 + 100], 0);  // a fresh, black bitmap
+    EXPECT_EQ(Machine::state.videoDirty, 1);           // drawn at the next presentation
+    EXPECT_EQ(settings.colors[23], (Rgb{9, 9, 9}));
+    EXPECT_EQ(Display::displayScale, 2);
 }
 
 namespace {
@@ -154,8 +144,6 @@ protected:
         VideoColoursDialog::SetUp();
         std::ofstream(iniPath, std::ios::binary) << "[VIDEO]\nwindowscaling=2\n[COLOR]\nc05=001002003\n";
     }
-    std::string fileText() const { return SettingsFileText(); }
-    std::string value(const char* section, const char* key) const { return SettingsFileValue(section, key); }
 };
 
 }  // namespace
@@ -169,16 +157,16 @@ TEST_F(VideoColoursDialogFile, OkWritesTheScaleAndAllColours) {
         hl::Click(d, 1);
     });
     ASSERT_EQ(editColours(), platform::kDialogOk);
-    EXPECT_EQ(value("VIDEO", "windowscaling"), "1");
-    EXPECT_EQ(value("COLOR", "c2a"), "240005060");
-    EXPECT_EQ(value("COLOR", "c05"), "001002003");
-    EXPECT_EQ(value("COLOR", "c00"), "040224040");
-    EXPECT_EQ(value("COLOR", "c2c"), "240240240");
-    EXPECT_EQ(value("COLOR", "c11"), "211097250");  // entry 17
+    EXPECT_EQ(SettingsFileValue("VIDEO", "windowscaling"), "1");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c2a"), "240005060");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c05"), "001002003");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c00"), "040224040");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c2c"), "240240240");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c11"), "211097250");  // entry 17
 }
 
 TEST_F(VideoColoursDialogFile, CancelLeavesTheFileAndOkWithoutChangesRewritesIt) {
-    const std::string before = fileText();
+    const std::string before = SettingsFileText();
     hl::QueueDialogScript([](Dialog* d) {
         hl::QueueColourAnswer(Rgb{9, 9, 9});
         hl::Click(d, 1325);
@@ -186,13 +174,13 @@ TEST_F(VideoColoursDialogFile, CancelLeavesTheFileAndOkWithoutChangesRewritesIt)
         hl::Click(d, 2);
     });
     EXPECT_EQ(editColours(), platform::kDialogCancel);
-    EXPECT_EQ(fileText(), before);
+    EXPECT_EQ(SettingsFileText(), before);
 
     hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1); });
     EXPECT_EQ(editColours(), platform::kDialogOk);
-    EXPECT_EQ(value("COLOR", "c00"), "040224040");
-    EXPECT_EQ(value("COLOR", "c05"), "016016016");  // the record's value, as no file was loaded
-    EXPECT_EQ(value("VIDEO", "windowscaling"), "2");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c00"), "040224040");
+    EXPECT_EQ(SettingsFileValue("COLOR", "c05"), "016016016");  // the record's value, as no file was loaded
+    EXPECT_EQ(SettingsFileValue("VIDEO", "windowscaling"), "2");
 }
 
 namespace {

@@ -148,41 +148,32 @@ TEST_F(DisplayTest, RefusedFullScreenKeepsTheWindowAsItWas) {
     EXPECT_TRUE(window.menuShown);
 }
 
-TEST_F(DisplayTest, PointerMappingWindowed) {
-    trackPointer(24, 24, true);
-    EXPECT_EQ(Machine::state.pointerX, 0);
-    EXPECT_EQ(Machine::state.pointerY, 0);
-    EXPECT_EQ(Machine::state.pointerDown, 1);
-    trackPointer(535, 407, true);
-    EXPECT_EQ(Machine::state.pointerX, 255);
-    EXPECT_EQ(Machine::state.pointerY, 191);
-    trackPointer(5, 13, true);  // over the border
-    EXPECT_EQ(Machine::state.pointerX, 0);
-    EXPECT_EQ(Machine::state.pointerY, 0);
-    trackPointer(559, 431, true);  // right of the picture, inside the bottom border
-    EXPECT_EQ(Machine::state.pointerX, 255);
-    EXPECT_EQ(Machine::state.pointerY, 203);
-    Display::displayScale = 1;
-    trackPointer(112, 60, true);
-    EXPECT_EQ(Machine::state.pointerX, 100);
-    EXPECT_EQ(Machine::state.pointerY, 48);
-    // Moving without the button: not down, position kept.
-    trackPointer(300, 300, false);
-    EXPECT_EQ(Machine::state.pointerDown, 0);
-    EXPECT_EQ(Machine::state.pointerX, 100);
-    EXPECT_EQ(Machine::state.pointerY, 48);
-}
-
-TEST_F(DisplayTest, PointerMappingFullScreenFollowsThePicture) {
-    toggleFullScreen();
-    ASSERT_TRUE(Display::fullScreen);
-    // Picture at (40, 24), border 24 pixels at scale 2.
-    trackPointer(64, 48, true);
-    EXPECT_EQ(Machine::state.pointerX, 0);
-    EXPECT_EQ(Machine::state.pointerY, 0);
-    trackPointer(64 + 2 * 255 + 1, 48 + 2 * 191 + 1, true);
-    EXPECT_EQ(Machine::state.pointerX, 255);
-    EXPECT_EQ(Machine::state.pointerY, 191);
+TEST_F(DisplayTest, PointerMapping) {
+    const struct {
+        bool fullScreen;
+        int scale, x, y;
+        bool down;
+        int pictureX, pictureY;
+    } cases[] = {
+        {false, 2, 24, 24, true, 0, 0},
+        {false, 2, 535, 407, true, 255, 191},
+        {false, 2, 5, 13, true, 0, 0},          // over the border
+        {false, 2, 559, 431, true, 255, 203},   // right of the picture, inside the bottom border
+        {false, 1, 112, 60, true, 100, 48},
+        {false, 1, 300, 300, false, 100, 48},   // moving without the button keeps the position
+        {true, 2, 64, 48, true, 0, 0},          // picture at (40, 24), border 24 pixels at scale 2
+        {true, 2, 64 + 2 * 255 + 1, 48 + 2 * 191 + 1, true, 255, 191},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "full screen " << c.fullScreen << " at " << c.x << "," << c.y);
+        if (c.fullScreen != Display::fullScreen) toggleFullScreen();
+        ASSERT_EQ(Display::fullScreen, c.fullScreen);
+        Display::displayScale = c.scale;
+        trackPointer(c.x, c.y, c.down);
+        EXPECT_EQ(Machine::state.pointerDown, c.down ? 1 : 0);
+        EXPECT_EQ(Machine::state.pointerX, c.pictureX);
+        EXPECT_EQ(Machine::state.pointerY, c.pictureY);
+    }
 }
 
 }  // namespace

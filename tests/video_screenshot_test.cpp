@@ -79,20 +79,14 @@ TEST_F(VideoScreenshot, FirstShotCreatesTheFolderAndWritesTheBmpLayout) {
     ASSERT_EQ(f.size(), 61558u);
     EXPECT_EQ(f[0], 'B');
     EXPECT_EQ(f[1], 'M');
-    EXPECT_EQ(u32(f, 2), 61558u);
-    EXPECT_EQ(u32(f, 6), 0u);
-    EXPECT_EQ(u32(f, 10), 1078u);
-    EXPECT_EQ(u32(f, 14), 40u);
-    EXPECT_EQ(u32(f, 18), 280u);
-    EXPECT_EQ(u32(f, 22), 216u);
-    EXPECT_EQ(u16(f, 26), 1);
-    EXPECT_EQ(u16(f, 28), 8);
-    EXPECT_EQ(u32(f, 30), 0u);
-    EXPECT_EQ(u32(f, 34), 60480u);
-    EXPECT_EQ(u32(f, 38), 0u);
-    EXPECT_EQ(u32(f, 42), 0u);
-    EXPECT_EQ(u32(f, 46), 45u);
-    EXPECT_EQ(u32(f, 50), 45u);
+    // Little-endian header fields: offset, width in bytes, value.
+    const struct {
+        size_t at;
+        int size;
+        uint32_t value;
+    } fields[] = {{2, 4, 61558}, {6, 4, 0},  {10, 4, 1078}, {14, 4, 40}, {18, 4, 280}, {22, 4, 216}, {26, 2, 1},
+                  {28, 2, 8},    {30, 4, 0}, {34, 4, 60480}, {38, 4, 0}, {42, 4, 0},   {46, 4, 45},  {50, 4, 45}};
+    for (const auto& h : fields) EXPECT_EQ(h.size == 2 ? u16(f, h.at) : u32(f, h.at), h.value) << "offset " << h.at;
     // Colour table: blue, green, red, 0 for the 45 entries, zero after.
     EXPECT_EQ(std::vector<uint8_t>(f.begin() + 54 + 4 * 17, f.begin() + 54 + 4 * 18),
               (std::vector<uint8_t>{250, 97, 211, 0}));

@@ -58,7 +58,7 @@ TEST_F(PrinterTest, ColumnsTabsAndFixedWidth) {
         {0, std::string(200, 'x'), std::string(200, 'x'), 200},
         {10, "ABCDEFGHIJKL\rabc\rDEFGHIJKLMN", "ABCDEFGHIJ\r\nKL\rabc\rDEFGHIJKLM\r\nN", 1},
         {0, "abc\t", "abc\t", 8},
-        {0, "abc\t\t\n\x01", "abc\t\t\n\x01", 16},  // other control bytes leave the column
+        {0, "abcdef\t\t\n\x01", "abcdef\t\t\n\x01", 16},  // other control bytes leave the column
         {8, "ab\tc", "ab\t\r\nc", 1},                // the tab itself reaches the width
         {300, std::string(600, 'y'), std::string(600, 'y'), 600 % 256},  // the column wraps first
     };

@@ -71,6 +71,7 @@ TEST_F(CassetteTest, BytesArePacedAndTheTapeEjectsAtItsEnd) {
         {{0x55, 0x55, 0x00, 0x12, 0x34}, 4, {18396, 36792, 55188, 55188 + 455212, 55188 + 455212 + 18396}},
         {{0x01, 0x02}, 7, {18396, 36792}},
         {{0x99}, 4, {18396}},
+        {{0x00, 0x7E}, 1, {18393, 18393 + 455212}},  // one T-state past each interval
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tape.size());

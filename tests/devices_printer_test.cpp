@@ -1,114 +1,82 @@
 // Printer port: inversion, columns and fixed width, idle close, the dialog.
-#include <gtest/gtest.h>
+#include <functional>
 
-#include "config/settings.h"
-#include "devices/cassette.h"
-#include "devices/printer.h"
 #include "devices_test_support.h"
-#include "machine/machine.h"
-#include "platform/headless/headless.h"
 #include "resources/printer_dialog_layout.h"
 
-using devices_test::ReadBytes;
-using devices_test::ReadText;
-using devices_test::ScratchFolder;
-using devices_test::WriteText;
+using namespace devices_test;
 namespace headless = platform::headless;
 namespace ids = PrinterDialogLayout;
 
 namespace {
 
-class PrinterTest : public ::testing::Test {
+class PrinterTest : public DeviceTest {
 protected:
     void SetUp() override {
-        headless::ResetAll();
-        settings = Settings::Defaults();
-        iniPath = folder.File("settings.ini");  // remembered paths land here, not in the working folder
+        DeviceTest::SetUp();
         setPath(settings.printerPath, out);
-        PrinterPort::Close();
-        PrinterPort::state = PrinterPort::State{};
-        CassetteDeck::fileActivity = 0;
-        Machine::state = Machine::State{};
         Machine::state.cycleCounter = 100;
     }
-    void TearDown() override { PrinterPort::Close(); }
-
     // The program prints text: each byte goes to port 91h inverted.
     void Print(const std::string& text) {
         for (char c : text) PrinterPort::WritePortByte(uint8_t(~uint8_t(c)));
     }
     std::string Output() {
         PrinterPort::Close();
-        return ReadText(out);
+        return ReadText(settings.printerPath);
     }
-
-    ScratchFolder folder;
-    devices_test::KeepIniPath keepIniPath;
     std::string out = folder.File("LPRINT.TXT");
 };
 
-TEST_F(PrinterTest, PortDataIsInverted) {
+TEST_F(PrinterTest, PortDataIsInvertedAndOnlyFfAtCycle7111IsIgnored) {
     PrinterPort::WritePortByte(0x3E);
     EXPECT_TRUE(PrinterPort::IsOpen());
     EXPECT_EQ(CassetteDeck::fileActivity, CassetteDeck::kActivityPrinter);
     PrinterPort::Close();
     EXPECT_EQ(CassetteDeck::fileActivity, 0);
     EXPECT_EQ(ReadBytes(out), std::vector<uint8_t>{0xC1});
-}
 
-TEST_F(PrinterTest, OnlyFfAtCycle7111IsIgnored) {
     Machine::state.cycleCounter = 7111;
     PrinterPort::WritePortByte(0x00);  // FFh after inversion
     EXPECT_FALSE(PrinterPort::IsOpen());
-    EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(PrinterPort::state.lastPrinterCycle, 7111u);
     PrinterPort::WritePortByte(0xBE);  // 41h at the same cycle is printed
-    Machine::state.cycleCounter = 7112;
-    PrinterPort::WritePortByte(0x00);
-    Machine::state.cycleCounter = 7110;
-    PrinterPort::WritePortByte(0x00);
+    for (uint32_t cycle : {7112u, 7110u}) {
+        Machine::state.cycleCounter = cycle;
+        PrinterPort::WritePortByte(0x00);
+    }
     PrinterPort::Close();
-    EXPECT_EQ(ReadBytes(out), (std::vector<uint8_t>{0x41, 0xFF, 0xFF}));
+    EXPECT_EQ(ReadBytes(out), (std::vector<uint8_t>{0xC1, 0x41, 0xFF, 0xFF}));
 }
 
-TEST_F(PrinterTest, FixedWidthTenBreaksLinesAndCarriageReturnRestartsTheColumn) {
-    settings.printerFixedWidth = 1;
-    settings.printerWidth = 10;
-    Print("ABCDEFGHIJKL");
-    Print("\rabc\rDEFGHIJKLMN");
-    EXPECT_EQ(Output(), "ABCDEFGHIJ\r\nKL\rabc\rDEFGHIJKLM\r\nN");
-    EXPECT_EQ(PrinterPort::state.printerColumn, 1);
-}
-
-TEST_F(PrinterTest, UnlimitedWidthNeverBreaks) {
-    Print(std::string(200, 'x'));
-    EXPECT_EQ(Output(), std::string(200, 'x'));
-}
-
-TEST_F(PrinterTest, TabsMoveToTheNextMultipleOfEight) {
-    Print("abc\t");
-    EXPECT_EQ(PrinterPort::state.printerColumn, 8);
-    Print("\t");
-    EXPECT_EQ(PrinterPort::state.printerColumn, 16);
-    Print("\n\x01");  // other control bytes leave the column
-    EXPECT_EQ(PrinterPort::state.printerColumn, 16);
-    // With width 8 the tab itself reaches the width: the break follows it.
-    settings.printerFixedWidth = 1;
-    settings.printerWidth = 8;
-    Print("\rab\tc");
-    EXPECT_EQ(Output(), "abc\t\t\n\x01\rab\t\r\nc");
-}
-
-TEST_F(PrinterTest, WidthAbove255NeverBreaksBecauseTheColumnWraps) {
-    settings.printerFixedWidth = 1;
-    settings.printerWidth = 300;
-    Print(std::string(600, 'y'));
-    EXPECT_EQ(PrinterPort::state.printerColumn, 600 % 256);
-    EXPECT_EQ(Output(), std::string(600, 'y'));
+TEST_F(PrinterTest, ColumnsTabsAndFixedWidth) {
+    struct Case {
+        int width;  // 0: unlimited
+        std::string text, output;
+        int column;
+    } const cases[] = {
+        {0, std::string(200, 'x'), std::string(200, 'x'), 200},
+        {10, "ABCDEFGHIJKL\rabc\rDEFGHIJKLMN", "ABCDEFGHIJ\r\nKL\rabc\rDEFGHIJKLM\r\nN", 1},
+        {0, "abc\t", "abc\t", 8},
+        {0, "abcdef\t\t\n\x01", "abcdef\t\t\n\x01", 16},  // other control bytes leave the column
+        {8, "ab\tc", "ab\t\r\nc", 1},                // the tab itself reaches the width
+        {300, std::string(600, 'y'), std::string(600, 'y'), 600 % 256},  // the column wraps first
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(row);
+        SetUp();
+        setPath(settings.printerPath, folder.File("out" + std::to_string(row++)));
+        settings.printerFixedWidth = c.width != 0;
+        settings.printerWidth = c.width;
+        Print(c.text);
+        EXPECT_EQ(PrinterPort::state.printerColumn, c.column);
+        EXPECT_EQ(Output(), c.output);
+    }
 }
 
 TEST_F(PrinterTest, FileIsAppendedClosedWhenIdleAndAfterReset) {
-    WriteText(out, "OLD\r\n");
+    WriteBytes(out, {'O', 'L', 'D', '\r', '\n'});
     Machine::state.cycleCounter = 1000;
     Print("NEW");
     Machine::state.cycleCounter = 1000 + 600000;
@@ -129,56 +97,41 @@ TEST_F(PrinterTest, FileIsAppendedClosedWhenIdleAndAfterReset) {
     EXPECT_EQ(PrinterPort::state.printerColumn, 5);  // Close keeps the column
 }
 
-TEST_F(PrinterTest, PathInMissingFolderLosesBytesQuietlyUntilFixed) {
+TEST_F(PrinterTest, UnwritableOutputLosesBytesWithOneMessage) {
     std::string bad = folder.File("no/such/folder/out.txt");
     setPath(settings.printerPath, bad);
     Print("lost");
     EXPECT_FALSE(PrinterPort::IsOpen());
     EXPECT_EQ(CassetteDeck::fileActivity, 0);
     EXPECT_EQ(PrinterPort::state.printerColumn, 0);
-    ASSERT_EQ(headless::DebugLines().size(), 1u);  // one line, not one per byte
-    EXPECT_EQ(headless::DebugLines()[0], "Could not open printer file " + bad + "\n");
+    EXPECT_EQ(headless::DebugLines(), std::vector<std::string>{"Could not open printer file " + bad + "\n"});
     EXPECT_FALSE(std::filesystem::exists(folder.File("no")));
     setPath(settings.printerPath, out);
     Print("kept");
     EXPECT_EQ(Output(), "kept");
-}
 
-TEST_F(PrinterTest, OutputThatCannotBeWrittenIsReported) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
     setPath(settings.printerPath, "/dev/full");
     Print(std::string(9000, 'z'));
     PrinterPort::Close();
-    ASSERT_FALSE(headless::DebugLines().empty());
     EXPECT_EQ(headless::DebugLines().back(), "Printer file /dev/full was not written completely\n");
 }
 
-// Runs the dialog: `act` plays the user; the controls' state at Init is noted.
-struct DialogSeen {
-    bool autoLineFeed, unlimited, fixed, widthEnabled;
-    std::string width, path;
-};
-
+// Runs the dialog: `act` plays the user; the controls' state at opening is noted.
 class PrinterDialogTest : public PrinterTest {
 protected:
     bool Run(std::function<void(platform::Dialog*)> act) {
         headless::QueueDialogScript([this, act](platform::Dialog* d) {
             seen = {platform::DialogIsChecked(d, ids::kAutoLineFeed), platform::DialogIsChecked(d, ids::kUnlimitedWidth),
-                    platform::DialogIsChecked(d, ids::kFixedWidth), platform::DialogIsEnabled(d, ids::kWidthField),
-                    platform::DialogGetText(d, ids::kWidthField), platform::DialogGetText(d, ids::kPathText)};
+                    platform::DialogIsChecked(d, ids::kFixedWidth), platform::DialogIsEnabled(d, ids::kWidthField)};
+            seenWidth = platform::DialogGetText(d, ids::kWidthField);
+            seenPath = platform::DialogGetText(d, ids::kPathText);
             act(d);
         });
         return PrinterPort::ConfigureDialog();
     }
-    int32_t WidthAfterEntering(const std::string& text) {
-        Run([&](platform::Dialog* d) {
-            headless::Click(d, ids::kFixedWidth);
-            headless::TypeText(d, ids::kWidthField, text);
-            headless::Click(d, platform::kDialogOk);
-        });
-        return settings.printerWidth;
-    }
-    DialogSeen seen{};
+    std::vector<bool> seen;  // auto line feed, unlimited, fixed, width field enabled
+    std::string seenWidth, seenPath;
 };
 
 TEST_F(PrinterDialogTest, OpensWithTheSettingsAndSavesOnOk) {
@@ -191,36 +144,36 @@ TEST_F(PrinterDialogTest, OpensWithTheSettingsAndSavesOnOk) {
         headless::Click(d, platform::kDialogOk);
     }));
     EXPECT_EQ(headless::LastDialogTitle(), "Configure Serial Printer");
-    EXPECT_TRUE(seen.autoLineFeed);
-    EXPECT_TRUE(seen.unlimited);
-    EXPECT_FALSE(seen.fixed);
-    EXPECT_FALSE(seen.widthEnabled);
-    EXPECT_EQ(seen.width, "132");
-    EXPECT_EQ(seen.path, "LPRINT.TXT");
+    EXPECT_EQ(seen, (std::vector<bool>{true, true, false, false}));
+    EXPECT_EQ(seenWidth, "132");
+    EXPECT_EQ(seenPath, "LPRINT.TXT");
     EXPECT_EQ(settings.printerAutoLineFeed, 0);
     EXPECT_EQ(settings.printerFixedWidth, 1);
     EXPECT_EQ(settings.printerWidth, 80);
 
-    // Reopened: fixed width selected and its field enabled; back to unlimited.
     EXPECT_TRUE(Run([](platform::Dialog* d) {
         headless::Click(d, ids::kUnlimitedWidth);
         EXPECT_FALSE(platform::DialogIsEnabled(d, ids::kWidthField));
         headless::Click(d, platform::kDialogOk);
     }));
-    EXPECT_TRUE(seen.fixed && !seen.unlimited && seen.widthEnabled && !seen.autoLineFeed);
-    EXPECT_EQ(seen.width, "80");
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true}));
+    EXPECT_EQ(seenWidth, "80");
     EXPECT_EQ(settings.printerFixedWidth, 0);
 }
 
 TEST_F(PrinterDialogTest, WidthEntriesAreClamped) {
-    EXPECT_EQ(WidthAfterEntering("0"), 32);
-    EXPECT_EQ(WidthAfterEntering("1"), 32);
-    EXPECT_EQ(WidthAfterEntering(""), 32);
-    EXPECT_EQ(WidthAfterEntering("12x"), 32);
-    EXPECT_EQ(WidthAfterEntering("2"), 2);
-    EXPECT_EQ(WidthAfterEntering("65535"), 65535);
-    EXPECT_EQ(WidthAfterEntering("70000"), 65535);
-    EXPECT_EQ(WidthAfterEntering("99999999999"), 32);  // not a 32-bit number at all
+    const std::pair<const char*, int32_t> cases[] = {
+        {"0", 32}, {"1", 32}, {"", 32}, {"12x", 32}, {"2", 2}, {"65535", 65535}, {"70000", 65535},
+        {"99999999999", 32},  // not a 32-bit number at all
+    };
+    for (const auto& [text, width] : cases) {
+        Run([&](platform::Dialog* d) {
+            headless::Click(d, ids::kFixedWidth);
+            headless::TypeText(d, ids::kWidthField, text);
+            headless::Click(d, platform::kDialogOk);
+        });
+        EXPECT_EQ(settings.printerWidth, width) << text;
+    }
 }
 
 TEST_F(PrinterDialogTest, BrowseReplacesThePathAndCancelKeepsEverything) {

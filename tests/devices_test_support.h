@@ -1,4 +1,5 @@
-// Shared helpers for the device tests: a scratch folder and whole-file access.
+// Shared set-up for the device tests: a scratch folder, whole-file access and
+// a fixture that puts every device and the CPU back to power-on state.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,12 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "cpu/cpu_core.h"
+#include "devices/cassette.h"
+#include "devices/printer.h"
+#include "devices/quick_type.h"
+#include "machine/machine.h"
+#include "platform/headless/headless.h"
 
 namespace devices_test {
 
@@ -34,19 +41,9 @@ private:
     std::filesystem::path path_;
 };
 
-// Puts the settings file path back as it was when the test ends.
-struct KeepIniPath {
-    std::string saved = iniPath;
-    ~KeepIniPath() { iniPath = saved; }
-};
-
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-inline void WriteText(const std::string& path, const std::string& text) {
-    WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
@@ -66,5 +63,36 @@ inline void WriteSparse(const std::string& path, uint64_t size, uint8_t last) {
     std::ofstream out(path, std::ios::binary | std::ios::app);
     out.put(char(last));
 }
+
+// Every device closed and emptied, default settings, interrupts enabled; the
+// settings file (written when paths are remembered) lives in the scratch folder.
+class DeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::headless::ResetAll();
+        settings = Settings::Defaults();
+        iniPath = folder.File("settings.ini");
+        TearDown();
+        QuickType::state.quickTypeFrameCount = 0;
+        CassetteDeck::state = CassetteDeck::State{};
+        CassetteDeck::cassetteMotorOn = false;
+        CassetteDeck::fileActivity = 0;
+        PrinterPort::state = PrinterPort::State{};
+        Machine::state = Machine::State{};
+        CpuCore::state = CpuState{};
+        CpuCore::ClearPendingInterrupts();
+        CpuCore::state.iff1 = 1;
+    }
+    void TearDown() override {
+        QuickType::Stop();
+        CassetteDeck::Eject();
+        CassetteDeck::EndRecording();
+        PrinterPort::Close();
+    }
+
+    ScratchFolder folder;
+    std::string savedIniPath = iniPath;
+    ~DeviceTest() override { iniPath = savedIniPath; }
+};
 
 }  // namespace devices_test

@@ -31,8 +31,8 @@ TEST_F(MachineTimingTest, TimingTable) {
         {"custom 200 on", 2, 100, 3641692, 1000000, 40, true, 40, 91042, 3746, 0, 0},
         // p = 1000000 * 100 / 3436363 = 29, q = 140, period 7142.
         {"custom off", 2, 100, 3641692, 1000000, 40, false, 40, 25000, 7142, 0, 0},
-        // p = 0 still gives q = 1; the period never drops below 24.
-        {"custom tiny", 2, 100, 24, 24, 1, true, 1, 24, 24, 0, 0},
+        // p = 0 still gives q = 1; 10 / 1 T-states is raised to 24.
+        {"custom tiny", 2, 100, 10, 14, 1, true, 1, 10, 24, 0, 0},
         {"custom 1000", 2, 100, 18208460, 1000000, 1, true, 1, 18208460, 3746, 0, 0},
         {"option out of range becomes NTSC", 7, 100, 0, 0, 0, true, 60, 30347, 3746, 0, 0},
     };

@@ -59,20 +59,18 @@ TEST_F(MachineMemoryTest, MapInEveryConfiguration) {
     }
 }
 
-TEST_F(MachineMemoryTest, VideoWindowWritesMarkDirtyStoredOrNot) {
+// Writes to the 1A00h bytes from videoBase mark the picture, stored or not
+// (8000h is not fitted in the normal configuration).
+TEST_F(MachineMemoryTest, VideoWindowWritesMarkDirty) {
     Configure(Config::Normal);
-    Machine::state.videoBase = 0x8000;  // unfitted: the write is dropped but still marks the picture
-    Machine::state.videoDirty = 0;
-    Machine::WriteMemory(0x7FFF, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 0);
-    Machine::WriteMemory(0x8000 + 0x19FF, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 1);
-    Machine::state.videoDirty = 0;
-    Machine::WriteMemory(0x8000 + 0x1A00, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 0);
-    Machine::state.videoBase = 0xE000;
-    Machine::WriteMemory(0xE000, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 1);
+    const struct { uint16_t base, address; uint8_t dirty; } rows[] = {
+        {0x8000, 0x7FFF, 0}, {0x8000, 0x99FF, 1}, {0x8000, 0x9A00, 0}, {0xE000, 0xE000, 1}};
+    for (const auto& r : rows) {
+        Machine::state.videoBase = r.base;
+        Machine::state.videoDirty = 0;
+        Machine::WriteMemory(r.address, 1);
+        EXPECT_EQ(Machine::state.videoDirty, r.dirty) << std::hex << r.address;
+    }
 }
 
 TEST_F(MachineMemoryTest, HardResetFillInEveryConfiguration) {

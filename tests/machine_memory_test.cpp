@@ -20,11 +20,16 @@ uint8_t CartByte(uint32_t offset) { return uint8_t(0x5A ^ (offset * 13)); }
 
 using MachineMemoryTest = MachineTest;
 
-// Reads per the machine's map table: ROM, cartridge or FFh, RAM where fitted,
-// the extended character ROM window over 6000-6FFF while port C bit 2 is 0.
-TEST_F(MachineMemoryTest, ReadMapInEveryConfiguration) {
+// Reads per the map table: ROM, cartridge or FFh, RAM where fitted, the
+// extended character ROM window over 6000-6FFF while port C bit 2 is 0.
+// Writes reach C000-FFFF always, 8000-FFFF with the expansion, 4000-FFFF
+// enhanced (under a cartridge or the window too); never 0000-3FFF.
+TEST_F(MachineMemoryTest, MapInEveryConfiguration) {
     const uint16_t probes[] = {0x0000, 0x1234, 0x3FFF, 0x4000, 0x5FFF, 0x6000, 0x6ABC, 0x6FFF,
                                0x7000, 0x7FFF, 0x8000, 0x9ABC, 0xBFFF, 0xC000, 0xE000, 0xFFFF};
+    std::vector<uint8_t> cart(16384);
+    for (uint32_t i = 0; i < 16384; ++i) cart[i] = CartByte(i);
+    const std::string cartPath = WriteFile("cart.rom", cart);
     for (Config config : {Config::Normal, Config::Expansion, Config::Enhanced}) {
         for (bool cartridge : {false, true}) {
             for (bool charWindow : {false, true}) {
@@ -32,91 +37,40 @@ TEST_F(MachineMemoryTest, ReadMapInEveryConfiguration) {
                                                   << " char window " << charWindow);
                 Configure(config);
                 for (uint32_t a = 0; a < 0x10000; ++a) Machine::MemoryImage[a] = ImageByte(a);
-                std::vector<uint8_t> cart(16384);
-                for (uint32_t i = 0; i < 16384; ++i) cart[i] = CartByte(i);
                 CpuCore::lastOpcodeAddress = 0;
                 Machine::RemoveGameRom();
                 if (cartridge) {
-                    ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("cart.rom", cart)));
+                    ASSERT_TRUE(Machine::LoadGameRomFile(cartPath));
                 }
                 Machine::state.portCLatch = charWindow ? 0xFB : 0xFF;
                 for (uint16_t a : probes) {
-                    uint8_t expected;
                     bool ram = a >= 0xC000 || (config == Config::Expansion && a >= 0x8000) ||
                                (config == Config::Enhanced && a >= 0x4000);
-                    if (a < 0x4000) expected = ImageByte(a);
-                    else if (a >= 0xC000) expected = ImageByte(a);
-                    else if (config == Config::Expansion && a >= 0x8000) expected = ImageByte(a);
-                    else if (charWindow && a >= 0x6000 && a < 0x7000) expected = Machine::ExtCharRomImage[a - 0x6000];
-                    else if (cartridge && a < 0x8000) expected = CartByte(a - 0x4000u);
-                    else expected = ram ? ImageByte(a) : 0xFF;
+                    uint8_t expected = (a < 0x4000 || ram) ? ImageByte(a) : 0xFF;
+                    if (charWindow && a >= 0x6000 && a < 0x7000) expected = Machine::ExtCharRomImage[a - 0x6000];
+                    else if (cartridge && a >= 0x4000 && a < 0x8000) expected = CartByte(a - 0x4000u);
                     EXPECT_EQ(Machine::ReadMemory(a), expected) << std::hex << a;
                     EXPECT_EQ(Machine::ReadOpcodeByte(a), expected) << std::hex << a;
+                    Machine::WriteMemory(a, uint8_t(~ImageByte(a)));
+                    EXPECT_EQ(Machine::MemoryImage[a], ram ? uint8_t(~ImageByte(a)) : ImageByte(a)) << std::hex << a;
                 }
             }
         }
     }
 }
 
-// Writes reach C000-FFFF always, 8000-FFFF with the expansion, 4000-FFFF
-// enhanced (also under a cartridge or the character window); never 0000-3FFF.
-TEST_F(MachineMemoryTest, WritesStoredOnlyWhereRamIsFitted) {
-    const uint16_t probes[] = {0x0000, 0x3FFF, 0x4000, 0x6000, 0x7FFF, 0x8000, 0xBFFF, 0xC000, 0xFFFF};
-    for (Config config : {Config::Normal, Config::Expansion, Config::Enhanced}) {
-        SCOPED_TRACE(int(config));
-        Configure(config);
-        Machine::state.portCLatch = 0xFB;  // character window shown
-        std::memset(Machine::MemoryImage, 0x11, sizeof Machine::MemoryImage);
-        for (uint16_t a : probes) Machine::WriteMemory(a, 0x99);
-        for (uint16_t a : probes) {
-            bool stored = a >= 0xC000 || (config == Config::Expansion && a >= 0x8000) ||
-                          (config == Config::Enhanced && a >= 0x4000);
-            EXPECT_EQ(Machine::MemoryImage[a], stored ? 0x99 : 0x11) << std::hex << a;
-        }
-    }
-}
-
-TEST_F(MachineMemoryTest, NormalConfigurationWithoutExpansionReadsFFAt8000AfterWrite) {
+// Writes to the 1A00h bytes from videoBase mark the picture, stored or not
+// (8000h is not fitted in the normal configuration).
+TEST_F(MachineMemoryTest, VideoWindowWritesMarkDirty) {
     Configure(Config::Normal);
-    Machine::WriteMemory(0x8000, 0x42);
-    EXPECT_EQ(Machine::ReadMemory(0x8000), 0xFF);
-}
-
-TEST_F(MachineMemoryTest, EnhancedCartridgeHidesRamUntilRemoved) {
-    Configure(Config::Enhanced);
-    ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("c.bin", std::vector<uint8_t>(200, 0xC3))));
-    Machine::WriteMemory(0x4000, 0x77);
-    EXPECT_EQ(Machine::ReadMemory(0x4000), 0xC3);
-    CpuCore::lastOpcodeAddress = 0xC000;  // running in RAM: no reset
-    Machine::RemoveGameRom();
-    EXPECT_EQ(Machine::ReadMemory(0x4000), 0x77);
-}
-
-TEST_F(MachineMemoryTest, CharacterWindowIn6000EveryConfiguration) {
-    for (Config config : {Config::Normal, Config::Expansion, Config::Enhanced}) {
-        Configure(config);
-        Machine::MemoryImage[0x6000] = 0x3C;
-        Machine::state.portCLatch = 0xFB;
-        EXPECT_EQ(Machine::ReadMemory(0x6000), Machine::ExtCharRomImage[0]);
-        Machine::state.portCLatch = 0xFF;
-        EXPECT_EQ(Machine::ReadMemory(0x6000), config == Config::Enhanced ? 0x3C : 0xFF);
+    const struct { uint16_t base, address; uint8_t dirty; } rows[] = {
+        {0x8000, 0x7FFF, 0}, {0x8000, 0x99FF, 1}, {0x8000, 0x9A00, 0}, {0xE000, 0xE000, 1}};
+    for (const auto& r : rows) {
+        Machine::state.videoBase = r.base;
+        Machine::state.videoDirty = 0;
+        Machine::WriteMemory(r.address, 1);
+        EXPECT_EQ(Machine::state.videoDirty, r.dirty) << std::hex << r.address;
     }
-}
-
-TEST_F(MachineMemoryTest, VideoWindowWritesMarkDirtyStoredOrNot) {
-    Configure(Config::Normal);
-    Machine::state.videoBase = 0x8000;  // unfitted: the write is dropped but still marks the picture
-    Machine::state.videoDirty = 0;
-    Machine::WriteMemory(0x7FFF, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 0);
-    Machine::WriteMemory(0x8000 + 0x19FF, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 1);
-    Machine::state.videoDirty = 0;
-    Machine::WriteMemory(0x8000 + 0x1A00, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 0);
-    Machine::state.videoBase = 0xE000;
-    Machine::WriteMemory(0xE000, 1);
-    EXPECT_EQ(Machine::state.videoDirty, 1);
 }
 
 TEST_F(MachineMemoryTest, HardResetFillInEveryConfiguration) {
@@ -161,10 +115,20 @@ TEST_F(MachineMemoryTest, HundredByteCartridgeAndRefusedLengths) {
     EXPECT_EQ(Machine::ReadMemory(0x7FFF), 0x33);
 }
 
+// Refused while a tape plays; otherwise asks with the cartridge filters, and
+// Cancel keeps the cartridge.
 TEST_F(MachineMemoryTest, LoadGameRomAsksWithTheCartridgeFilters) {
     std::string path = WriteFile("game.bin", std::vector<uint8_t>(10, 0xAB));
-    setPath(settings.gameRomPath, "last.bin");
     platform::headless::QueueFileAnswer(path);
+    CassetteDeck::tapeLoaded = true;
+    CassetteDeck::cassetteMotorOn = true;
+    Machine::LoadGameRom();
+    CassetteDeck::tapeLoaded = false;
+    CassetteDeck::cassetteMotorOn = false;
+    EXPECT_TRUE(platform::headless::FileChoosers().empty());
+    EXPECT_EQ(Machine::GameRomImage, nullptr);
+
+    setPath(settings.gameRomPath, "last.bin");
     Machine::LoadGameRom();
     ASSERT_EQ(platform::headless::FileChoosers().size(), 1u);
     const auto& record = platform::headless::FileChoosers()[0];
@@ -178,21 +142,8 @@ TEST_F(MachineMemoryTest, LoadGameRomAsksWithTheCartridgeFilters) {
     EXPECT_EQ(record.request.presetPath, "last.bin");
     EXPECT_EQ(Machine::ReadMemory(0x4009), 0xAB);
     EXPECT_EQ(Machine::ReadMemory(0x400A), 0xFF);
-
-    // Cancel keeps the cartridge.
     Machine::LoadGameRom();
     EXPECT_EQ(Machine::ReadMemory(0x4000), 0xAB);
-}
-
-TEST_F(MachineMemoryTest, LoadGameRomRefusedWhileTapePlays) {
-    CassetteDeck::tapeLoaded = true;
-    CassetteDeck::cassetteMotorOn = true;
-    platform::headless::QueueFileAnswer(WriteFile("game.bin", {1, 2, 3}));
-    Machine::LoadGameRom();
-    CassetteDeck::tapeLoaded = false;
-    CassetteDeck::cassetteMotorOn = false;
-    EXPECT_TRUE(platform::headless::FileChoosers().empty());
-    EXPECT_EQ(Machine::GameRomImage, nullptr);
 }
 
 // Removing the cartridge hard-resets only when the CPU last fetched in 4000-7FFF.
@@ -241,6 +192,14 @@ TEST_F(MachineMemoryTest, RomFilesMissingEmptyShortAndLong) {
     EXPECT_EQ(std::memcmp(Machine::CharRomImage, BuiltinCharRom, 768), 0);
     EXPECT_EQ(std::memcmp(Machine::ExtCharRomImage, BuiltinExtCharRom, 4096), 0);
 
+    // A directory opens but reads nothing: missing too.
+    platform::headless::ClearRecords();
+    setPath(settings.charxRomPath, dir_.string());
+    Machine::LoadRomImages();
+    ASSERT_EQ(platform::headless::MessageBoxes().size(), 3u);
+    EXPECT_EQ(platform::headless::MessageBoxes()[2].text,
+              "Could not load in Extended Character ROM file\n " + dir_.string() + "\n  See Configuration/Memory.");
+
     // A short file leaves 00h behind it; a long one is cut.
     platform::headless::ClearRecords();
     setPath(settings.basicRomPath, WriteFile("short.bin", {0xF3, 0x31, 0x00}));
@@ -254,22 +213,15 @@ TEST_F(MachineMemoryTest, RomFilesMissingEmptyShortAndLong) {
     for (int i = 0; i < 768; ++i) ASSERT_EQ(Machine::CharRomImage[i], 0x7E) << i;
     for (int i = 0; i < 4096; ++i) ASSERT_EQ(Machine::ExtCharRomImage[i], 0x18) << i;
 
-    // A changed BASIC image reaches the CPU at the next hard reset only.
+    // A changed BASIC image reaches the CPU at the next hard reset.
     Machine::FillMemoryForHardReset();
     EXPECT_EQ(Machine::ReadMemory(0), 0xF3);
     EXPECT_EQ(Machine::ReadMemory(3), 0x00);
-}
 
-TEST_F(MachineMemoryTest, UnreadableRomFileCountsAsMissing) {
-    settings.useBuiltinCharxRom = 0;
-    setPath(settings.charxRomPath, dir_.string());  // a directory opens but reads nothing
-    Machine::LoadRomImages();
-    ASSERT_EQ(platform::headless::MessageBoxes().size(), 1u);
-    EXPECT_EQ(std::memcmp(Machine::ExtCharRomImage, BuiltinExtCharRom, 4096), 0);
-}
-
-TEST_F(MachineMemoryTest, BuiltinImagesWhenFlagsSet) {
-    setPath(settings.basicRomPath, (dir_ / "none.bin").string());
+    // The built-in flags never look at the files.
+    platform::headless::ClearRecords();
+    settings = Settings::Defaults();
+    setPath(settings.basicRomPath, missing);
     Machine::LoadRomImages();
     EXPECT_TRUE(platform::headless::MessageBoxes().empty());
     EXPECT_EQ(std::memcmp(Machine::BasicRomImage, BuiltinBasicRom, 16384), 0);

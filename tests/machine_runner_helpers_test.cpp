@@ -30,43 +30,39 @@ TEST_F(MachineRunnerHelpersTest, ScreenTextCells) {
     for (const auto& row : RunHelpers::ScreenText()) EXPECT_EQ(row, std::string(32, ' '));
 }
 
-TEST_F(MachineRunnerHelpersTest, KeyNames) {
-    auto key = RunHelpers::ParseKeyName("Shift+A");
-    ASSERT_TRUE(key);
-    EXPECT_EQ(key->key, 0x41);
-    ASSERT_EQ(key->modifiers.size(), 1u);
-    EXPECT_EQ(key->modifiers[0], 0x10);
-    EXPECT_EQ(RunHelpers::ParseKeyName("a")->key, 0x41);
-    EXPECT_EQ(RunHelpers::ParseKeyName("Enter")->key, 0x0D);
-    EXPECT_EQ(RunHelpers::ParseKeyName("F1")->key, 0x70);
-    EXPECT_EQ(RunHelpers::ParseKeyName("F12")->key, 0x7B);
-    EXPECT_EQ(RunHelpers::ParseKeyName("comma")->key, 0xBC);
-    EXPECT_EQ(RunHelpers::ParseKeyName(",")->key, 0xBC);
-    EXPECT_EQ(RunHelpers::ParseKeyName("Up")->key, 0x26);
-    auto plus = RunHelpers::ParseKeyName("Ctrl+Shift++");
-    ASSERT_TRUE(plus);
-    EXPECT_EQ(plus->key, 0xBB);
-    EXPECT_EQ(plus->modifiers, (std::vector<uint8_t>{0x11, 0x10}));
-    EXPECT_FALSE(RunHelpers::ParseKeyName("Alt+A"));
-    EXPECT_FALSE(RunHelpers::ParseKeyName("F0"));
-    EXPECT_FALSE(RunHelpers::ParseKeyName("Nothing"));
+// Windows virtual-key codes; key 0 means refused.
+TEST_F(MachineRunnerHelpersTest, KeyNamesAndNumbers) {
+    const struct { const char* name; uint8_t key; std::vector<uint8_t> modifiers; } keys[] = {
+        {"Shift+A", 0x41, {0x10}}, {"a", 0x41, {}},     {"Enter", 0x0D, {}}, {"F1", 0x70, {}},
+        {"F12", 0x7B, {}},         {"comma", 0xBC, {}}, {",", 0xBC, {}},     {"Up", 0x26, {}},
+        {"Ctrl+Shift++", 0xBB, {0x11, 0x10}},           {"Alt+A", 0, {}},    {"F0", 0, {}},
+        {"Nothing", 0, {}},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.name);
+        auto parsed = RunHelpers::ParseKeyName(k.name);
+        ASSERT_EQ(parsed.has_value(), k.key != 0);
+        if (parsed) {
+            EXPECT_EQ(parsed->key, k.key);
+            EXPECT_EQ(parsed->modifiers, k.modifiers);
+        }
+    }
     auto scheduled = RunHelpers::ParseScheduledKey("120:F3");
     ASSERT_TRUE(scheduled);
     EXPECT_EQ(scheduled->frame, 120);
     EXPECT_EQ(scheduled->press.key, 0x72);
     EXPECT_FALSE(RunHelpers::ParseScheduledKey(":A"));
     EXPECT_FALSE(RunHelpers::ParseScheduledKey("-1:A"));
-}
 
-TEST_F(MachineRunnerHelpersTest, NumbersAddressesPointer) {
-    EXPECT_EQ(RunHelpers::ParseNumber("49152", 0xFFFF), 49152u);
-    EXPECT_EQ(RunHelpers::ParseNumber("$C000", 0xFFFF), 0xC000u);
-    EXPECT_EQ(RunHelpers::ParseNumber("0x4c00", 0xFFFF), 0x4C00u);
-    EXPECT_EQ(RunHelpers::ParseNumber("F6h", 255), 0xF6u);
-    EXPECT_FALSE(RunHelpers::ParseNumber("65536", 0xFFFF));
-    EXPECT_FALSE(RunHelpers::ParseNumber("$", 0xFFFF));
-    EXPECT_FALSE(RunHelpers::ParseNumber("12a", 0xFFFF));
-    EXPECT_FALSE(RunHelpers::ParseNumber("", 0xFFFF));
+    // Decimal, $ or 0x hex, h-suffixed hex; -1 means refused.
+    const struct { const char* text; uint32_t maximum; int64_t value; } numbers[] = {
+        {"49152", 0xFFFF, 49152}, {"$C000", 0xFFFF, 0xC000}, {"0x4c00", 0xFFFF, 0x4C00}, {"F6h", 255, 0xF6},
+        {"65536", 0xFFFF, -1},    {"$", 0xFFFF, -1},         {"12a", 0xFFFF, -1},        {"", 0xFFFF, -1},
+    };
+    for (const auto& n : numbers) {
+        auto parsed = RunHelpers::ParseNumber(n.text, n.maximum);
+        EXPECT_EQ(parsed ? int64_t(*parsed) : -1, n.value) << n.text;
+    }
 
     auto load = RunHelpers::ParseBinaryLoad("dir/game@x.bin@$4C00,usr=19711");
     ASSERT_TRUE(load);

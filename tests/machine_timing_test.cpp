@@ -5,101 +5,61 @@
 
 using MachineTimingTest = MachineTest;
 
-namespace {
-void DisplayOn(bool on) { Machine::state.portCLatch = on ? 0xFF : 0xFD; }
-}  // namespace
-
-// frameRate, cyclesPerFrame and timerPeriod for display on and off at 100 %.
-TEST_F(MachineTimingTest, TableAtHundredPercent) {
+// Option 0 NTSC, 1 PAL, 2 custom, 3 "Fast!". Percent applies to NTSC and PAL.
+// Rates 0 are not checked. Worked out with truncating integer division.
+TEST_F(MachineTimingTest, TimingTable) {
     struct Row {
+        const char* name;
         uint8_t option;
-        int32_t frameRate, onFrame, offFrame, onTimer, offTimer;
+        uint16_t percent;
+        int32_t customActive, customBlank, customFps;
+        bool displayOn;
+        int32_t frameRate, cyclesPerFrame, timerPeriod, onRate, offRate;
     };
-    for (Row row : {Row{0, 60, 30347, 57272, 3746, 7070}, Row{1, 50, 36416, 68727, 3746, 7070},
-                    Row{3, 60, 30347, 57272, 3746, 7070}}) {
-        SCOPED_TRACE(int(row.option));
-        settings.cpuSpeedOption = row.option;
-        DisplayOn(true);
+    const Row rows[] = {
+        {"NTSC on", 0, 100, 0, 0, 0, true, 60, 30347, 3746, 1820846, 3436363},
+        {"NTSC off", 0, 100, 0, 0, 0, false, 60, 57272, 7070, 1820846, 3436363},
+        {"PAL on", 1, 100, 0, 0, 0, true, 50, 36416, 3746, 1820846, 3436363},
+        {"PAL off", 1, 100, 0, 0, 0, false, 50, 68727, 7070, 0, 0},
+        {"Fast on, percent ignored", 3, 500, 0, 0, 0, true, 60, 30347, 3746, 1820846, 3436363},
+        {"Fast off", 3, 100, 0, 0, 0, false, 60, 57272, 7070, 0, 0},
+        // 27490904 / 60 = 458181; q = 800 * 486 / 100 = 3888, 27490904 / 3888 = 7070.
+        {"NTSC 800 off", 0, 800, 0, 0, 0, false, 60, 458181, 7070, 14566768, 27490904},
+        // 4552115 / 50 = 91042; q = 1215, 4552115 / 1215 = 3746.
+        {"PAL 250 on", 1, 250, 0, 0, 0, true, 50, 91042, 3746, 4552115, 8590907},
+        // 3641692 is 200 % of the display-on rate: q = 972.
+        {"custom 200 on", 2, 100, 3641692, 1000000, 40, true, 40, 91042, 3746, 0, 0},
+        // p = 1000000 * 100 / 3436363 = 29, q = 140, period 7142.
+        {"custom off", 2, 100, 3641692, 1000000, 40, false, 40, 25000, 7142, 0, 0},
+        // p = 0 still gives q = 1; 10 / 1 T-states is raised to 24.
+        {"custom tiny", 2, 100, 10, 14, 1, true, 1, 10, 24, 0, 0},
+        {"custom 1000", 2, 100, 18208460, 1000000, 1, true, 1, 18208460, 3746, 0, 0},
+        {"option out of range becomes NTSC", 7, 100, 0, 0, 0, true, 60, 30347, 3746, 0, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        settings = Settings::Defaults();
+        settings.cpuSpeedOption = r.option;
+        settings.ntscPercent = settings.palPercent = r.percent;
+        if (r.customFps) {
+            settings.customActiveRate = r.customActive;
+            settings.customBlankRate = r.customBlank;
+            settings.customFps = r.customFps;
+        }
+        Machine::state.portCLatch = r.displayOn ? 0xFF : 0xFD;
         Machine::RecomputeTiming();
-        EXPECT_EQ(Machine::timing.frameRate, row.frameRate);
-        EXPECT_EQ(Machine::timing.screenOnRate, 1820846);
-        EXPECT_EQ(Machine::timing.screenOffRate, 3436363);
-        EXPECT_EQ(Machine::timing.cyclesPerSecond, 1820846);
-        EXPECT_EQ(Machine::timing.cyclesPerFrame, row.onFrame);
-        EXPECT_EQ(Machine::timing.timerPeriod, row.onTimer);
-        DisplayOn(false);
-        Machine::RecomputeTiming();
-        EXPECT_EQ(Machine::timing.cyclesPerSecond, 3436363);
-        EXPECT_EQ(Machine::timing.cyclesPerFrame, row.offFrame);
-        EXPECT_EQ(Machine::timing.timerPeriod, row.offTimer);
+        EXPECT_EQ(Machine::timing.frameRate, r.frameRate);
+        EXPECT_EQ(Machine::timing.cyclesPerFrame, r.cyclesPerFrame);
+        EXPECT_EQ(Machine::timing.timerPeriod, r.timerPeriod);
+        if (r.onRate != 0) {
+            EXPECT_EQ(Machine::timing.screenOnRate, r.onRate);
+            EXPECT_EQ(Machine::timing.screenOffRate, r.offRate);
+            EXPECT_EQ(Machine::timing.cyclesPerSecond, r.displayOn ? r.onRate : r.offRate);
+        }
+        if (r.option > 3) {
+            EXPECT_EQ(settings.cpuSpeedOption, 0);
+        }
     }
-}
-
-TEST_F(MachineTimingTest, FastIgnoresThePercentages) {
-    settings.cpuSpeedOption = 3;
-    settings.ntscPercent = 500;
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 30347);
-    EXPECT_EQ(Machine::timing.timerPeriod, 3746);
-}
-
-// 800 % NTSC, display off: 27490904 per second, 458181 per frame, timer 27490904 / 3888 = 7070.
-TEST_F(MachineTimingTest, NtscEightHundredPercentDisplayOff) {
-    settings.ntscPercent = 800;
-    DisplayOn(false);
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.screenOffRate, 27490904);
-    EXPECT_EQ(Machine::timing.screenOnRate, 14566768);
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 458181);
-    EXPECT_EQ(Machine::timing.timerPeriod, 7070);
-}
-
-// 250 % PAL: 4552115 on, 8590907 off (truncated), 91042 / 171818 per frame; q = 1215.
-TEST_F(MachineTimingTest, PalPercentTruncates) {
-    settings.cpuSpeedOption = 1;
-    settings.palPercent = 250;
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.screenOnRate, 4552115);
-    EXPECT_EQ(Machine::timing.screenOffRate, 8590907);
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 91042);
-    EXPECT_EQ(Machine::timing.timerPeriod, 3746);  // 4552115 / 1215
-}
-
-// Custom 3641692 with the display on derives 200 %: q = 972, period 3746.
-TEST_F(MachineTimingTest, CustomDerivesThePercentage) {
-    settings.cpuSpeedOption = 2;
-    settings.customActiveRate = 3641692;
-    settings.customBlankRate = 1000000;
-    settings.customFps = 40;
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.frameRate, 40);
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 91042);
-    EXPECT_EQ(Machine::timing.timerPeriod, 3746);
-    // Display off: p = 1000000 * 100 / 3436363 = 29, q = 140, period 7142.
-    DisplayOn(false);
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 25000);
-    EXPECT_EQ(Machine::timing.timerPeriod, 7142);
-}
-
-// Tiny custom rates: p = 0 gives q at least 1; the period never drops below 24.
-TEST_F(MachineTimingTest, TimerPeriodFloor) {
-    settings.cpuSpeedOption = 2;
-    settings.customActiveRate = 24;
-    settings.customFps = 1;
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 24);
-    EXPECT_EQ(Machine::timing.timerPeriod, 24);
-    settings.customActiveRate = 1820846 * 10;  // 1000 %: q = 4860, 18208460 / 4860 = 3746
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.timerPeriod, 3746);
-}
-
-TEST_F(MachineTimingTest, OutOfRangeOptionBecomesNtsc) {
-    settings.cpuSpeedOption = 7;
-    Machine::RecomputeTiming();
-    EXPECT_EQ(settings.cpuSpeedOption, 0);
-    EXPECT_EQ(Machine::timing.frameRate, 60);
 }
 
 // ---- Scheduler ----
@@ -112,101 +72,72 @@ protected:
         platform::headless::SetCounter(10'000'000);
         platform::headless::SetMilliseconds(10'000);
         FrameScheduler::InitClock();
-        // A ROM of NOPs: the CPU runs without touching a port or halting, so
-        // every frame spends its budget and the display stays as the test sets it.
+        // A ROM of NOPs: every frame spends its budget without touching a port.
         static const uint8_t kQuietRom[16384] = {};
         Machine::romSource = kQuietRom;
         Machine::Reset(2);
     }
     static uint32_t Frames() { return FrameScheduler::state.framesRun; }
+    static void Fast(int updatesPerSecond) {
+        settings.cpuSpeedOption = 3;
+        settings.limitVideoUpdates = updatesPerSecond ? 1 : 0;
+        settings.videoUpdatesPerSecond = updatesPerSecond;
+        Machine::RecomputeTiming();
+    }
+    // Frames run by `passes` idle passes, advancing the clock by `step` after each.
+    static int Redraws(int passes, bool milliseconds, uint32_t step) {
+        int redraws = 0;
+        for (int i = 0; i < passes; ++i) {
+            redraws += FrameScheduler::OnIdle() ? 1 : 0;
+            if (milliseconds) platform::headless::AdvanceMilliseconds(step);
+            else platform::headless::AdvanceCounter(step);
+        }
+        return redraws;
+    }
 };
 
-TEST_F(MachineSchedulerTest, InitClockFromCounterFrequency) {
+// 1 MHz counter at 60 fps: 16666 ticks a frame; a late frame runs once and
+// the next is due one period after that pass; half a period late keeps phase.
+TEST_F(MachineSchedulerTest, PacingOnTheCounter) {
     EXPECT_TRUE(FrameScheduler::state.useHighResolutionClock);
-    EXPECT_EQ(FrameScheduler::state.counterFrequency, 1'000'000);
     EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 16666);
-    settings.cpuSpeedOption = 1;
+    EXPECT_TRUE(FrameScheduler::OnIdle());  // due at once after the reset
+    EXPECT_FALSE(FrameScheduler::OnIdle());
+    platform::headless::AdvanceCounter(16665);
+    EXPECT_FALSE(FrameScheduler::OnIdle());
+    platform::headless::AdvanceCounter(1);
+    EXPECT_TRUE(FrameScheduler::OnIdle());
+    EXPECT_EQ(Frames(), 2u);
+    EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 10'000'000 + 2 * 16666);
+
+    platform::headless::AdvanceCounter(16666 + 8000);
+    FrameScheduler::OnIdle();
+    EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 10'000'000 + 3 * 16666);
+
+    platform::headless::SetCounter(11'000'000);  // blocked for about a second
+    for (int i = 0; i < 100; ++i) FrameScheduler::OnIdle();
+    EXPECT_EQ(Frames(), 4u);
+    EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 11'000'000 + 16666);
+
+    platform::headless::AdvanceCounter(20000);
+    platform::headless::SetCounterReadFails(true);
+    EXPECT_FALSE(FrameScheduler::OnIdle());
+    EXPECT_EQ(Frames(), 4u);
+    platform::headless::SetCounterReadFails(false);
+    EXPECT_TRUE(FrameScheduler::OnIdle());
+
+    settings.cpuSpeedOption = 1;  // PAL on a 3579545 Hz counter: 71590 ticks
     Machine::RecomputeTiming();
     platform::headless::SetCounterFrequency(3'579'545);
     FrameScheduler::InitClock();
     EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 71590);
 }
 
-TEST_F(MachineSchedulerTest, OneFramePerPeriod) {
-    EXPECT_TRUE(FrameScheduler::OnIdle());  // due at once after the reset
-    EXPECT_EQ(Frames(), 1u);
-    EXPECT_FALSE(FrameScheduler::OnIdle());
-    platform::headless::AdvanceCounter(16665);
-    EXPECT_FALSE(FrameScheduler::OnIdle());
-    EXPECT_EQ(Frames(), 1u);
-    platform::headless::AdvanceCounter(1);
-    EXPECT_TRUE(FrameScheduler::OnIdle());
-    EXPECT_EQ(Frames(), 2u);
-    EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 10'000'000 + 2 * 16666);
-}
-
-// Blocked for a second: one frame, the next one period after that pass.
-TEST_F(MachineSchedulerTest, LateFramesAreDropped) {
-    FrameScheduler::OnIdle();
-    platform::headless::AdvanceCounter(1'000'000);
-    int ran = 0;
-    for (int i = 0; i < 100; ++i) {
-        uint32_t before = Frames();
-        FrameScheduler::OnIdle();
-        ran += int(Frames() - before);
-    }
-    EXPECT_EQ(ran, 1);
-    EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 11'000'000 + 16666);
-}
-
-// Half a period late: the schedule keeps its phase.
-TEST_F(MachineSchedulerTest, SlightlyLateFrameKeepsPhase) {
-    FrameScheduler::OnIdle();
-    platform::headless::AdvanceCounter(16666 + 8000);
-    FrameScheduler::OnIdle();
-    EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 10'000'000 + 2 * 16666);
-}
-
-TEST_F(MachineSchedulerTest, FailedCounterReadRunsNoFrame) {
-    FrameScheduler::OnIdle();
-    platform::headless::AdvanceCounter(20000);
-    platform::headless::SetCounterReadFails(true);
-    EXPECT_FALSE(FrameScheduler::OnIdle());
-    EXPECT_EQ(Frames(), 1u);
-    platform::headless::SetCounterReadFails(false);
-    EXPECT_TRUE(FrameScheduler::OnIdle());
-    EXPECT_EQ(Frames(), 2u);
-}
-
-TEST_F(MachineSchedulerTest, FastRunsAndRedrawsEveryPass) {
-    settings.cpuSpeedOption = 3;
-    Machine::RecomputeTiming();
-    for (int i = 0; i < 10; ++i) EXPECT_TRUE(FrameScheduler::OnIdle());
-    EXPECT_EQ(Frames(), 10u);
-}
-
-// 20 redraws per second in "Fast!": frames every pass, a redraw every 50000 counts.
-TEST_F(MachineSchedulerTest, VideoUpdateLimit) {
-    settings.cpuSpeedOption = 3;
-    settings.limitVideoUpdates = 1;
-    settings.videoUpdatesPerSecond = 20;
-    Machine::RecomputeTiming();
-    int redraws = 0;
-    for (int i = 0; i < 100; ++i) {
-        redraws += FrameScheduler::OnIdle() ? 1 : 0;
-        platform::headless::AdvanceCounter(5000);  // 100 passes over half a second
-    }
-    EXPECT_EQ(Frames(), 100u);
-    EXPECT_EQ(redraws, 10);
-    // A counter below two periods counts as wrapped: redraw.
-    platform::headless::SetCounter(99'999);
-    EXPECT_TRUE(FrameScheduler::OnIdle());
-}
-
-// Without a counter the millisecond clock paces frames, 1000 / 60 = 16 ms apart.
-TEST_F(MachineSchedulerTest, MillisecondClockPacesFrames) {
+// Without a counter the millisecond clock paces frames 1000 / 60 = 16 ms apart.
+TEST_F(MachineSchedulerTest, PacingOnTheMillisecondClock) {
     platform::headless::SetCounterAvailable(false);
     FrameScheduler::InitClock();
+    EXPECT_FALSE(FrameScheduler::state.useHighResolutionClock);
     EXPECT_TRUE(FrameScheduler::OnIdle());
     EXPECT_FALSE(FrameScheduler::OnIdle());
     platform::headless::AdvanceMilliseconds(15);
@@ -217,84 +148,75 @@ TEST_F(MachineSchedulerTest, MillisecondClockPacesFrames) {
     EXPECT_TRUE(FrameScheduler::OnIdle());
     EXPECT_FALSE(FrameScheduler::OnIdle());
     EXPECT_EQ(Frames(), 3u);
+    // "Fast!" limited to 10 redraws a second: 5 in half a second.
+    Fast(10);
+    EXPECT_EQ(Redraws(50, true, 10), 5);
 }
 
-TEST_F(MachineSchedulerTest, VideoUpdateLimitWithMillisecondClock) {
-    platform::headless::SetCounterAvailable(false);
-    FrameScheduler::InitClock();
-    EXPECT_FALSE(FrameScheduler::state.useHighResolutionClock);
-    settings.cpuSpeedOption = 3;
-    settings.limitVideoUpdates = 1;
-    settings.videoUpdatesPerSecond = 10;
-    int redraws = 0;
-    for (int i = 0; i < 50; ++i) {
-        redraws += FrameScheduler::OnIdle() ? 1 : 0;
-        platform::headless::AdvanceMilliseconds(10);  // half a second
-    }
-    EXPECT_EQ(redraws, 5);
+// "Fast!": a frame every pass, redrawn every pass or, limited to 20 a second,
+// every 50000 counts; a counter below two periods counts as wrapped.
+TEST_F(MachineSchedulerTest, FastAndTheVideoUpdateLimit) {
+    Fast(0);
+    EXPECT_EQ(Redraws(10, false, 0), 10);
+    Fast(20);
+    EXPECT_EQ(Redraws(100, false, 5000), 10);
+    EXPECT_EQ(Frames(), 110u);
+    platform::headless::SetCounter(99'999);
+    EXPECT_TRUE(FrameScheduler::OnIdle());
 }
 
-// While a tape plays with the motor on, frames run back to back but the
-// window is redrawn only when a frame is due.
-TEST_F(MachineSchedulerTest, FileSpeedUpRunsFramesBackToBack) {
+// While a file feeds the machine frames run back to back, redrawn only when
+// due; switched off, file activity changes nothing.
+TEST_F(MachineSchedulerTest, FileSpeedUp) {
     FrameScheduler::OnIdle();
     platform::headless::SetClipboardText("RUN\r");
     QuickType::Paste();
-    if (!QuickType::IsActive()) GTEST_SKIP() << "quick type is a stand-in in this build";
-    int redraws = 0;
-    for (int i = 0; i < 10; ++i) redraws += FrameScheduler::OnIdle() ? 1 : 0;
+    ASSERT_TRUE(QuickType::IsActive());
+    EXPECT_EQ(Redraws(10, false, 0), 0);
     EXPECT_EQ(Frames(), 11u);
-    EXPECT_EQ(redraws, 0);
     EXPECT_TRUE(FrameScheduler::state.fileSpeedUp);
     platform::headless::AdvanceCounter(16666);
     EXPECT_TRUE(FrameScheduler::OnIdle());
     QuickType::Stop();
     FrameScheduler::OnIdle();
     EXPECT_FALSE(FrameScheduler::state.fileSpeedUp);
-    settings.speedUpFiles = 0;
-}
 
-TEST_F(MachineSchedulerTest, NoSpeedUpWhenSwitchedOff) {
     settings.speedUpFiles = 0;
     CassetteDeck::fileActivity = 1;
-    FrameScheduler::OnIdle();
+    platform::headless::AdvanceCounter(16666);
     for (int i = 0; i < 5; ++i) FrameScheduler::OnIdle();
     CassetteDeck::fileActivity = 0;
-    EXPECT_EQ(Frames(), 1u);
+    EXPECT_EQ(Frames(), 13u);
     EXPECT_FALSE(FrameScheduler::state.fileSpeedUp);
 }
 
-// Custom 1820850 T-states/s at 50 fps: 36417 per frame, frames 20 ms apart.
-// 15 frames in 300 ms: 1820850 per second -> 100 %; at double rate 200 %.
-TEST_F(MachineSchedulerTest, SpeedMeterEvery16Frames) {
+// Measured every 16 frames over the 15 gaps between them, against the
+// display-on rate. The real CPU may overshoot each budget by a few T-states.
+TEST_F(MachineSchedulerTest, SpeedMeter) {
+    // Custom 1820850 at 50 fps: 36417 a frame. 15 frames in 150 ms: 200 %.
     settings.cpuSpeedOption = 2;
     settings.customActiveRate = 1820850;
     settings.customFps = 50;
     Machine::RecomputeTiming();
-    ASSERT_EQ(Machine::timing.cyclesPerFrame, 36417);
     auto frameEvery = [](uint32_t ms) {
         FrameScheduler::RunFrame();
         platform::headless::AdvanceMilliseconds(ms);
     };
-    for (int i = 0; i < 15; ++i) frameEvery(10);  // twice the rate, but not yet measured
-    EXPECT_EQ(FrameScheduler::state.speedPercent, 100);
-    frameEvery(10);  // 16th frame: first measurement
+    for (int i = 0; i < 15; ++i) frameEvery(10);
+    EXPECT_EQ(FrameScheduler::state.speedPercent, 100);  // not yet measured
+    frameEvery(10);
     int first = FrameScheduler::state.speedPercent;
     EXPECT_GE(first, 200);
-    EXPECT_LE(first, 201);  // the real CPU may overshoot each budget by a few T-states
+    EXPECT_LE(first, 201);
     for (int i = 0; i < 15; ++i) frameEvery(20);
-    EXPECT_EQ(FrameScheduler::state.speedPercent, first);  // unchanged between measurements
+    EXPECT_EQ(FrameScheduler::state.speedPercent, first);  // held between measurements
     frameEvery(20);
     EXPECT_EQ(FrameScheduler::state.speedPercent, 100);
-}
 
-TEST_F(MachineSchedulerTest, SpeedMeterWithDisplayOffReadsAbove100) {
-    Machine::WritePort(0x93, 0x02);  // display off: 57272 per frame at 60 fps
-    for (int i = 0; i < 32; ++i) {
-        FrameScheduler::RunFrame();
-        platform::headless::AdvanceMilliseconds(i % 3 == 2 ? 16 : 17);  // 50 ms per 3 frames
-    }
-    // 15 x 57272 T-states over 250 ms: 3436320 per second, 188 % of the display-on rate.
+    // Display off at NTSC: 15 x 57272 T-states over 250 ms is 188 % of 1820846.
+    settings = Settings::Defaults();
+    Machine::WritePort(0x93, 0x02);
+    for (int i = 0; i < 32; ++i) frameEvery(i % 3 == 2 ? 16 : 17);
     EXPECT_GE(FrameScheduler::state.speedPercent, 188);
     EXPECT_LE(FrameScheduler::state.speedPercent, 189);
 }

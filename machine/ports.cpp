@@ -185,7 +185,7 @@ void TimerStep() {
         }
         return;
     }
-    if (state.timerCount <= uint32_t(timing.timerPeriod)) return;
+    // The period has run out: OnCpuCycles calls only then or with a held request.
     state.timerCount = 0;
     if (!CpuCore::state.iff1) {
         state.timerPending = true;  // held back until interrupts are enabled

@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "input/keyboard.h"
 #include "platform/headless/headless.h"
+#include "tests/ini_test_support.h"
 
 namespace {
 
@@ -18,14 +19,7 @@ std::string makeFullSettingsFile() {
     if (!mkdtemp(pattern.data())) return {};
     iniPath = pattern + "/default.ini";
     settings = Settings::Defaults();
-    Settings::SaveMemory();
-    Settings::SavePrinter();
-    Settings::SaveKeyboard();
-    Settings::SaveVideo();
-    Settings::SaveSound();
-    Settings::SaveSpeed();
-    Settings::SaveLoadBinary();
-    for (const char* key : {"cassette", "quicktype", "cassettewr", "gamerom", "nscreenshot"}) Settings::SaveFilesKey(key);
+    SaveEverySection();
     return pattern;
 }
 

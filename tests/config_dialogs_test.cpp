@@ -26,23 +26,15 @@ namespace {
 // seeded with values that differ from the defaults.
 class ConfigDialogsTest : public ::testing::Test {
 protected:
-    std::string savedIniPath;
-    std::filesystem::path dir;
+    ScratchSettingsFile scratch;
 
     void SetUp() override {
         hl::ResetAll();
         settings = Settings::Defaults();
-        savedIniPath = iniPath;
-        std::string pattern = (std::filesystem::temp_directory_path() / "vz-dlg-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        iniPath = (dir / "test.ini").string();
         std::ofstream(iniPath, std::ios::binary) << "[SOUND]\nclickerflag=1\nayflag=1\nclickervolpct=80\nayvolpct=60\n"
                                                     "[SPEED]\ncpuspeedopt=0\n";
     }
     void TearDown() override {
-        iniPath = savedIniPath;
-        std::filesystem::remove_all(dir);
         hl::ResetAll();
         settings = Settings::Defaults();
     }

@@ -12,6 +12,7 @@
 
 #include "config/settings.h"
 #include "platform/headless/headless.h"
+#include "tests/ini_test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -245,14 +246,7 @@ TEST_F(SettingsFile, EverySectionReadsBackWhatWasSaved) {
     settings.screenshotCounter = 41;
     setPath(settings.cassettePlayPath, "a b.cp6");
     Settings wanted = settings;
-    Settings::SaveMemory();
-    Settings::SavePrinter();
-    Settings::SaveKeyboard();
-    Settings::SaveVideo();
-    Settings::SaveSound();
-    Settings::SaveSpeed();
-    Settings::SaveLoadBinary();
-    for (const char* key : {"cassette", "quicktype", "cassettewr", "gamerom", "nscreenshot"}) Settings::SaveFilesKey(key);
+    SaveEverySection();
 
     settings = Settings::Defaults();
     Settings::LoadAll();

@@ -25,24 +25,16 @@ namespace {
 // OK writes the settings file: it lives in a scratch folder.
 class VideoColoursDialog : public ::testing::Test {
 protected:
-    std::string savedIniPath;
-    std::filesystem::path dir;
+    ScratchSettingsFile scratch;
 
     void SetUp() override {
         hl::ResetAll();
         settings = Settings::Defaults();
-        savedIniPath = iniPath;
-        std::string pattern = (std::filesystem::temp_directory_path() / "vz-col-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        iniPath = (dir / "test.ini").string();
         Display::displayScale = 2;
         Machine::state.videoDirty = 0;
         ASSERT_NE(createFrame(), nullptr);
     }
     void TearDown() override {
-        iniPath = savedIniPath;
-        std::filesystem::remove_all(dir);
         destroyFrame();
         hl::ResetAll();
         settings = Settings::Defaults();

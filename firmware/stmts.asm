@@ -76,15 +76,7 @@ gosubline:
         ld (hl), 'G'
         ld de, 7
         add hl, de
-        ld de, (txtptr)
-        ld (hl), e
-        inc hl
-        ld (hl), d
-        inc hl
-        ld de, (curline)
-        ld (hl), e
-        inc hl
-        ld (hl), d
+        call savepos
         pop hl
         jr gotoline
 
@@ -243,6 +235,8 @@ for4:   call ctlpush
         inc hl
         ld (hl), b
         inc hl
+; Stores the program position (txtptr, then curline) at HL in a control frame.
+savepos:
         ld de, (txtptr)
         ld (hl), e
         inc hl

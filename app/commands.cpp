@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/app.h"
-#include "app/display_calls.h"
+#include "video/display_calls.h"
 #include "config/config_dialogs.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"

@@ -14,7 +14,7 @@
 #include <cstdio>
 
 #include "app/app.h"
-#include "app/display_calls.h"
+#include "video/display_calls.h"
 #include "config/settings.h"
 #include "input/keyboard.h"
 #include "machine/machine.h"

@@ -2,6 +2,8 @@
 // speed figure, and the host pointer turned into pointer coordinates.
 #pragma once
 
+#include "video/display_calls.h"
+
 namespace Display {
 extern int displayScale;  // 1..3
 extern bool fullScreen;
@@ -9,13 +11,3 @@ extern int clearCount;
 extern bool cursorShown;         // what the host was last asked for
 extern bool displayModeChanged;  // full screen entered; leaving restores menu and scale
 }  // namespace Display
-
-// Draws the frame; `fromPaint` when the window asked for a repaint.
-void presentFrame(bool fromPaint);
-void resizeToScale();
-void toggleFullScreen();
-void leaveFullScreen();
-void toggleFullScreenMenu();
-// Client coordinates and whether the left button is held.
-void trackPointer(int x, int y, bool leftButton);
-void showCursor(bool show);

@@ -5,19 +5,9 @@
 # PLAY strings with unknown characters or octaves.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
-after() { sed 's/ *$//' <<<"$screen" | awk -v mark="$1" '{ rows[NR] = $0; if ($0 == mark) last = NR }
-    END { if (last) for (i = last + 1; i <= NR; i++) print rows[i] }'; }
 typed() {
     screen=$("$RUN" --workdir "$TMP" --frames 6000 --quiet --type "$1" --until-text "$2" \
         --screen-text) || fail "'$2' never appeared"
-}
-expect_rows() {
-    local got
-    got=$(after "$1" | head -n "$(wc -l <<<"$2")")
-    [ "$got" = "$2" ] || fail "after '$1' expected:
-$2
-got:
-$got"
 }
 repeat() { printf "%${2}s" "" | tr ' ' "$1"; }
 

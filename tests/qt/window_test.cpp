@@ -28,7 +28,7 @@
 #include "app/app.h"
 #include "config/settings.h"
 #include "input/keyboard.h"
-#include "app/display_calls.h"
+#include "video/display_calls.h"
 #include "machine/scheduler.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_host.h"

@@ -162,13 +162,8 @@ rl_enter:
         cp b
         ld hl, (instart)
         jr z, rl_ent1
-        ld l, a                 ; row * 32
-        ld h, 0
-        add hl, hl
-        add hl, hl
-        add hl, hl
-        add hl, hl
-        add hl, hl
+        ld l, a
+        call row32
 rl_ent1:
         push hl                 ; start cell
         ld hl, (curpos)
@@ -320,7 +315,8 @@ lend1:  ld a, b
         jr lend1
 lend2:  ld l, b
         inc l
-        ld h, 0
+; HL = L * 32: the offset of the screen row in L.
+row32:  ld h, 0
         add hl, hl
         add hl, hl
         add hl, hl

@@ -459,12 +459,7 @@ do_locate:
         jp nc, err_fc
         pop bc
         ld l, b
-        ld h, 0
-        add hl, hl
-        add hl, hl
-        add hl, hl
-        add hl, hl
-        add hl, hl
+        call row32
         or l
         ld l, a
         ld (curpos), hl

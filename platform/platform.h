@@ -45,6 +45,13 @@ enum class MessageIcon { None, Information, Exclamation, Error };
 // Modal message box with an OK button, owned by the main window.
 void ShowMessageBox(const std::string& title, const std::string& text, MessageIcon icon);
 
+// ---- Notices -----------------------------------------------------------------
+
+// A one-line notice for the user, where a command did its work or could not
+// (a file saved, a file refused): shown in the window for a few seconds by the
+// desktop, printed on stderr by the runner. Never modal.
+void ShowNotice(const std::string& text);
+
 // ---- File choosers -----------------------------------------------------------
 
 struct FileFilter {

@@ -52,6 +52,7 @@ struct HeadlessState {
     ClockState clock;
     std::vector<headless::MessageBoxRecord> messageBoxes;
     std::vector<std::string> debugLines;
+    std::vector<std::string> notices;
     std::deque<std::optional<std::string>> fileAnswers;
     std::string saveFolder;
     std::vector<headless::FileChooserRecord> fileChoosers;
@@ -117,6 +118,8 @@ void DebugOutput(const char* text) {
 void ShowMessageBox(const std::string& title, const std::string& text, MessageIcon icon) {
     H().messageBoxes.push_back({title, text, icon});
 }
+
+void ShowNotice(const std::string& text) { H().notices.push_back(text); }
 
 // ---- File and colour choosers ----------------------------------------------------
 
@@ -401,8 +404,10 @@ void AdvanceMilliseconds(uint32_t ms) { H().clock.ms += ms; }
 
 const std::vector<MessageBoxRecord>& MessageBoxes() { return H().messageBoxes; }
 const std::vector<std::string>& DebugLines() { return H().debugLines; }
+const std::vector<std::string>& Notices() { return H().notices; }
 void ClearRecords() {
     H().messageBoxes.clear();
+    H().notices.clear();
     H().debugLines.clear();
     H().fileChoosers.clear();
 }

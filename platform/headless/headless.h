@@ -34,6 +34,7 @@ struct MessageBoxRecord {
 };
 const std::vector<MessageBoxRecord>& MessageBoxes();
 const std::vector<std::string>& DebugLines();  // every DebugOutput line, kept always
+const std::vector<std::string>& Notices();     // every ShowNotice line since the last ClearRecords
 void ClearRecords();
 
 // ---- File choosers: answers queued in order; an empty queue cancels --------------

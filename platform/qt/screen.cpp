@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 
 #include "platform/qt/qt_host.h"
@@ -21,9 +22,26 @@ struct Picture {
     QString speedText;  // full screen only
     bool fullScreen = false;
     QString title;
+    QString notice;  // shown over the bottom border until the timer clears it
 };
 Picture picture;
 bool inPaint = false;  // presentFrame is running inside the paint handler
+
+constexpr int kNoticeMilliseconds = 4000;
+
+// The notice in a band across the bottom of the picture, over the border, so
+// the client area keeps its size.
+void drawNotice(QPainter& painter, const QRect& pictureArea) {
+    QFont font(QStringLiteral("sans-serif"));
+    font.setPixelSize(std::clamp(pictureArea.height() / 20, 10, 24));
+    painter.setFont(font);
+    int bandHeight = painter.fontMetrics().height() + 4;
+    QRect band(pictureArea.left(), pictureArea.bottom() + 1 - bandHeight, pictureArea.width(), bandHeight);
+    painter.fillRect(band, QColor(0, 0, 0, 200));
+    painter.setPen(QColor(240, 240, 240));
+    QString text = painter.fontMetrics().elidedText(picture.notice, Qt::ElideMiddle, band.width() - 8);
+    painter.drawText(band.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
+}
 
 }  // namespace
 
@@ -59,10 +77,9 @@ void ScreenWidget::paintEvent(QPaintEvent*) {
         painter.translate(offsetX, offsetY);
         painter.scale(factor, factor);
     }
-    if (QImage* image = FrameImage(picture.bitmap)) {
-        QRect target(picture.originX, picture.originY, kFrameWidth * picture.scale, kFrameHeight * picture.scale);
-        painter.drawImage(target, *image);
-    }
+    QRect target(picture.originX, picture.originY, kFrameWidth * picture.scale, kFrameHeight * picture.scale);
+    if (QImage* image = FrameImage(picture.bitmap)) painter.drawImage(target, *image);
+    if (!picture.notice.isEmpty()) drawNotice(painter, target);
     if (picture.fullScreen && !picture.speedText.isEmpty()) {
         QFont font(QStringLiteral("monospace"));
         font.setStyleHint(QFont::TypeWriter);
@@ -102,6 +119,25 @@ void ScreenWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 }  // namespace platform::qt
+
+namespace platform {
+
+void ShowNotice(const std::string& text) {
+    static QTimer* clearTimer = nullptr;
+    if (!clearTimer) {
+        clearTimer = new QTimer;
+        clearTimer->setSingleShot(true);
+        QObject::connect(clearTimer, &QTimer::timeout, [] {
+            qt::picture.notice.clear();
+            if (qt::Screen()) qt::Screen()->update();
+        });
+    }
+    qt::picture.notice = QString::fromStdString(text);
+    clearTimer->start(qt::kNoticeMilliseconds);
+    if (qt::Screen()) qt::Screen()->update();
+}
+
+}  // namespace platform
 
 namespace platform::window {
 

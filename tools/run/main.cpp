@@ -62,13 +62,15 @@ struct Options {
     bool quiet = false;
 };
 
-size_t messagesShown = 0;
+size_t messagesShown = 0, noticesShown = 0;
 
-// Message boxes the emulator showed, on stderr as the user would have seen them.
+// Message boxes and notices the emulator showed, on stderr as the user would have seen them.
 void ReportMessageBoxes() {
     const auto& boxes = platform::headless::MessageBoxes();
     for (; messagesShown < boxes.size(); ++messagesShown)
         std::fprintf(stderr, "[%s] %s\n", boxes[messagesShown].title.c_str(), boxes[messagesShown].text.c_str());
+    const auto& notices = platform::headless::Notices();
+    for (; noticesShown < notices.size(); ++noticesShown) std::fprintf(stderr, "%s\n", notices[noticesShown].c_str());
 }
 
 int Fail(const std::string& message) {

@@ -173,6 +173,7 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
     };
     int special = kPlain;
     bool acceptAtStart = true;
+    [[maybe_unused]] bool stepAccepted = false;  // monitored cores: the step began with an acceptance
 
     uint8_t A, F, B, C, D, E, H, L;
     uint16_t ix, iy, pc, sp, af2, bc2, de2, hl2;
@@ -185,12 +186,22 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
 
 step:
     stepStart = cl;
+    if constexpr (kMonitoredBus<Bus>) stepAccepted = false;
     // A request that waits for iff1 does not leave the fast path.
     if (__builtin_expect(state.pendingNmi != 0 || (state.pendingIrq != kIrqNone && state.iff1 != 0), 0)) {
         acceptAtStart = true;
         goto accept;
     }
 fetch:
+    if constexpr (kMonitoredBus<Bus>) {
+        SAVE_REGS();
+        if (Bus::BeforeInstruction(pc)) {
+            // Stopped before the instruction; an acceptance already made is this step's work.
+            cyclesLeft = cl;
+            if (stepAccepted || cl != stepStart) Bus::OnCpuCycles(uint32_t(stepStart - cl) & 255);
+            return budget - cl;
+        }
+    }
     ++r;
     op = OPB(pc);
     lastOpcodeAddress = pc;
@@ -202,6 +213,12 @@ stepEnd:
 reportStep:
     cyclesLeft = cl;
     Bus::OnCpuCycles(uint32_t(stepStart - cl) & 255);
+    if constexpr (kMonitoredBus<Bus>) {
+        if (Bus::AfterStep(pc, sp)) {
+            SAVE_REGS();
+            return budget - cl;
+        }
+    }
     if (cl > 0) goto step;
     SAVE_REGS();
     return budget - cl;
@@ -220,6 +237,7 @@ accept: {
     if (state.pendingNmi == 0 && (state.pendingIrq == kIrqNone || state.iff1 == 0)) goto acceptDone;
     lastOpcodeAddress = -1;
     state.iff1 = 0;
+    if constexpr (kMonitoredBus<Bus>) stepAccepted = true;
     if (state.halted) {
         ++pc;
         state.halted = 0;

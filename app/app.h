@@ -36,6 +36,7 @@ enum Command : int {
     kPaste = 3790,
     kTest = 3792,
     kLogAySound = 3793,
+    kMonitor = 3800,
 };
 
 // Start-up flags: the start-up reset is posted once all three are set.

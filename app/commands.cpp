@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "app/monitor_window.h"
 #include "video/display_calls.h"
 #include "config/config_dialogs.h"
 #include "devices/binary_loader.h"
@@ -80,6 +81,7 @@ void RunCommand(int id) {
         case kFullScreen: toggleFullScreen(); break;
         case kPaste: QuickType::Paste(); break;
         case kLogAySound: toggleAyLog(); break;
+        case kMonitor: MonitorWindow::Open(); break;
         case kAbout: platform::RunDialog(kAboutLayout, aboutProc, nullptr); break;
         case kTest: break;
         default: return;  // not ours

@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/monitor_window.h"
 #include "video/display_calls.h"
 #include "config/settings.h"
 #include "input/keyboard.h"
@@ -32,7 +33,7 @@ State state;
 namespace {
 
 constexpr uint8_t kVkShift = 0x10, kVkControl = 0x11, kVkAlt = 0x12;
-constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF;
+constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF, kVkM = 0x4D;
 
 void setStartupFlag(uint8_t flag);
 void closeSequence();
@@ -113,7 +114,8 @@ void buildMenus(QMainWindow* window) {
              {"Screenshot\tF11", kScreenshot},
              {"Full screen mode\tF12", kFullScreen},
              {"Paste", kPaste},
-             {"Log AY Sound", kLogAySound}});
+             {"Log AY Sound", kLogAySound},
+             {"Monitor...\tAlt+M", kMonitor}});
     addMenu(bar, "Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
 
@@ -132,6 +134,7 @@ int acceleratorFor(uint8_t vk) {
     if (vk == kVkF11 && !shift && !control && !alt) return kScreenshot;
     if (vk == kVkF12 && !shift && !control && !alt) return kFullScreen;
     if (vk == kVkSlash && alt && !control) return kAbout;  // Alt+/ and Alt+?
+    if (vk == kVkM && alt && !control && !shift) return kMonitor;
     return 0;
 }
 
@@ -176,6 +179,7 @@ KeyFilter* keyFilter = nullptr;
 QTimer* wakeTimer = nullptr;
 
 void closeSequence() {
+    MonitorWindow::Shutdown();
     FrameScheduler::state.running = false;
     leaveFullScreen();
     SoundShutdown();
@@ -238,9 +242,11 @@ void pass(bool wait) {
     // An open menu holds the loop, as the host's modal menu loop does.
     bool emulating = FrameScheduler::state.running && !QApplication::activePopupWidget();
     if (emulating && FrameScheduler::OnIdle()) presentFrame(false);
+    MonitorWindow::Poll();
     reportFrameRate();
     if (!wait || state.quit) return;
-    int ms = emulating ? millisecondsToNextFrame() : -1;
+    // Held by the monitor: nothing is due until one of its commands lets the machine go.
+    int ms = emulating && !FrameScheduler::state.monitorStopped ? millisecondsToNextFrame() : -1;
     if (ms == 0) return;
     ++state.waits;
     if (ms > 0) wakeTimer->start(ms);

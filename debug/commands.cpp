@@ -27,11 +27,19 @@ std::string Lower(std::string text) {
     return text;
 }
 
+// Words separated by blanks; "a file name" in double quotes is one word.
 std::vector<std::string> Words(const std::string& command) {
     std::vector<std::string> words;
     size_t i = 0;
     while (i < command.size()) {
         while (i < command.size() && std::isspace(static_cast<unsigned char>(command[i]))) ++i;
+        if (i < command.size() && command[i] == '"') {
+            size_t end = command.find('"', i + 1);
+            if (end == std::string::npos) end = command.size();
+            words.push_back(command.substr(i + 1, end - i - 1));
+            i = end + 1;
+            continue;
+        }
         size_t start = i;
         while (i < command.size() && !std::isspace(static_cast<unsigned char>(command[i]))) ++i;
         if (i > start) words.push_back(command.substr(start, i - start));
@@ -457,13 +465,18 @@ bool Execute(const std::string& command) {
 }  // namespace
 
 void Submit(const std::string& commands) {
-    size_t start = 0;
-    while (start <= commands.size()) {
-        size_t end = commands.find_first_of(";\n", start);
-        if (end == std::string::npos) end = commands.size();
-        std::string command = commands.substr(start, end - start);
-        if (command.find_first_not_of(" \t\r") != std::string::npos) state.queue.push_back(command);
-        start = end + 1;
+    std::string command;
+    bool quoted = false;
+    for (size_t i = 0; i <= commands.size(); ++i) {
+        char c = i < commands.size() ? commands[i] : '\n';
+        if (c == '"') quoted = !quoted;
+        if ((c == ';' && !quoted) || c == '\n') {
+            if (command.find_first_not_of(" \t\r") != std::string::npos) state.queue.push_back(command);
+            command.clear();
+            quoted = false;
+        } else {
+            command += c;
+        }
     }
 }
 
@@ -480,6 +493,16 @@ void Pump() {
 void Command(const std::string& command) {
     Submit(command);
     Pump();
+}
+
+std::string Immediate(const std::string& command) {
+    std::string before;
+    before.swap(state.output);
+    Execute(command);
+    std::string out;
+    out.swap(state.output);
+    state.output = before;
+    return out;
 }
 
 }  // namespace Debug

@@ -232,7 +232,7 @@ bool BeforeInstruction(uint16_t pc) {
             return true;
         }
         if (m.stopRequested) {
-            Stop(StopReason::Request, "stopped");
+            Stop(StopReason::Request, "on request");
             return true;
         }
         // EI runs the next instruction in its own step: its breakpoint stops here.

@@ -140,6 +140,9 @@ void Submit(const std::string& commands);
 void Pump();
 // Runs one command now (Submit + Pump for a single command).
 void Command(const std::string& command);
+// Runs one command at once, ahead of any waiting ones, and returns what it
+// printed instead of adding it to the output (the window's views).
+std::string Immediate(const std::string& command);
 // What the commands and stops printed since the last call.
 std::string TakeOutput();
 

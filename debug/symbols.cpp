@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <vector>
 
 namespace Debug {
 
@@ -31,23 +32,44 @@ bool ValidName(const std::string& name) {
     return true;
 }
 
-// Names in capitals alone are taken for constants (the usual habit): a value
-// that also has another name is named by that one.
+// Names in capitals alone are the usual spelling of constants.
 bool LooksConstant(const std::string& name) {
     for (char c : name)
         if (std::islower(static_cast<unsigned char>(c))) return false;
     return true;
 }
 
-// The first name read names a value, unless a later one looks less like a constant.
-void Name(Symbols& symbols, uint16_t value, const std::string& name) {
-    auto [at, added] = symbols.names.emplace(value, name);
-    if (!added && LooksConstant(at->second) && !LooksConstant(name)) at->second = name;
+void Add(Symbols& symbols, const std::string& name, uint16_t value, bool names) {
+    symbols.values[Lower(name)] = value;
+    if (names) symbols.names.emplace(value, name);  // the first name read keeps the value
 }
 
-void Add(Symbols& symbols, const std::string& name, uint16_t value) {
-    symbols.values[Lower(name)] = value;
-    Name(symbols, value, name);
+enum class Line { Blank, Symbol, Bad };
+
+Line Parse(const std::string& raw, std::string* name, uint16_t* value) {
+    std::string line = raw;
+    if (size_t comment = line.find(';'); comment != std::string::npos) line.erase(comment);
+    line = Trim(line);
+    if (line.empty()) return Line::Blank;
+    std::string text;
+    if (size_t eq = line.find('='); eq != std::string::npos) {
+        *name = Trim(line.substr(0, eq));
+        text = Trim(line.substr(eq + 1));
+    } else {
+        // pasmo: NAME, blanks, EQU, blanks, value.
+        size_t end = 0;
+        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
+        *name = line.substr(0, end);
+        if (!name->empty() && name->back() == ':') name->pop_back();
+        std::string rest = Trim(line.substr(end));
+        if (rest.size() < 4 || Lower(rest.substr(0, 3)) != "equ" || !std::isspace(static_cast<unsigned char>(rest[3])))
+            return Line::Bad;
+        text = Trim(rest.substr(4));
+    }
+    auto number = ParseNumber(text, 0xFFFF);
+    if (!ValidName(*name) || !number) return Line::Bad;
+    *value = uint16_t(*number);
+    return Line::Symbol;
 }
 
 }  // namespace
@@ -78,31 +100,12 @@ std::optional<uint32_t> ParseNumber(const std::string& input, uint32_t maximum) 
     return uint32_t(value);
 }
 
-bool AddSymbolLine(Symbols& symbols, const std::string& raw) {
-    std::string line = raw;
-    if (size_t comment = line.find(';'); comment != std::string::npos) line.erase(comment);
-    line = Trim(line);
-    if (line.empty()) return true;
-    std::string name, value;
-    if (size_t eq = line.find('='); eq != std::string::npos) {
-        name = Trim(line.substr(0, eq));
-        value = Trim(line.substr(eq + 1));
-    } else {
-        // pasmo: NAME, blanks, EQU, blanks, value.
-        size_t end = 0;
-        while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) ++end;
-        name = line.substr(0, end);
-        if (!name.empty() && name.back() == ':') name.pop_back();
-        std::string rest = Trim(line.substr(end));
-        if (rest.size() < 4 || Lower(rest.substr(0, 3)) != "equ" || !std::isspace(static_cast<unsigned char>(rest[3])))
-            return false;
-        value = Trim(rest.substr(4));
-    }
-    if (!ValidName(name)) return false;
-    auto number = ParseNumber(value, 0xFFFF);
-    if (!number) return false;
-    Add(symbols, name, uint16_t(*number));
-    return true;
+bool AddSymbolLine(Symbols& symbols, const std::string& line) {
+    std::string name;
+    uint16_t value = 0;
+    Line kind = Parse(line, &name, &value);
+    if (kind == Line::Symbol) Add(symbols, name, value, true);
+    return kind != Line::Bad;
 }
 
 bool LoadSymbolFile(Symbols& symbols, const std::string& path, std::string* message) {
@@ -111,21 +114,27 @@ bool LoadSymbolFile(Symbols& symbols, const std::string& path, std::string* mess
         if (message) *message = "cannot read " + path;
         return false;
     }
-    Symbols read;
-    std::string line;
+    std::vector<std::pair<std::string, uint16_t>> read;
+    std::string line, name;
+    uint16_t value = 0;
     int skipped = 0;
-    while (std::getline(file, line))
-        if (!AddSymbolLine(read, line)) ++skipped;
-    if (read.values.empty()) {
+    bool constants = false, labels = false;
+    while (std::getline(file, line)) {
+        Line kind = Parse(line, &name, &value);
+        if (kind == Line::Bad) ++skipped;
+        if (kind != Line::Symbol) continue;
+        read.emplace_back(name, value);
+        (LooksConstant(name) ? constants : labels) = true;
+    }
+    if (read.empty()) {
         if (message) *message = "no symbols in " + path;
         return false;
     }
-    for (const auto& [value, name] : read.names) Name(symbols, value, name);
-    for (const auto& [name, value] : read.values) symbols.values[name] = value;
+    // A file that mixes the two spellings names addresses by its labels only.
+    const bool mixed = constants && labels;
+    for (const auto& [symbol, at] : read) Add(symbols, symbol, at, !mixed || !LooksConstant(symbol));
     if (message) {
-        char text[96];
-        std::snprintf(text, sizeof text, "%zu symbols", read.values.size());
-        *message = std::string(text) + " from " + path;
+        *message = std::to_string(read.size()) + " symbols from " + path;
         if (skipped) *message += ", " + std::to_string(skipped) + " lines skipped";
     }
     return true;

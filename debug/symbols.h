@@ -5,8 +5,9 @@
 // Use: LoadSymbolFile (adds to what is loaded), then NameAt / ValueOf.
 // Values in a "name = value" file are read as the monitor reads numbers:
 // hexadecimal, or decimal after '#'. When several names share a value the
-// first one read names it, except that a name in capitals alone (taken for a
-// constant) gives way to one with small letters.
+// first one read names it. In a file that mixes names in capitals alone (the
+// usual spelling of constants) with names in small letters, only the latter
+// name addresses in the disassembly; all of them work in expressions.
 #pragma once
 
 #include <cstdint>

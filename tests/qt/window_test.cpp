@@ -125,7 +125,7 @@ private slots:
               {"Sound...", 3783}, {"System Timing...", 3782}}},
             {"Util",
              {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
-              {"Paste", 3790}, {"Log AY Sound", 3793}}},
+              {"Paste", 3790}, {"Log AY Sound", 3793}, {"Monitor...\tAlt+M", 3800}}},
             {"Help", {{"&About ...", 104}, {"(Test)", 3792}}},
         };
         QList<QAction*> menus = App::Window()->menuBar()->actions();

@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "app/app.h"
@@ -325,8 +326,11 @@ public:
         layout->addLayout(commandRow);
 
         refreshTimer = new QTimer(this);
+        // Running: the views follow the machine. Stopped: only a change made
+        // elsewhere (a reset from the main window) redraws them.
         connect(refreshTimer, &QTimer::timeout, this, [this] {
-            if (isVisible() && !Stopped()) Refresh();
+            if (!isVisible()) return;
+            if (!Stopped() || std::memcmp(&shownCpu, Debug::state.target.cpu, sizeof shownCpu) != 0) Refresh();
         });
         refreshTimer->start(kRefreshMilliseconds);
         resize(digit * 172, 760);
@@ -342,6 +346,7 @@ public:
         for (QPushButton* b : {runButton, stepButton, overButton, cursorButton, returnButton}) b->setEnabled(stopped);
         stopButton->setEnabled(!stopped);
         const CpuState& cpu = *Debug::state.target.cpu;
+        shownCpu = cpu;
         for (int i = 0; i < kRegisterCount; ++i) {
             const RegisterField& f = kRegisterFields[i];
             uint32_t value = f.field == &CpuState::r ? (cpu.r & 0x7F) | (cpu.r7 & 0x80) : cpu.*f.field;
@@ -457,6 +462,7 @@ private:
     QTabWidget* tabs = nullptr;
     QLineEdit* command = nullptr;
     QTimer* refreshTimer = nullptr;
+    CpuState shownCpu{};
 };
 
 QPointer<Window> window;

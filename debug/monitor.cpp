@@ -236,7 +236,7 @@ bool BeforeInstruction(uint16_t pc) {
             return true;
         }
         // EI runs the next instruction in its own step: its breakpoint stops here.
-        if (cpu.iff1 == 0 && m.target.peek(pc) == 0xFB && executeWatch[uint16_t(pc + 1)]) {
+        if (executeWatch[uint16_t(pc + 1)] && cpu.iff1 == 0 && m.target.peek(pc) == 0xFB) {
             Stop(StopReason::Breakpoint, "breakpoint at " + Hex4(uint16_t(pc + 1)) + ", before the EI ahead of it");
             return true;
         }

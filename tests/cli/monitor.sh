@@ -105,6 +105,8 @@ expected+=$'\n'"0104 RET 0000"$'\n'"0000 TRAP 0000"
 got=$(sed -E 's/^([0-9A-F]{4})  [0-9A-F]+ +(.*[^ ]) +AF=.* BC=([0-9A-F]{4}) .*/\1 \2 \3/' "$TMP/trace.txt")
 [ "$got" = "$expected" ] || fail "trace contents:
 $got"
+mon --frames 1 --trace "$TMP/rom.txt" >/dev/null || fail "--trace on the machine failed"
+head -n 1 "$TMP/rom.txt" | grep -q "^0000  F3       DI  .* SP=F000 T=0$" || fail "first traced: $(head -n 1 "$TMP/rom.txt")"
 out=$("$CPM" --monitor "trace 3; b 104; g; trace show; trace save $TMP/ring.txt" "$TMP/count.com" 2>/dev/null) ||
     fail "trace ring exited with $?"
 [ "$(grep -c 'DJNZ 0102h' <<<"$out")" = 3 ] || fail "ring of 3: $out"

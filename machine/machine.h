@@ -83,6 +83,8 @@ extern MachineTiming timing;
 
 constexpr int32_t kScreenOnBaseRate = 1820846;   // T-states per second at 100 %, display on
 constexpr int32_t kScreenOffBaseRate = 3436363;  // display off
+// The largest frame budget: one second at 1000 per cent with the display off.
+constexpr int32_t kLongestFrame = kScreenOffBaseRate * 10;
 
 // Whether the display is enabled (bit 1 of port C).
 inline bool displayEnabled() { return (state.portCLatch & 0x02) != 0; }

@@ -100,8 +100,9 @@ void LoadGameRom();
 bool LoadGameRomFile(const std::string& path);
 // Frees the cartridge; hard-resets when the CPU was running in 4000-7FFF.
 void RemoveGameRom();
-// Writes the 64K the CPU sees to "ram.bin" in the start directory.
-void SaveRam();
+// Writes the 64K the CPU sees to "ram.bin" in the start directory, whole or
+// not at all, with a notice either way; false when it failed.
+bool SaveRam();
 // The directory that was current when the program started.
 extern std::string startDirectory;
 

@@ -1,25 +1,20 @@
 // Private-profile INI files: read a key, write a key, keep everything else.
 //
-// The file is kept as its lines. A read parses it and looks the key up; a
-// write changes or adds one line and replaces the whole file through a
-// temporary file in the same folder (written, flushed to disk, renamed), so a
-// crash or a full disk leaves either the old file or the new one, never a
-// mixture. Sections, keys, comments and blank lines the program does not know
-// stay where they are.
+// The file is kept as its lines, each with its own line end. A read parses it
+// and looks the key up; a write changes or adds one line and replaces the
+// whole file through SafeFile (a temporary renamed over it), so a crash or a
+// full disk leaves either the old file or the new one, never a mixture.
+// Sections, keys, comments and blank lines the program does not know stay
+// where they are; new lines take the first line's end.
 //
 // Syntax accepted: "[section]" lines, "key=value" lines, comments starting
 // with ';' or '#'. Names compare case-insensitively (ASCII); blanks around
 // names and values are ignored. Quotes are kept as part of the value, so
 // whatever is written reads back the same. When a section or key appears
 // twice, the first one counts.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -41,10 +36,10 @@ struct ParsedLine {
 };
 
 struct IniText {
-    std::vector<std::string> lines;  // without their line ends, written back as they were
+    std::vector<std::string> lines;  // without their line ends
+    std::vector<std::string> ends;   // each line's own end: "\r\n", "\n", or "" for a last line without one
     std::vector<ParsedLine> parsed;  // one per line
-    std::string lineEnd = "\n";      // the file's own convention, kept on rewrite
-    bool finalLineEnd = true;
+    std::string lineEnd = "\n";      // the first line's end, for new lines
 };
 
 std::string lowered(const std::string& s) {
@@ -100,16 +95,21 @@ ReadResult readBytes(const std::string& path, std::string* data) {
 
 void parseText(const std::string& data, IniText* text) {
     text->lines.clear();
+    text->ends.clear();
     text->parsed.clear();
     size_t firstBreak = data.find('\n');
     text->lineEnd = (firstBreak != std::string::npos && firstBreak > 0 && data[firstBreak - 1] == '\r') ? "\r\n" : "\n";
-    text->finalLineEnd = data.empty() || data.back() == '\n';
     size_t start = 0;
     while (start < data.size()) {
         size_t end = data.find('\n', start);
         if (end == std::string::npos) end = data.size();
         std::string line = data.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string lineEnd = end < data.size() ? "\n" : "";
+        if (!lineEnd.empty() && !line.empty() && line.back() == '\r') {
+            line.pop_back();
+            lineEnd = "\r\n";
+        }
+        text->ends.push_back(lineEnd);
         // A byte-order mark from a Windows editor is kept but not part of the first name.
         bool bom = start == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0;
         text->parsed.push_back(parseLine(bom ? line.substr(3) : line));
@@ -199,7 +199,11 @@ void setLine(IniText* text, size_t at, const std::string& line) {
 }
 
 void insertLine(IniText* text, size_t at, const std::string& line) {
+    std::string end = text->lineEnd;
+    // After a last line without an end: that line gets one, the new last line none.
+    if (at == text->lines.size() && at > 0 && text->ends.back().empty()) std::swap(end, text->ends.back());
     text->lines.insert(text->lines.begin() + long(at), line);
+    text->ends.insert(text->ends.begin() + long(at), end);
     text->parsed.insert(text->parsed.begin() + long(at), parseLine(line));
 }
 
@@ -224,74 +228,10 @@ void setKey(IniText* text, const std::string& section, const std::string& key, c
     insertLine(text, size_t(insert), line);
 }
 
-// The file a write really replaces: a symbolic link is followed, so the
-// link stays and its target gets the new contents.
-std::string targetOf(const std::string& path) {
-    char* real = realpath(path.c_str(), nullptr);
-    if (!real) return path;
-    std::string result(real);
-    std::free(real);
-    return result;
-}
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool writeAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += size_t(n);
-    }
-    return true;
-}
-
-bool replaceFile(const std::string& path, const IniText& text, bool existed) {
+bool replaceFile(const std::string& path, const IniText& text) {
     std::string data;
-    for (size_t i = 0; i < text.lines.size(); ++i) {
-        data += text.lines[i];
-        if (i + 1 < text.lines.size() || text.finalLineEnd) data += text.lineEnd;
-    }
-
-    std::string target = targetOf(path);
-    std::string pattern = target + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-
-    // The new file gets the old file's permissions, or the usual ones for a new file.
-    mode_t mode;
-    struct stat old;
-    if (existed && ::stat(target.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = std::rename(name.data(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(name.data());
-        return false;
-    }
-    // Make the rename itself durable.
-    int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    for (size_t i = 0; i < text.lines.size(); ++i) data += text.lines[i] + text.ends[i];
+    return WriteWholeFile(path, data.data(), data.size(), true, nullptr);
 }
 
 }  // namespace
@@ -332,7 +272,7 @@ bool IniWriteStrings(const std::string& path, const std::string& section,
     // A file that exists but cannot be read is left alone rather than replaced.
     if (read == ReadResult::Failed) return false;
     for (const auto& [key, value] : entries) setKey(&text, section, key, value);
-    return replaceFile(path, text, read == ReadResult::Ok);
+    return replaceFile(path, text);
 }
 
 bool IniWriteString(const std::string& path, const std::string& section, const std::string& key,

@@ -12,11 +12,16 @@
 // names and values are ignored. Quotes are kept as part of the value, so
 // whatever is written reads back the same. When a section or key appears
 // twice, the first one counts.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -82,15 +87,21 @@ ParsedLine parseLine(const std::string& line) {
 enum class ReadResult { Ok, Missing, Failed };
 
 ReadResult readBytes(const std::string& path, std::string* data) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    // Plain descriptors: a lookup costs no stream buffer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
     data->clear();
     char buffer[8192];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data->append(buffer, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    return failed ? ReadResult::Failed : ReadResult::Ok;
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        data->append(buffer, size_t(n));
+    }
+    ::close(fd);
+    return n < 0 ? ReadResult::Failed : ReadResult::Ok;
 }
 
 void parseText(const std::string& data, IniText* text) {
@@ -139,45 +150,49 @@ int sectionEnd(const IniText& text, int header) {
     return int(i);
 }
 
-int findKey(const IniText& text, int header, const std::string& lowerKey) {
-    int end = sectionEnd(text, header);
-    for (int i = header + 1; i < end; ++i) {
-        const ParsedLine& p = text.parsed[size_t(i)];
-        if (p.kind == LineKind::Key && p.name == lowerKey) return i;
-    }
-    return -1;
-}
-
 // Start-up reads hundreds of keys from one file: the file is read each time,
-// but parsed again only when its bytes changed.
+// but parsed and indexed again only when its bytes changed.
 struct ReadCache {
     std::string path;
     std::string data;
     IniText text;
+    // "section\0key" (lower case) to the line that counts: the first key of
+    // that name under the first header of that section.
+    std::unordered_map<std::string, size_t> index;
     bool valid = false;
 };
 
-const IniText* parsedFile(const std::string& path) {
+void indexKeys(const IniText& text, std::unordered_map<std::string, size_t>* index) {
+    index->clear();
+    std::unordered_set<std::string> sectionsSeen;
+    const std::string* section = nullptr;  // the section being indexed, or none
+    for (size_t i = 0; i < text.parsed.size(); ++i) {
+        const ParsedLine& p = text.parsed[i];
+        if (p.kind == LineKind::Section) section = sectionsSeen.insert(p.name).second ? &p.name : nullptr;
+        else if (p.kind == LineKind::Key && section) index->emplace(*section + '\0' + p.name, i);
+    }
+}
+
+const ReadCache* parsedFile(const std::string& path) {
     static ReadCache c;
-    std::string data;
+    static std::string data;  // reused: a lookup reads the file without allocating
     if (readBytes(path, &data) != ReadResult::Ok) return nullptr;
     if (!(c.valid && c.path == path && c.data == data)) {
         parseText(data, &c.text);
+        indexKeys(c.text, &c.index);
         c.path = path;
-        c.data = std::move(data);
+        c.data = data;
         c.valid = true;
     }
-    return &c.text;
+    return &c;
 }
 
 bool lookUp(const std::string& path, const std::string& section, const std::string& key, std::string* value) {
-    const IniText* text = parsedFile(path);
-    if (!text) return false;
-    int header = findSection(*text, lowered(section));
-    if (header < 0) return false;
-    int at = findKey(*text, header, lowered(key));
-    if (at < 0) return false;
-    *value = text->parsed[size_t(at)].value;
+    const ReadCache* file = parsedFile(path);
+    if (!file) return false;
+    auto at = file->index.find(lowered(section) + '\0' + lowered(key));
+    if (at == file->index.end()) return false;
+    *value = file->text.parsed[at->second].value;
     return true;
 }
 
@@ -207,25 +222,34 @@ void insertLine(IniText* text, size_t at, const std::string& line) {
     text->parsed.insert(text->parsed.begin() + long(at), parseLine(line));
 }
 
-void setKey(IniText* text, const std::string& section, const std::string& key, const std::string& value) {
-    std::string line = key + "=" + value;
+// Sets the keys in order, as one call per key would: an existing key's line
+// is replaced, a new key goes after the section's last non-blank line (before
+// the blank lines that separate it from the next section), a new section at
+// the end of the file.
+void setKeys(IniText* text, const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries) {
     int header = findSection(*text, lowered(section));
     if (header < 0) {
         if (!text->lines.empty() && !trim(text->lines.back()).empty()) insertLine(text, text->lines.size(), "");
+        header = int(text->lines.size());
         insertLine(text, text->lines.size(), "[" + section + "]");
-        insertLine(text, text->lines.size(), line);
-        return;
     }
-    int at = findKey(*text, header, lowered(key));
-    if (at >= 0) {
-        setLine(text, size_t(at), line);
-        return;
+    int end = sectionEnd(*text, header);
+    std::unordered_map<std::string, size_t> keys;  // the first line of each key name
+    for (int i = header + 1; i < end; ++i)
+        if (text->parsed[size_t(i)].kind == LineKind::Key) keys.emplace(text->parsed[size_t(i)].name, size_t(i));
+    size_t insert = size_t(end);
+    while (insert > size_t(header) + 1 && trim(text->lines[insert - 1]).empty()) --insert;
+    for (const auto& [key, value] : entries) {
+        std::string line = key + "=" + value;
+        auto at = keys.find(lowered(key));
+        if (at != keys.end()) {
+            setLine(text, at->second, line);
+        } else {
+            // Every key of the section lies before the insertion point: no index moves.
+            insertLine(text, insert, line);
+            keys.emplace(lowered(key), insert++);
+        }
     }
-    // A new key goes after the section's last non-blank line, before the blank
-    // lines that separate it from the next section.
-    int insert = sectionEnd(*text, header);
-    while (insert > header + 1 && trim(text->lines[size_t(insert - 1)]).empty()) --insert;
-    insertLine(text, size_t(insert), line);
 }
 
 bool replaceFile(const std::string& path, const IniText& text) {
@@ -271,7 +295,7 @@ bool IniWriteStrings(const std::string& path, const std::string& section,
     ReadResult read = readIni(path, &text);
     // A file that exists but cannot be read is left alone rather than replaced.
     if (read == ReadResult::Failed) return false;
-    for (const auto& [key, value] : entries) setKey(&text, section, key, value);
+    setKeys(&text, section, entries);
     return replaceFile(path, text);
 }
 

@@ -6,8 +6,8 @@
 // same from one second to the next), so going back one step undoes one
 // difference and the oldest can be dropped as it is. An entry never takes
 // more than its state's size plus a few bytes, so the ring holds at most
-// 60 states' worth (some 4 MB with a cartridge and ROM files, about 70 KB
-// per state without); a typical program keeps it far smaller.
+// 60 states' worth: about 4 MB (66 KB a state), 6 MB with ROM files and a
+// cartridge; a typical program keeps it near 1 MB.
 //
 // Use: OnFrame after every frame (the frame scheduler); StepBack for the
 // "Rewind" command; Clear when the ring no longer applies.

@@ -33,6 +33,8 @@ namespace {
 
 constexpr uint8_t kVkShift = 0x10, kVkControl = 0x11, kVkAlt = 0x12;
 constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF;
+constexpr uint8_t kVkF6 = 0x75, kVkF7 = 0x76, kVkF8 = 0x77, kVkPause = 0x13, kVkS = 0x53, kVkL = 0x4C;
+constexpr uint8_t kVk1 = 0x31, kVk9 = 0x39;
 
 void setStartupFlag(uint8_t flag);
 void closeSequence();
@@ -54,6 +56,7 @@ protected:
             Machine::AcquireGameControllers(false);
             // Keys released while another window had the focus are never seen.
             platform::qt::ReleaseAllKeys();
+            FrameScheduler::SetWarpHeld(false);
         }
         return QMainWindow::event(event);
     }
@@ -74,8 +77,7 @@ struct MenuItem {
     int id;
 };
 
-void addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> items) {
-    QMenu* menu = bar->addMenu(QString::fromLatin1(title));
+void addItems(QMenu* menu, std::initializer_list<MenuItem> items) {
     for (const MenuItem& item : items) {
         QAction* action = menu->addAction(QString::fromLatin1(item.text));
         action->setData(item.id);
@@ -83,24 +85,47 @@ void addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> i
         QObject::connect(action, &QAction::triggered, menu, [id] { RunCommand(id); });
         platform::qt::RegisterMenuAction(id, action);
         if (id == kPaste) pasteAction = action;
+        if (id == kPause || id == kWarp) action->setCheckable(true);
     }
+}
+
+// Slots 1-9 of a quick-slot submenu; `keys` is the accelerator's modifier text.
+void addSlots(QMenu* menu, const char* title, int firstId, const char* keys) {
+    QMenu* sub = menu->addMenu(QString::fromLatin1(title));
+    for (int slot = 1; slot <= 9; ++slot) {
+        QAction* action = sub->addAction(QString("Slot %1\t").arg(slot) + QString::fromLatin1(keys) + QString::number(slot));
+        const int id = firstId + slot - 1;
+        action->setData(id);
+        QObject::connect(action, &QAction::triggered, sub, [id] { RunCommand(id); });
+        platform::qt::RegisterMenuAction(id, action);
+    }
+}
+
+QMenu* addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> items) {
+    QMenu* menu = bar->addMenu(QString::fromLatin1(title));
+    addItems(menu, items);
     QObject::connect(menu, &QMenu::aboutToShow, menu, [] {
         SoundSuspend();
         if (pasteAction) pasteAction->setEnabled(platform::ClipboardHasText());
     });
+    return menu;
 }
 
 void buildMenus(QMainWindow* window) {
     QMenuBar* bar = window->menuBar();
-    addMenu(bar, "File",
-            {{"E&xit", kExit},
-             {"Save Ram", kSaveRam},
-             {"Soft Reset\tF9", kSoftReset},
-             {"Hard Reset\tShift+F9", kHardReset},
-             {"Quick Type...", kQuickType},
-             {"Play Cassette File...", kPlayCassette},
-             {"Load Game ROM...", kLoadGameRom},
-             {"Remove Game ROM", kRemoveGameRom}});
+    QMenu* file = addMenu(bar, "File",
+                          {{"E&xit", kExit},
+                           {"Save Ram", kSaveRam},
+                           {"Soft Reset\tF9", kSoftReset},
+                           {"Hard Reset\tShift+F9", kHardReset},
+                           {"Quick Type...", kQuickType},
+                           {"Play Cassette File...", kPlayCassette},
+                           {"Load Game ROM...", kLoadGameRom},
+                           {"Remove Game ROM", kRemoveGameRom},
+                           {"Save State...\tAlt+S", kSaveState},
+                           {"Load State...\tAlt+L", kLoadState}});
+    addSlots(file, "Quick Save", kQuickSave1, "Alt+Shift+");
+    addSlots(file, "Quick Load", kQuickLoad1, "Alt+");
     addMenu(bar, "Configure",
             {{"Memory...", kConfigureMemory},
              {"Printer...", kConfigurePrinter},
@@ -108,6 +133,11 @@ void buildMenus(QMainWindow* window) {
              {"Video and Colors...", kConfigureColours},
              {"Sound...", kConfigureSound},
              {"System Timing...", kConfigureTiming}});
+    addMenu(bar, "&Emulation",
+            {{"Pause\tF6", kPause},
+             {"Frame Advance\tF7", kFrameAdvance},
+             {"Rewind\tShift+F7", kRewind},
+             {"Warp\tShift+F8", kWarp}});
     addMenu(bar, "Util",
             {{"Load Binary File ...", kLoadBinary},
              {"Screenshot\tF11", kScreenshot},
@@ -132,12 +162,30 @@ int acceleratorFor(uint8_t vk) {
     if (vk == kVkF11 && !shift && !control && !alt) return kScreenshot;
     if (vk == kVkF12 && !shift && !control && !alt) return kFullScreen;
     if (vk == kVkSlash && alt && !control) return kAbout;  // Alt+/ and Alt+?
+    if ((vk == kVkF6 || vk == kVkPause) && !shift && !control && !alt) return kPause;
+    if (vk == kVkF7 && !control && !alt) return shift ? kRewind : kFrameAdvance;
+    if (vk == kVkF8 && shift && !control && !alt) return kWarp;
+    // Alt with a letter or a digit (by key position); AltGr is not Alt here.
+    if (alt && !control && platform::qt::KeyIsDown(0xA4)) {
+        if (vk == kVkS && !shift) return kSaveState;
+        if (vk == kVkL && !shift) return kLoadState;
+        if (vk >= kVk1 && vk <= kVk9) return (shift ? kQuickSave1 : kQuickLoad1) + (vk - kVk1);
+    }
     return 0;
 }
 
+// Held, Rewind keeps going back: its key repeats the command.
+bool repeats(int command) { return command == kRewind; }
+
 void keyDown(uint8_t vk, bool autoRepeat) {
     if (int command = acceleratorFor(vk)) {
-        if (!autoRepeat) PostCommand(command);
+        if (!autoRepeat || repeats(command)) PostCommand(command);
+        return;
+    }
+    // F8 alone warps while it is held.
+    if (vk == kVkF8 && !platform::qt::KeyIsDown(kVkShift) && !platform::qt::KeyIsDown(kVkControl) &&
+        !platform::qt::KeyIsDown(kVkAlt)) {
+        FrameScheduler::SetWarpHeld(true);
         return;
     }
     // System keys (Alt, anything with Alt, F10) never reach the keyboard.
@@ -162,6 +210,7 @@ public:
         uint8_t vk = platform::qt::VirtualKeyFor(*key);
         if (type == QEvent::KeyPress && vk) platform::qt::SetKeyState(vk, true);
         if (type == QEvent::KeyRelease && vk && !key->isAutoRepeat()) platform::qt::SetKeyState(vk, false);
+        if (type == QEvent::KeyRelease && vk == kVkF8 && !key->isAutoRepeat()) FrameScheduler::SetWarpHeld(false);
         auto* widget = static_cast<QWidget*>(receiver);
         if (!mainWindow || widget->window() != mainWindow.data() || QApplication::activePopupWidget() ||
             QApplication::activeModalWidget())
@@ -196,7 +245,8 @@ void createSteps() {
 // Milliseconds the loop may sleep before the next frame is due; 0 to run at once.
 int millisecondsToNextFrame() {
     const auto& scheduler = FrameScheduler::state;
-    if (settings.cpuSpeedOption == 3 || scheduler.fileSpeedUp) return 0;
+    if (scheduler.paused) return -1;  // nothing to do until an event comes
+    if (settings.cpuSpeedOption == 3 || scheduler.fileSpeedUp || scheduler.warping) return 0;
     int frameRate = std::max(1, int(Machine::timing.frameRate));
     if (!scheduler.useHighResolutionClock || scheduler.counterFrequency <= 0) return std::max(1, 1000 / frameRate);
     int64_t now = 0;

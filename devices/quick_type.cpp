@@ -105,4 +105,41 @@ void Stop() {
 
 bool IsActive() { return state.quickTypeActive; }
 
+void SaveState(StateWriter& out) {
+    out.BeginSection(kStateSectionTag, kStateSectionVersion);
+    out.Bool(state.quickTypeActive);
+    out.I32(state.quickTypeLength);
+    out.I32(state.quickTypeIndex);
+    out.U32(state.quickTypeFrameCount);
+    if (state.quickTypeActive) out.Bytes(text.data.get(), size_t(state.quickTypeLength));
+    out.EndSection();
+}
+
+bool LoadState(StateReader& in, uint16_t, Saved* into) {
+    State& s = into->state;
+    s.quickTypeActive = in.Bool();
+    s.quickTypeLength = in.I32();
+    s.quickTypeIndex = in.I32();
+    s.quickTypeFrameCount = in.U32();
+    into->text.clear();
+    if (!in.Ok()) return false;
+    if (s.quickTypeActive) {
+        if (s.quickTypeLength < 1 || size_t(s.quickTypeLength) > in.Remaining() || s.quickTypeIndex < -1 ||
+            s.quickTypeIndex > s.quickTypeLength)
+            return false;
+        into->text.resize(size_t(s.quickTypeLength));
+        in.Bytes(into->text.data(), into->text.size());
+    }
+    return in.Ok();
+}
+
+void RestoreState(Saved& saved) {
+    Stop();
+    state = saved.state;
+    if (!state.quickTypeActive) return;
+    text.data.reset(new uint8_t[saved.text.size()]);
+    std::memcpy(text.data.get(), saved.text.data(), saved.text.size());
+    text.size = int32_t(saved.text.size());
+}
+
 }  // namespace QuickType

@@ -14,6 +14,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "state/state_io.h"
 
 namespace QuickType {
 
@@ -38,5 +41,17 @@ bool FeedFrame();
 // Discards the rest of the text.
 void Stop();
 bool IsActive();
+
+// Save states: section "QTYP", version 1: the position and, while typing,
+// the text itself.
+constexpr char kStateSectionTag[] = "QTYP";
+constexpr uint16_t kStateSectionVersion = 1;
+struct Saved {
+    State state;
+    std::vector<uint8_t> text;
+};
+void SaveState(StateWriter& out);
+bool LoadState(StateReader& in, uint16_t version, Saved* into);
+void RestoreState(Saved& saved);
 
 }  // namespace QuickType

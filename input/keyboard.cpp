@@ -195,4 +195,21 @@ uint8_t GameKeyByte() {
                    (isDown(keys, kHostShift) ? 0x01 : 0));
 }
 
+void SaveState(StateWriter& out) {
+    out.BeginSection(kStateSectionTag, kStateSectionVersion);
+    out.Bool(state.keyDownPending);
+    out.U8(state.pendingHostKey);
+    out.Bytes(state.keyStateSnapshot, 256);
+    out.EndSection();
+}
+
+bool LoadState(StateReader& in, uint16_t, State* into) {
+    into->keyDownPending = in.Bool();
+    into->pendingHostKey = in.U8();
+    in.Bytes(into->keyStateSnapshot, 256);
+    return in.Ok();
+}
+
+void RestoreState(const State& saved) { state = saved; }
+
 }  // namespace KeyboardMapper

@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+#include "state/state_io.h"
+
 namespace KeyboardMapper {
 
 constexpr int kRowCount = 66;
@@ -84,5 +86,12 @@ void PollFrame();
 void DeliverKey(uint8_t code);
 // Space, the arrows, Stop and Shift from the last poll's key state, 1 = down.
 uint8_t GameKeyByte();
+
+// Save states: section "KEYS", version 1: the pending key and the snapshot.
+constexpr char kStateSectionTag[] = "KEYS";
+constexpr uint16_t kStateSectionVersion = 1;
+void SaveState(StateWriter& out);
+bool LoadState(StateReader& in, uint16_t version, State* into);
+void RestoreState(const State& saved);
 
 }  // namespace KeyboardMapper

@@ -12,7 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "state/state_io.h"
 
 // Built-in ROM images, assembled from firmware/ by the build.
 extern const uint8_t BuiltinBasicRom[16384];
@@ -122,6 +125,50 @@ void StartUpReset();
 extern bool startUpResetDone;
 // Stops the devices, removes the cartridge, closes the AY log (window close).
 void Shutdown();
+
+// ---- Save states ----
+// Section "MACH" (the latches and counters of `state`, AY log buffer left
+// out), "TIME" (the timing settings in force) and "MEM " (the memory
+// configuration, the 64K image, the ROM images and the cartridge); layouts
+// in docs/state-format.md.
+constexpr char kLatchSectionTag[] = "MACH";
+constexpr uint16_t kLatchSectionVersion = 1;
+constexpr char kTimingSectionTag[] = "TIME";
+constexpr uint16_t kTimingSectionVersion = 1;
+constexpr char kMemorySectionTag[] = "MEM ";
+constexpr uint16_t kMemorySectionVersion = 1;
+
+struct TimingSaved {
+    uint8_t cpuSpeedOption;
+    int32_t ntscPercent, palPercent;
+    uint32_t customActiveRate, customBlankRate;
+    int32_t customFps;
+};
+
+struct MemorySaved {
+    uint8_t memoryEnhanced;
+    int32_t ramExpansion;
+    uint8_t memory[65536];
+    uint8_t basicRom[kBasicRomSize];
+    uint8_t charRom[kCharRomSize];
+    uint8_t extCharRom[kExtCharRomSize];
+    bool cartridgePresent;
+    uint8_t cartridge[kGameRomSize];
+};
+
+void SaveLatches(StateWriter& out);
+// False when a latch holds a value the machine never sets (a video base off its four pages).
+bool LoadLatches(StateReader& in, uint16_t version, State* into);
+// Takes the latches over and marks the picture for redraw.
+void RestoreLatches(const State& saved);
+void SaveTimingSettings(StateWriter& out);
+bool LoadTimingSettings(StateReader& in, uint16_t version, TimingSaved* into);
+// Puts the timing settings in force (the settings file is not written) and recomputes the timing.
+void RestoreTimingSettings(const TimingSaved& saved);
+void SaveMemoryMap(StateWriter& out);
+bool LoadMemoryMap(StateReader& in, uint16_t version, MemorySaved* into);
+// Memory, ROM images, memory configuration (not written to the settings file) and cartridge.
+void RestoreMemoryMap(const MemorySaved& saved);
 
 // ---- Game controllers ----
 void OpenGameControllers();

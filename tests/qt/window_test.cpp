@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <cstring>
 #include <functional>
 
@@ -29,7 +30,9 @@
 #include "config/settings.h"
 #include "input/keyboard.h"
 #include "video/display_calls.h"
+#include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "sound/sound_stream.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_host.h"
 #include "qt_tests.h"
@@ -119,10 +122,13 @@ private slots:
             {"File",
              {{"E&xit", 105}, {"Save Ram", 3771}, {"Soft Reset\tF9", 3776}, {"Hard Reset\tShift+F9", 3777},
               {"Quick Type...", 3778}, {"Play Cassette File...", 3779}, {"Load Game ROM...", 3780},
-              {"Remove Game ROM", 3781}}},
+              {"Remove Game ROM", 3781}, {"Save State...\tAlt+S", 3840}, {"Load State...\tAlt+L", 3841},
+              {"Quick Save", 0}, {"Quick Load", 0}}},
             {"Configure",
              {{"Memory...", 3772}, {"Printer...", 3773}, {"Keyboard...", 3774}, {"Video and Colors...", 3775},
               {"Sound...", 3783}, {"System Timing...", 3782}}},
+            {"&Emulation",
+             {{"Pause\tF6", 3842}, {"Frame Advance\tF7", 3843}, {"Rewind\tShift+F7", 3844}, {"Warp\tShift+F8", 3845}}},
             {"Util",
              {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
               {"Paste", 3790}, {"Log AY Sound", 3793}}},
@@ -137,6 +143,12 @@ private slots:
             for (int i = 0; i < int(items.size()); ++i) {
                 QCOMPARE(items[i]->text(), QString(expected[m].second[size_t(i)].text));
                 QCOMPARE(items[i]->data().toInt(), expected[m].second[size_t(i)].id);
+                if (QMenu* slotMenu = items[i]->menu()) {  // the quick slots
+                    QCOMPARE(slotMenu->actions().size(), 9);
+                    bool save = items[i]->text() == "Quick Save";
+                    QCOMPARE(slotMenu->actions()[8]->text(), QString(save ? "Slot 9\tAlt+Shift+9" : "Slot 9\tAlt+9"));
+                    QCOMPARE(slotMenu->actions()[0]->data().toInt(), save ? 3851 : 3861);
+                }
             }
         }
     }
@@ -250,7 +262,7 @@ private slots:
     }
 
     void pasteIsGreyWithoutClipboardText() {
-        QMenu* util = App::Window()->menuBar()->actions()[2]->menu();
+        QMenu* util = App::Window()->menuBar()->actions()[3]->menu();
         QAction* paste = util->actions()[3];
         QCOMPARE(paste->text(), QString("Paste"));
         QApplication::clipboard()->clear();
@@ -399,13 +411,88 @@ private slots:
     }
 
     void logAySoundChecksItsMenuItem() {
-        QAction* log = App::Window()->menuBar()->actions()[2]->menu()->actions()[4];
+        QAction* log = App::Window()->menuBar()->actions()[3]->menu()->actions()[4];
         QCOMPARE(log->text(), QString("Log AY Sound"));
         App::RunCommand(App::kLogAySound);
         QVERIFY(log->isChecked());
         QVERIFY(!QDir::current().entryList({"aysound_*.txt"}).isEmpty());  // in the start directory
         App::RunCommand(App::kLogAySound);
         QVERIFY(!log->isChecked());
+    }
+
+    // The time controls' keys (none of them the emulated keyboard's) and commands.
+    void timeControlKeysAndCommands() {
+        QTemporaryDir slotDir;
+        Machine::startDirectory = slotDir.path().toStdString();
+        constexpr quint32 kF6 = 72, kF7 = 73, kF8 = 74, kPause = 127, kS = 39, kL = 46, kOne = 10, kNine = 18;
+        struct Case {
+            int qtKey;
+            quint32 scanCode;
+            Qt::KeyboardModifiers modifiers;
+            int command;
+        } cases[] = {
+            {Qt::Key_F6, kF6, Qt::NoModifier, App::kPause},
+            {Qt::Key_Pause, kPause, Qt::NoModifier, App::kPause},
+            {Qt::Key_F7, kF7, Qt::NoModifier, App::kFrameAdvance},
+            {Qt::Key_F7, kF7, Qt::ShiftModifier, App::kRewind},
+            {Qt::Key_F8, kF8, Qt::ShiftModifier, App::kWarp},
+            {Qt::Key_F8, kF8, Qt::ShiftModifier, App::kWarp},
+            {Qt::Key_S, kS, Qt::AltModifier, App::kSaveState},
+            {Qt::Key_L, kL, Qt::AltModifier, App::kLoadState},
+            {Qt::Key_Exclam, kOne, Qt::AltModifier | Qt::ShiftModifier, App::kQuickSave1},
+            {Qt::Key_1, kOne, Qt::AltModifier, App::kQuickLoad1},
+            {Qt::Key_ParenLeft, kNine, Qt::AltModifier | Qt::ShiftModifier, App::kQuickSave1 + 8},
+        };
+        for (const Case& c : cases) {
+            App::state.lastCommand = 0;
+            if (c.modifiers & Qt::AltModifier) sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
+            if (c.modifiers & Qt::ShiftModifier) sendKey(QEvent::KeyPress, Qt::Key_Shift, kKeyLeftShift);
+            KeyboardMapper::state.keyDownPending = false;  // Shift itself is a key of the machine
+            QTimer::singleShot(50, [] {  // the choosers of Alt+S and Alt+L
+                while (QDialog* open = modalDialog()) open->done(QDialog::Rejected);
+            });
+            tap(c.qtKey, c.scanCode, c.modifiers);
+            if (c.modifiers & Qt::ShiftModifier) sendKey(QEvent::KeyRelease, Qt::Key_Shift, kKeyLeftShift);
+            if (c.modifiers & Qt::AltModifier) sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+            settle();
+            QCOMPARE(App::state.lastCommand, c.command);
+            QVERIFY(!KeyboardMapper::state.keyDownPending);
+        }
+        QVERIFY(QFile::exists(slotDir.filePath("slot1.vzs")));
+        QVERIFY(QFile::exists(slotDir.filePath("slot9.vzs")));
+        QVERIFY(FrameScheduler::state.paused);  // F6 paused, Pause resumed, F7 paused again
+        App::RunCommand(App::kPause);
+        QVERIFY(!FrameScheduler::state.warpOn);  // Shift+F8 twice
+
+        // Pause: no frame, "Paused" in the title, the menu item checked; F7 one frame each.
+        QAction* pause = App::Window()->menuBar()->actions()[2]->menu()->actions()[0];
+        App::RunCommand(App::kPause);
+        QVERIFY(pause->isChecked());
+        uint32_t frames = FrameScheduler::state.framesRun;
+        for (int i = 0; i < 20; ++i) App::RunOnce();
+        QCOMPARE(FrameScheduler::state.framesRun, frames);
+        QVERIFY(App::Window()->windowTitle().contains("Paused"));
+        App::RunCommand(App::kFrameAdvance);
+        App::RunCommand(App::kFrameAdvance);
+        QCOMPARE(FrameScheduler::state.framesRun, frames + 2);
+        QVERIFY(FrameScheduler::state.paused);
+        App::RunCommand(App::kPause);
+        QVERIFY(!pause->isChecked());
+        QTRY_VERIFY((App::RunOnce(), FrameScheduler::state.framesRun > frames + 2));
+        QVERIFY(!App::Window()->windowTitle().contains("Paused"));
+        // Warp while F8 is held: frames back to back, muted, the timing setting kept.
+        uint8_t timing = settings.cpuSpeedOption;
+        sendKey(QEvent::KeyPress, Qt::Key_F8, kF8);
+        frames = FrameScheduler::state.framesRun;
+        for (int i = 0; i < 50; ++i) App::RunOnce();
+        QCOMPARE(FrameScheduler::state.framesRun, frames + 50);
+        QVERIFY(soundStream.muted);
+        QCOMPARE(settings.cpuSpeedOption, timing);
+        sendKey(QEvent::KeyRelease, Qt::Key_F8, kF8);
+        App::RunOnce();
+        QVERIFY(!soundStream.muted);
+        QVERIFY(!FrameScheduler::state.warping);
+        Machine::startDirectory = QDir::currentPath().toStdString();
     }
 
     void cursorHidesAndShowsCounted() {

@@ -22,6 +22,7 @@
 #include "sound/ay_log.h"
 #include "sound/psg.h"
 #include "sound/sound_stream.h"
+#include "state/save_state.h"
 #include "tools/run/run_helpers.h"
 #include "video/renderer.h"
 #include "video/screenshot.h"
@@ -60,7 +61,29 @@ struct Options {
     std::vector<std::string> binaries;
     bool saveRam = false;
     bool quiet = false;
+    std::vector<std::string> saveStates;
+    std::string loadState;
 };
+
+// A state to save: after `frame` frames, or at the end (-1).
+struct StateSave {
+    std::string path;
+    long frame = -1;
+};
+
+// "FILE" or "FILE@FRAME"; nothing when the frame is not a number.
+std::optional<StateSave> ParseStateSave(const std::string& text) {
+    StateSave save{text, -1};
+    size_t at = text.rfind('@');
+    if (at == std::string::npos) return save;
+    std::string number = text.substr(at + 1);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos || number.size() > 9)
+        return std::nullopt;
+    save.path = text.substr(0, at);
+    save.frame = std::stol(number);
+    if (save.path.empty()) return std::nullopt;
+    return save;
+}
 
 size_t messagesShown = 0, noticesShown = 0;
 
@@ -140,6 +163,8 @@ int main(int argc, char** argv) {
     app.add_option("--load-binary", o.binaries, "Load FILE@ADDR[,usr=ADDR] (decimal or $hex); repeatable");
     app.add_flag("--save-ram", o.saveRam, "Write ram.bin (64K as the CPU sees it) at the end");
     app.add_flag("--quiet", o.quiet, "Leave out the speed figures");
+    app.add_option("--save-state", o.saveStates, "Save a state FILE[@FRAME]: after FRAME frames, else at the end; repeatable");
+    app.add_option("--load-state", o.loadState, "Load a state FILE once the machine has started");
     CLI11_PARSE(app, argc, argv);
 
     // Everything is checked before the machine starts.
@@ -177,6 +202,12 @@ int main(int argc, char** argv) {
         if (!load) return Fail("bad binary load \"" + text + "\" (FILE@ADDR or FILE@ADDR,usr=ADDR)");
         binaries.push_back(*load);
     }
+    std::vector<StateSave> stateSaves;
+    for (const std::string& text : o.saveStates) {
+        auto save = ParseStateSave(text);
+        if (!save) return Fail("bad state save \"" + text + "\" (FILE or FILE@FRAME)");
+        stateSaves.push_back(*save);
+    }
     if (!o.workDir.empty() && chdir(o.workDir.c_str()) != 0) return Fail("cannot enter directory " + o.workDir);
     {
         char cwd[4096];
@@ -211,6 +242,20 @@ int main(int argc, char** argv) {
 
     // What the user would do once the machine runs.
     int status = 0;
+    if (!o.loadState.empty()) {
+        std::string error;
+        if (!SaveState::LoadFromPath(o.loadState, &error)) {
+            status = Fail(error);
+        } else if (o.fast) {
+            settings.cpuSpeedOption = 3;  // the state brought its own timing; --fast still holds
+            Machine::RecomputeTiming();
+        }
+        ReportMessageBoxes();
+    }
+    auto saveState = [&](const StateSave& save) {
+        std::string error;
+        if (!SaveState::SaveToPath(save.path, &error)) status = Fail(error);
+    };
     if (!o.cartridge.empty() && !Machine::LoadGameRomFile(o.cartridge))
         status = Fail("cartridge not loaded: " + o.cartridge + " (1 to 16384 bytes)");
     for (const auto& load : binaries) {
@@ -245,6 +290,8 @@ int main(int argc, char** argv) {
     long framesRun = 0;
     bool textFound = o.untilText.empty() ? false : ScreenContains(o.untilText);
     for (long frame = 0; frame < o.frames && !textFound; ++frame) {
+        for (const StateSave& save : stateSaves)
+            if (save.frame == frame) saveState(save);
         for (auto [at, end] = presses.equal_range(frame); at != end; ++at) {
             PressKey(at->second);
             releases.emplace(frame + kKeyHoldFrames, at->second);
@@ -277,6 +324,11 @@ int main(int argc, char** argv) {
     }
     double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
+    for (const StateSave& save : stateSaves) {
+        if (save.frame < 0 || save.frame == framesRun) saveState(save);
+        else if (save.frame > framesRun)
+            status = Fail("state not saved: " + save.path + " (the run ended after " + std::to_string(framesRun) + " frames)");
+    }
     for (auto& [frame, press] : releases) ReleaseKey(press);
     if (!o.screenshot.empty()) {
         renderFrame();
@@ -304,6 +356,7 @@ int main(int argc, char** argv) {
     Machine::Shutdown();
     destroyFrame();
     ReportMessageBoxes();
+    if (status != 0) return status;
     if (!o.untilText.empty() && !textFound) {
         std::fprintf(stderr, "vzelvega-run: text not found on the screen: %s\n", o.untilText.c_str());
         return 1;

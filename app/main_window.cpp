@@ -92,7 +92,7 @@ void addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> i
 
 void buildMenus(QMainWindow* window) {
     QMenuBar* bar = window->menuBar();
-    addMenu(bar, "File",
+    addMenu(bar, "&File",
             {{"E&xit", kExit},
              {"Save Ram", kSaveRam},
              {"Soft Reset\tF9", kSoftReset},
@@ -101,20 +101,20 @@ void buildMenus(QMainWindow* window) {
              {"Play Cassette File...", kPlayCassette},
              {"Load Game ROM...", kLoadGameRom},
              {"Remove Game ROM", kRemoveGameRom}});
-    addMenu(bar, "Configure",
+    addMenu(bar, "&Configure",
             {{"Memory...", kConfigureMemory},
              {"Printer...", kConfigurePrinter},
              {"Keyboard...", kConfigureKeyboard},
              {"Video and Colors...", kConfigureColours},
              {"Sound...", kConfigureSound},
              {"System Timing...", kConfigureTiming}});
-    addMenu(bar, "Util",
+    addMenu(bar, "&Util",
             {{"Load Binary File ...", kLoadBinary},
              {"Screenshot\tF11", kScreenshot},
              {"Full screen mode\tF12", kFullScreen},
              {"Paste", kPaste},
              {"Log AY Sound", kLogAySound}});
-    addMenu(bar, "Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
+    addMenu(bar, "&Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
 
 void setStartupFlag(uint8_t flag) {
@@ -135,23 +135,37 @@ int acceleratorFor(uint8_t vk) {
     return 0;
 }
 
-void keyDown(uint8_t vk, bool autoRepeat) {
+// F10 opens the menu bar from the keyboard, as the host's system key would.
+void openMenuBar() {
+    if (!mainWindow) return;
+    QMenuBar* bar = mainWindow->menuBar();
+    if (bar->isVisible() && !bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+}
+
+void keyDown(uint8_t vk, uint32_t character, bool autoRepeat) {
     if (int command = acceleratorFor(vk)) {
         if (!autoRepeat) PostCommand(command);
         return;
     }
-    // System keys (Alt, anything with Alt, F10) never reach the keyboard.
-    if (platform::qt::KeyIsDown(kVkAlt) || vk == kVkAlt || vk == 0xA4 || vk == 0xA5 || vk == kVkF10) return;
-    if (vk == 0) return;
+    if (vk == kVkF10 && !platform::qt::KeyIsDown(kVkAlt)) {
+        if (!autoRepeat) openMenuBar();
+        return;
+    }
+    // System keys (Alt, anything with Alt) never reach the keyboard.
+    if (platform::qt::KeyIsDown(kVkAlt) || vk == kVkAlt || vk == 0xA4 || vk == 0xA5) return;
     // Key-down messages carry the generic Shift and Ctrl codes.
     if (vk == 0xA0 || vk == 0xA1) vk = kVkShift;
     if (vk == 0xA2 || vk == 0xA3) vk = kVkControl;
-    KeyboardMapper::OnKeyDown(vk);
+    // A key the host layer cannot place may still give a character (host layout).
+    if (vk == 0 && character == platform::kNoCharacter) return;
+    KeyboardMapper::OnKeyDown(vk, character, autoRepeat);
 }
 
 // Keys are taken before shortcuts and the menu bar see them: every key of the
-// main window belongs to the emulated keyboard or the accelerators. Key state
-// follows every key event of the program, dialogs included.
+// main window belongs to the emulated keyboard or the accelerators, except
+// Alt and what is typed with it (a lone Alt and Alt+letter reach the menu bar)
+// and what goes to the menu bar while it has the keyboard. Key state follows
+// every key event of the program, dialogs included.
 class KeyFilter : public QObject {
 public:
     bool eventFilter(QObject* receiver, QEvent* event) override {
@@ -163,11 +177,13 @@ public:
         if (type == QEvent::KeyPress && vk) platform::qt::SetKeyState(vk, true);
         if (type == QEvent::KeyRelease && vk && !key->isAutoRepeat()) platform::qt::SetKeyState(vk, false);
         auto* widget = static_cast<QWidget*>(receiver);
-        if (!mainWindow || widget->window() != mainWindow.data() || QApplication::activePopupWidget() ||
-            QApplication::activeModalWidget())
+        if (!mainWindow || (widget != mainWindow.data() && widget != platform::qt::Screen()) ||
+            QApplication::activePopupWidget() || QApplication::activeModalWidget())
             return false;
+        bool alt = key->key() == Qt::Key_Alt || (key->modifiers() & Qt::AltModifier);
+        if (alt && type != QEvent::KeyPress) return false;  // the menu bar's Alt and mnemonics
         event->accept();
-        if (type == QEvent::KeyPress) keyDown(vk, key->isAutoRepeat());
+        if (type == QEvent::KeyPress) keyDown(vk, platform::qt::KeyCharacter(*key), key->isAutoRepeat());
         return true;
     }
 };

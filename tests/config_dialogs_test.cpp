@@ -167,6 +167,31 @@ TEST_F(ConfigDialogsTest, TimingFastTurnsOffSoundInTheRecordButNotInTheFile) {
     EXPECT_EQ(value("SOUND", "clickerflag"), "1");
     EXPECT_EQ(value("SOUND", "ayflag"), "1");
     EXPECT_EQ(value("SOUND", "clickervolpct"), "80");
+
+    // Fast again, then NTSC: the run gets its sound back, the file hears nothing of it.
+    auto timing = [](int option) {
+        hl::QueueDialogScript([option](Dialog* d) {
+            hl::Click(d, option);
+            hl::Click(d, 1);
+        });
+        EXPECT_TRUE(ConfigDialogs::Timing());
+    };
+    timing(1503);
+    EXPECT_EQ(settings.clickerOn + settings.ayOn, 0);
+    timing(1500);
+    EXPECT_EQ(settings.clickerOn, 1);
+    EXPECT_EQ(settings.ayOn, 1);
+    EXPECT_EQ(value("SOUND", "clickervolpct"), "80");
+    // A sound choice made while Fast is the user's own: leaving Fast keeps it.
+    timing(1503);
+    hl::QueueDialogScript([](Dialog* d) {
+        hl::Click(d, 1400);  // key click on
+        hl::Click(d, 1);
+    });
+    ASSERT_TRUE(ConfigDialogs::Sound());
+    timing(1501);
+    EXPECT_EQ(settings.clickerOn, 1);
+    EXPECT_EQ(settings.ayOn, 0);
 }
 
 TEST_F(ConfigDialogsTest, TimingDefaultAndHundredPercentButtons) {

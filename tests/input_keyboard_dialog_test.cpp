@@ -67,7 +67,8 @@ TEST_F(KeyboardDialog, OpensOnTheNormalLayerInTheCurrentMode) {
     bool ran = false;
     hl::QueueDialogScript([&](platform::Dialog* d) {
         ran = true;
-        EXPECT_TRUE(platform::DialogIsChecked(d, L::kEmulatedMode));
+        EXPECT_TRUE(platform::DialogIsChecked(d, L::kHostLayoutMode));
+        EXPECT_FALSE(platform::DialogIsChecked(d, L::kEmulatedMode));
         EXPECT_FALSE(platform::DialogIsChecked(d, L::kSensibleMode));
         EXPECT_TRUE(platform::DialogIsChecked(d, L::kAssignNormal));
         std::vector<std::string> keys = items(d, L::kZelVegaKeys);
@@ -98,12 +99,53 @@ TEST_F(KeyboardDialog, OpensOnTheNormalLayerInTheCurrentMode) {
     EXPECT_TRUE(ran);
     EXPECT_EQ(hl::LastDialogTitle(), "Configure Keyboard");
 
-    settings.keyboardEmulated = 0;
+    // The other modes: emulated, sensible (host layout off).
+    settings.keyboardHostLayout = 0;
+    for (uint8_t emulated : {1, 0}) {
+        settings.keyboardEmulated = emulated;
+        hl::QueueDialogScript([&](platform::Dialog* d) {
+            EXPECT_FALSE(platform::DialogIsChecked(d, L::kHostLayoutMode));
+            EXPECT_EQ(platform::DialogIsChecked(d, L::kEmulatedMode), emulated == 1);
+            EXPECT_EQ(platform::DialogIsChecked(d, L::kSensibleMode), emulated == 0);
+        });
+        KeyboardConfig::Dialog();
+    }
+}
+
+// Each mode as OK stores it: host layout also names the emulated layout for
+// older readers of the file. Sensible without any assignment is refused with a message.
+TEST_F(KeyboardDialog, OkStoresTheChosenMode) {
+    struct Case {
+        int radio;
+        uint8_t host;
+    } const cases[] = {{L::kEmulatedMode, 0}, {L::kHostLayoutMode, 1}};
+    for (const Case& c : cases) {
+        hl::QueueDialogScript([&](platform::Dialog* d) {
+            hl::Click(d, L::kSensibleMode);
+            hl::Click(d, c.radio);
+            EXPECT_FALSE(platform::DialogIsChecked(d, L::kSensibleMode));
+            hl::Click(d, platform::kDialogOk);
+        });
+        EXPECT_TRUE(KeyboardConfig::Dialog());
+        EXPECT_EQ(settings.keyboardHostLayout, c.host);
+        EXPECT_EQ(settings.keyboardEmulated, 1);
+        std::string text = SettingsFileText();
+        EXPECT_NE(text.find("[KEYBOARD]\nemulatedflag=1\n"), std::string::npos);
+        EXPECT_NE(text.find(c.host ? "\nhostlayoutflag=1\n" : "\nhostlayoutflag=0\n"), std::string::npos);
+    }
+    EXPECT_TRUE(hl::MessageBoxes().empty());
+    bool stayedOpen = false;
     hl::QueueDialogScript([&](platform::Dialog* d) {
-        EXPECT_FALSE(platform::DialogIsChecked(d, L::kEmulatedMode));
-        EXPECT_TRUE(platform::DialogIsChecked(d, L::kSensibleMode));
+        hl::Click(d, L::kSensibleMode);
+        hl::Click(d, platform::kDialogOk);
+        stayedOpen = hl::IsOpen(d);
+        hl::Click(d, platform::kDialogCancel);
     });
-    KeyboardConfig::Dialog();
+    EXPECT_FALSE(KeyboardConfig::Dialog());
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(hl::MessageBoxes().size(), 1u);
+    EXPECT_EQ(hl::MessageBoxes()[0].text, KeyboardConfig::kNothingAssigned);
+    EXPECT_EQ(settings.keyboardHostLayout, 1);
 }
 
 TEST_F(KeyboardDialog, HostKeyNamesIncludeTheLayoutKeys) {

@@ -40,8 +40,9 @@ namespace {
 // X keycodes (evdev + 8).
 constexpr quint32 kKeyF9 = 75, kKeyF11 = 95, kKeyF12 = 96, kKeyLeftShift = 50, kKeyLeftAlt = 64, kKeySlash = 61;
 
-void sendKey(QEvent::Type type, int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent event(type, qtKey, modifiers, scanCode, 0, 0);
+void sendKey(QEvent::Type type, int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+             const QString& text = {}) {
+    QKeyEvent event(type, qtKey, modifiers, scanCode, 0, 0, text);
     QApplication::sendEvent(platform::qt::Screen(), &event);
 }
 
@@ -116,17 +117,17 @@ private slots:
             int id;
         };
         const std::vector<std::pair<QString, std::vector<Item>>> expected = {
-            {"File",
+            {"&File",
              {{"E&xit", 105}, {"Save Ram", 3771}, {"Soft Reset\tF9", 3776}, {"Hard Reset\tShift+F9", 3777},
               {"Quick Type...", 3778}, {"Play Cassette File...", 3779}, {"Load Game ROM...", 3780},
               {"Remove Game ROM", 3781}}},
-            {"Configure",
+            {"&Configure",
              {{"Memory...", 3772}, {"Printer...", 3773}, {"Keyboard...", 3774}, {"Video and Colors...", 3775},
               {"Sound...", 3783}, {"System Timing...", 3782}}},
-            {"Util",
+            {"&Util",
              {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
               {"Paste", 3790}, {"Log AY Sound", 3793}}},
-            {"Help", {{"&About ...", 104}, {"(Test)", 3792}}},
+            {"&Help", {{"&About ...", 104}, {"(Test)", 3792}}},
         };
         QList<QAction*> menus = App::Window()->menuBar()->actions();
         QCOMPARE(menus.size(), int(expected.size()));
@@ -168,9 +169,9 @@ private slots:
 
     void acceleratorsBecomeCommands() {
         App::state.lastCommand = 0;
-        KeyboardMapper::state.keyDownPending = false;
+        KeyboardMapper::state.queueCount = 0;
         tap(Qt::Key_F9, kKeyF9);
-        QVERIFY(!KeyboardMapper::state.keyDownPending);  // accelerators are no key-downs
+        QCOMPARE(int(KeyboardMapper::state.queueCount), 0);  // accelerators are no key-downs
         settle();
         QCOMPARE(App::state.lastCommand, int(App::kSoftReset));
 
@@ -202,30 +203,73 @@ private slots:
         QCOMPARE(App::state.lastCommand, int(App::kAbout));
 
         // Keys that are no accelerators run no command and go to the emulated keyboard.
+        // Keys that are no accelerators run no command and go to the emulated
+        // keyboard with their text; AltGr is no Alt, so AltGr+Q (German "@") is typed.
         App::state.lastCommand = 0;
-        KeyboardMapper::state.keyDownPending = false;
-        tap(Qt::Key_A, 38);
-        QVERIFY(KeyboardMapper::state.keyDownPending);
-        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x41);
-        sendKey(QEvent::KeyPress, Qt::Key_Shift, 62);  // right Shift comes as the generic Shift
-        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x10);
+        FrameScheduler::state.running = false;  // no frame takes the queue meanwhile
+        KeyboardMapper::state.queueCount = 0;
+        sendKey(QEvent::KeyPress, Qt::Key_A, 38, Qt::NoModifier, "a");
+        sendKey(QEvent::KeyPress, Qt::Key_Shift, 62);  // Shift takes no place in the queue
         sendKey(QEvent::KeyRelease, Qt::Key_Shift, 62);
-        settle();
-        QCOMPARE(App::state.lastCommand, 0);
-        // System keys: F10, Alt, and anything with Alt held.
-        KeyboardMapper::state.keyDownPending = false;
-        tap(Qt::Key_F10, 76);
-        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
-        tap(Qt::Key_B, 56, Qt::AltModifier);
-        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
-        QVERIFY(!KeyboardMapper::state.keyDownPending);
+        sendKey(QEvent::KeyPress, Qt::Key_AltGr, 108);
+        sendKey(QEvent::KeyPress, Qt::Key_Q, 24, Qt::NoModifier, "@");
+        sendKey(QEvent::KeyRelease, Qt::Key_AltGr, 108);
         // Ctrl+F9 is not the F9 accelerator: it is a key for the machine.
         sendKey(QEvent::KeyPress, Qt::Key_Control, 37);
         tap(Qt::Key_F9, kKeyF9, Qt::ControlModifier);
         sendKey(QEvent::KeyRelease, Qt::Key_Control, 37);
-        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x78);
+        // System keys: Alt and anything with Alt held.
+        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
+        tap(Qt::Key_B, 56, Qt::AltModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+        const auto& queue = KeyboardMapper::state;
+        QCOMPARE(int(queue.queueCount), 3);
+        QCOMPARE(int(queue.queue[queue.queueHead].hostKey), 0x41);
+        QCOMPARE(queue.queue[queue.queueHead].character, uint32_t('a'));
+        const auto& second = queue.queue[(queue.queueHead + 1) % KeyboardMapper::kQueueCapacity];
+        QCOMPARE(second.character, uint32_t('@'));
+        QCOMPARE(int(second.modifiers), 0);
+        const auto& third = queue.queue[(queue.queueHead + 2) % KeyboardMapper::kQueueCapacity];
+        QCOMPARE(int(third.hostKey), 0x78);
+        QCOMPARE(int(third.modifiers), int(KeyboardMapper::kWithCtrl));
+        KeyboardMapper::state.queueCount = 0;
+        FrameScheduler::state.running = true;
         settle();
         QCOMPARE(App::state.lastCommand, 0);
+    }
+
+    // F10 and a lone Alt open the menu bar as the host does; Alt+letter opens its menu.
+    void menuBarFromTheKeyboard() {
+        QMenuBar* bar = App::Window()->menuBar();
+        tap(Qt::Key_F10, 76);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(bar->activeAction(), bar->actions()[0]);
+        QApplication::activePopupWidget()->close();
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(int(KeyboardMapper::state.queueCount), 0);
+        platform::qt::Screen()->setFocus();
+        // Alt+U: the Util menu by its mnemonic (window shortcuts need the window active).
+        App::Window()->activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == App::Window());
+        sendKey(QEvent::ShortcutOverride, Qt::Key_Alt, kKeyLeftAlt, Qt::AltModifier);
+        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt, Qt::AltModifier);
+        QTest::keyClick(platform::qt::Screen(), Qt::Key_U, Qt::AltModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QCOMPARE(bar->activeAction(), bar->actions()[2]);
+        QApplication::activePopupWidget()->close();
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        platform::qt::Screen()->setFocus();
+        QCOMPARE(int(KeyboardMapper::state.queueCount), 0);
+        // A lone Alt: the menu bar takes the keyboard, and the next keys are its own.
+        sendKey(QEvent::ShortcutOverride, Qt::Key_Alt, kKeyLeftAlt, Qt::AltModifier);
+        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt, Qt::AltModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+        QTRY_VERIFY(bar->hasFocus());
+        QTest::keyClick(bar, Qt::Key_Escape);
+        QTRY_VERIFY(!bar->hasFocus());
+        platform::qt::Screen()->setFocus();
+        QCOMPARE(int(KeyboardMapper::state.queueCount), 0);
     }
 
     void fullScreenByF12AndBack() {
@@ -465,12 +509,12 @@ private slots:
         QCOMPARE(colour, (Rgb{200, 100, 50}));
     }
 
-    void clipboardTextAsEightBitCharacters() {
-        QApplication::clipboard()->setText(QString::fromUtf8("10 PRINT \"caf\u00e9\""));
+    void clipboardTextAsUtf8() {
+        QApplication::clipboard()->setText(QString::fromUtf8("10 PRINT \u201Ccaf\u00e9\u201D"));
         QVERIFY(platform::ClipboardHasText());
         std::optional<std::string> text = platform::ClipboardText();
         QVERIFY(text);
-        QCOMPARE(*text, std::string("10 PRINT \"caf\xe9\""));
+        QCOMPARE(*text, std::string("10 PRINT \xE2\x80\x9C" "caf\xC3\xA9\xE2\x80\x9D"));
         QApplication::clipboard()->clear();
         QVERIFY(!platform::ClipboardHasText());
         QVERIFY(!platform::ClipboardText());

@@ -296,6 +296,10 @@ bool Start() {
     };
     screen->onPointer = [](int x, int y, bool left) { trackPointer(x, y, left); };
     screen->onRightButton = [] { toggleFullScreenMenu(); };
+    screen->onComposedText = [](const QString& text) {
+        // Characters without a key of their own: the host layout types them.
+        for (uint character : text.toUcs4()) KeyboardMapper::OnKeyDown(0, character);
+    };
     platform::qt::AttachMainWindow(window, screen);
     createSteps();
     window->move(10, 10);

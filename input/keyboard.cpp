@@ -249,7 +249,11 @@ void PollFrame() {
     uint8_t keys[256];
     platform::GetKeyboardState(keys);
 
-    if (state.queueCount > 0) {
+    // The next key waits while the program has not yet taken the last one
+    // (interrupts off): delivering it would replace that code unseen.
+    int32_t pending = CpuCore::state.pendingIrq;
+    bool keyUntaken = pending == kKeyVector || pending == kFunctionKeyVector;
+    if (state.queueCount > 0 && !keyUntaken) {
         QueuedKey& key = state.queue[state.queueHead];
         bool done = true;
         if (settings.keyboardHostLayout) {

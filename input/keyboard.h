@@ -22,7 +22,9 @@
 // PollFrame once per frame after the CPU slice; DeliverKey also serves
 // quick type.
 // Key-downs wait in a short queue, each with the Shift and Ctrl of its own
-// moment, and go out one per frame in order, so fast typing loses nothing.
+// moment, and go out one per frame in order, so fast typing loses nothing; a
+// key waits while the program has not yet taken the one before (its
+// interrupt still pending).
 // Not modelled: GRAPH and kana layers (the machine's keyboard has none
 // reachable from here), key-up events (a code is sent per key-down only).
 #pragma once
@@ -79,8 +81,9 @@ struct LayerList {
 };
 extern LayerList layerList[3];
 
-// Key-downs waiting for their frame; more than a burst of typing ever needs.
-constexpr int kQueueCapacity = 16;
+// Key-downs waiting for their frame: about a second of the fastest typing
+// (the ROM takes a key every frame or two).
+constexpr int kQueueCapacity = 64;
 constexpr uint8_t kWithShift = 0x01;  // QueuedKey::modifiers
 constexpr uint8_t kWithCtrl = 0x02;
 

@@ -30,11 +30,13 @@ public:
     std::function<void()> onPaint;                       // presentFrame with the paint context
     std::function<void(int x, int y, bool left)> onPointer;  // client (or logical full-screen) coordinates
     std::function<void()> onRightButton;
+    std::function<void(const QString& text)> onComposedText;  // a dead accent with its key, from the input method
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 };
 
 // Starts the host services that need it (SDL); call once after QApplication.

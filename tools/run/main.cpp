@@ -91,6 +91,9 @@ platform::ControllerState JoystickState(uint8_t byte) {
 
 // The key-down with the text a US keyboard gives it, as the desktop passes it on.
 void PressKey(const RunHelpers::KeyPress& press) {
+    // A modifier of an earlier press is let go first, as fingers do before the next key.
+    platform::headless::SetKeyDown(0xA0, false);
+    platform::headless::SetKeyDown(0xA2, false);
     bool shift = false, ctrl = false;
     for (uint8_t modifier : press.modifiers) {
         platform::headless::SetKeyDown(modifier == 0x10 ? 0xA0 : 0xA2, true);  // the left-hand key

@@ -2,6 +2,8 @@
 // prefix chains and dropped prefixes, indexed bit operations with register
 // copies, the undocumented index-byte forms, the refresh counter, the
 // idle-loop shortcuts, the trap and 64K wrap-around.
+#include <cstring>
+
 #include "tests/cpu_test_support.h"
 
 using namespace cputest;
@@ -144,6 +146,23 @@ TEST_F(CpuExec, UndefinedEdBytesDoNothing) {
     EXPECT_EQ(Cpu().af, 0x1234u);
     EXPECT_EQ(Cpu().bc, 0x5678u);
     EXPECT_EQ(Cpu().sp, 0x8000u);
+}
+
+// Memory holding nothing that costs T-states would run one slice for ever:
+// it ends, as spent, after 131072 free steps; a free run that reaches
+// costing code is not cut short.
+TEST_F(CpuExec, EndlessFreeStepsEndTheSlice) {
+    for (uint8_t fill : {0xDD, 0xFD, 0xED}) {
+        SetUp();
+        std::memset(FlatBus::memory, fill, sizeof FlatBus::memory);
+        EXPECT_EQ(FlatCore::Execute(1000), 1000) << int(fill);
+        EXPECT_EQ(stepReports.size(), 131072u) << int(fill);
+    }
+    SetUp();
+    std::memset(FlatBus::memory, 0xDD, sizeof FlatBus::memory);
+    FlatBus::memory[kOrigin - 1] = 0x00;  // 65535 dropped prefixes, then a NOP
+    EXPECT_EQ(FlatCore::Execute(1), 4);
+    EXPECT_EQ(stepReports.size(), 65536u);
 }
 
 TEST_F(CpuExec, IndexedBitOperationsCopyIntoTheRegisterField) {

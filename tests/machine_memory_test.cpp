@@ -1,6 +1,7 @@
 // Memory map, hard-reset fill, ROM images, cartridges and the RAM dump.
 #include <cstring>
 
+#include "tests/full_disk.h"
 #include "tests/machine_fixture.h"
 
 namespace {
@@ -261,5 +262,20 @@ TEST_F(MachineMemoryTest, RamDumpIsWhatTheCpuSees) {
     }
     EXPECT_EQ(dump[0xC010], 0x42);
     EXPECT_EQ(dump[0xFFFF], 0x00);
+    std::string path = (dir_ / "ram.bin").string();
+    EXPECT_EQ(platform::headless::Notices(), std::vector<std::string>{"Save Ram: " + path});
+
+    // A full disk: the write fails, the previous dump stays whole, no partial file is left.
+    Machine::MemoryImage[0xC010] = 0x43;
+    EXPECT_FALSE(WithDiskRoom(4096, [] { return Machine::SaveRam(); }));
+    EXPECT_EQ(platform::headless::Notices().back(), "Save Ram failed: " + path + ": File too large");
+    f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<uint8_t> kept(70000);
+    kept.resize(std::fread(kept.data(), 1, kept.size(), f));
+    std::fclose(f);
+    dump.resize(n);
+    EXPECT_EQ(kept, dump);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
     Machine::startDirectory = ".";
 }

@@ -97,14 +97,15 @@ TEST_F(Keyboard, TheEmulatedKeyTableAsDocumented) {
     ASSERT_EQ(expected.size(), size_t(kRowCount));
     for (int r = 0; r < kRowCount; ++r) {
         std::string actual = (std::snprintf(row, sizeof row, "%02X", EmulatedKeyTable[r].hostKey), row);
-        for (const KeyLayer& layer : EmulatedKeyTable[r].layers)
-            actual += "|" + (std::snprintf(row, sizeof row, "=%02X", layer.code),
-                             layer.name ? layer.name + std::string(row) : layer.code ? "-" + std::string(row) : "-");
+        for (const KeyLayer& layer : EmulatedKeyTable[r].layers) {
+            std::snprintf(row, sizeof row, "|%s=%02X", layer.name ? layer.name : "-", layer.code);
+            actual += layer.name || layer.code ? row : "|-";
+        }
         EXPECT_EQ(actual, expected[size_t(r)]) << "row " << r;
     }
     EXPECT_EQ(layerList[kCtrlLayer].rows[4], 10);  // Ctrl: rows 5-8 come before "a"
     const std::pair<int, int> hostRows[] = {{0x5A, 35}, {0x30, 45}, {0xC0, 57}, {0x08, 8}, {0x75, kNoRow}};
-    for (auto [key, row] : hostRows) EXPECT_EQ(hostKeyToRow[key], row) << "host key " << key;
+    for (auto [key, expectedRow] : hostRows) EXPECT_EQ(hostKeyToRow[key], expectedRow) << "host key " << key;
 }
 
 // Key vector 02h, F0h-F9h on the function-key vector 14h; a layer without a

@@ -113,7 +113,7 @@ QMenu* addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem>
 
 void buildMenus(QMainWindow* window) {
     QMenuBar* bar = window->menuBar();
-    QMenu* file = addMenu(bar, "File",
+    QMenu* file = addMenu(bar, "&File",
                           {{"E&xit", kExit},
                            {"Save Ram", kSaveRam},
                            {"Soft Reset\tF9", kSoftReset},
@@ -126,7 +126,7 @@ void buildMenus(QMainWindow* window) {
                            {"Load State...\tAlt+L", kLoadState}});
     addSlots(file, "Quick Save", kQuickSave1, "Alt+Shift+");
     addSlots(file, "Quick Load", kQuickLoad1, "Alt+");
-    addMenu(bar, "Configure",
+    addMenu(bar, "&Configure",
             {{"Memory...", kConfigureMemory},
              {"Printer...", kConfigurePrinter},
              {"Keyboard...", kConfigureKeyboard},
@@ -138,13 +138,13 @@ void buildMenus(QMainWindow* window) {
              {"Frame Advance\tF7", kFrameAdvance},
              {"Rewind\tShift+F7", kRewind},
              {"Warp\tShift+F8", kWarp}});
-    addMenu(bar, "Util",
+    addMenu(bar, "&Util",
             {{"Load Binary File ...", kLoadBinary},
              {"Screenshot\tF11", kScreenshot},
              {"Full screen mode\tF12", kFullScreen},
              {"Paste", kPaste},
              {"Log AY Sound", kLogAySound}});
-    addMenu(bar, "Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
+    addMenu(bar, "&Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
 
 void setStartupFlag(uint8_t flag) {
@@ -177,7 +177,14 @@ int acceleratorFor(uint8_t vk) {
 // Held, Rewind keeps going back: its key repeats the command.
 bool repeats(int command) { return command == kRewind; }
 
-void keyDown(uint8_t vk, bool autoRepeat) {
+// F10 opens the menu bar from the keyboard, as the host's system key would.
+void openMenuBar() {
+    if (!mainWindow) return;
+    QMenuBar* bar = mainWindow->menuBar();
+    if (bar->isVisible() && !bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+}
+
+void keyDown(uint8_t vk, uint32_t character, bool autoRepeat) {
     if (int command = acceleratorFor(vk)) {
         if (!autoRepeat || repeats(command)) PostCommand(command);
         return;
@@ -188,18 +195,25 @@ void keyDown(uint8_t vk, bool autoRepeat) {
         FrameScheduler::SetWarpHeld(true);
         return;
     }
-    // System keys (Alt, anything with Alt, F10) never reach the keyboard.
-    if (platform::qt::KeyIsDown(kVkAlt) || vk == kVkAlt || vk == 0xA4 || vk == 0xA5 || vk == kVkF10) return;
-    if (vk == 0) return;
+    if (vk == kVkF10 && !platform::qt::KeyIsDown(kVkAlt)) {
+        if (!autoRepeat) openMenuBar();
+        return;
+    }
+    // System keys (Alt, anything with Alt) never reach the keyboard.
+    if (platform::qt::KeyIsDown(kVkAlt) || vk == kVkAlt || vk == 0xA4 || vk == 0xA5) return;
     // Key-down messages carry the generic Shift and Ctrl codes.
     if (vk == 0xA0 || vk == 0xA1) vk = kVkShift;
     if (vk == 0xA2 || vk == 0xA3) vk = kVkControl;
-    KeyboardMapper::OnKeyDown(vk);
+    // A key the host layer cannot place may still give a character (host layout).
+    if (vk == 0 && character == platform::kNoCharacter) return;
+    KeyboardMapper::OnKeyDown(vk, character, autoRepeat);
 }
 
 // Keys are taken before shortcuts and the menu bar see them: every key of the
-// main window belongs to the emulated keyboard or the accelerators. Key state
-// follows every key event of the program, dialogs included.
+// main window belongs to the emulated keyboard or the accelerators, except
+// Alt and what is typed with it (a lone Alt and Alt+letter reach the menu bar)
+// and what goes to the menu bar while it has the keyboard. Key state follows
+// every key event of the program, dialogs included.
 class KeyFilter : public QObject {
 public:
     bool eventFilter(QObject* receiver, QEvent* event) override {
@@ -212,11 +226,13 @@ public:
         if (type == QEvent::KeyRelease && vk && !key->isAutoRepeat()) platform::qt::SetKeyState(vk, false);
         if (type == QEvent::KeyRelease && vk == kVkF8 && !key->isAutoRepeat()) FrameScheduler::SetWarpHeld(false);
         auto* widget = static_cast<QWidget*>(receiver);
-        if (!mainWindow || widget->window() != mainWindow.data() || QApplication::activePopupWidget() ||
-            QApplication::activeModalWidget())
+        if (!mainWindow || (widget != mainWindow.data() && widget != platform::qt::Screen()) ||
+            QApplication::activePopupWidget() || QApplication::activeModalWidget())
             return false;
+        bool alt = key->key() == Qt::Key_Alt || (key->modifiers() & Qt::AltModifier);
+        if (alt && type != QEvent::KeyPress) return false;  // the menu bar's Alt and mnemonics
         event->accept();
-        if (type == QEvent::KeyPress) keyDown(vk, key->isAutoRepeat());
+        if (type == QEvent::KeyPress) keyDown(vk, platform::qt::KeyCharacter(*key), key->isAutoRepeat());
         return true;
     }
 };
@@ -330,6 +346,10 @@ bool Start() {
     };
     screen->onPointer = [](int x, int y, bool left) { trackPointer(x, y, left); };
     screen->onRightButton = [] { toggleFullScreenMenu(); };
+    screen->onComposedText = [](const QString& text) {
+        // Characters without a key of their own: the host layout types them.
+        for (uint character : text.toUcs4()) KeyboardMapper::OnKeyDown(0, character);
+    };
     platform::qt::AttachMainWindow(window, screen);
     createSteps();
     window->move(10, 10);

@@ -3,8 +3,11 @@
 //
 // One character is offered every second frame in which the CPU's interrupts
 // are enabled at poll time, through the keyboard's key delivery (vector 02h).
-// Only printable ASCII (20h-7Eh) and carriage return are typed; any other
-// byte uses up its slot and types nothing.
+// Only printable ASCII (20h-7Eh) and carriage return are typed; a line feed
+// not preceded by CR ends its line as CR does (text written on this host);
+// any other byte uses up its slot and types nothing. Clipboard text is UTF-8:
+// curly quotes, dashes, the ellipsis and no-break spaces are typed as their
+// ASCII equivalents, any other character outside ASCII uses up one slot.
 //
 // Use: TypeFile (menu) or TypeFilePath (runner), Paste (menu); FeedFrame as
 // the first step of the keyboard's per-frame poll; Stop at every reset and at

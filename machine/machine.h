@@ -46,7 +46,8 @@ extern const uint8_t* romSource;
 extern const uint8_t ayReadMask[16];
 
 // Latches and counters behind the ports. Plain data; start values as the
-// program starts. Resets leave them alone except cycleCounter and the AY shadow.
+// program starts. Resets leave them alone except cycleCounter, cartridgeCodeRun
+// and the AY shadow.
 struct State {
     uint8_t serialLatch[2] = {0xFF, 0xFF};
     uint8_t ppiPortA = 0xFF;
@@ -66,6 +67,7 @@ struct State {
     uint32_t timerCount = 0;
     bool timerPending = false;
     uint32_t cycleCounter = 0;  // T-states since the last reset
+    bool cartridgeCodeRun = false;  // code fetched from a loaded cartridge since the last reset
     // AY log buffer: (register, value) pairs written this frame, up to 256.
     uint8_t ayLogRegister[kAyLogCapacity] = {};
     uint8_t ayLogValue[kAyLogCapacity] = {};
@@ -101,7 +103,9 @@ void LoadRomImages();
 void LoadGameRom();
 // Loads a cartridge file (1..16384 bytes); false and nothing changed when refused.
 bool LoadGameRomFile(const std::string& path);
-// Frees the cartridge; hard-resets when the CPU was running in 4000-7FFF.
+// Frees the cartridge; hard-resets when the CPU is running in 4000-7FFF or
+// has run cartridge code since the last reset (it may be in a ROM routine
+// the cartridge called, and would return into nothing).
 void RemoveGameRom();
 // Writes the 64K the CPU sees to "ram.bin" in the start directory, whole or
 // not at all, with a notice either way; false when it failed.
@@ -132,7 +136,7 @@ void Shutdown();
 // configuration, the 64K image, the ROM images and the cartridge); layouts
 // in docs/state-format.md.
 constexpr char kLatchSectionTag[] = "MACH";
-constexpr uint16_t kLatchSectionVersion = 1;
+constexpr uint16_t kLatchSectionVersion = 2;  // 2: cartridgeCodeRun
 constexpr char kTimingSectionTag[] = "TIME";
 constexpr uint16_t kTimingSectionVersion = 1;
 constexpr char kMemorySectionTag[] = "MEM ";

@@ -124,7 +124,7 @@ void RemoveGameRom() {
     delete[] GameRomImage;
     GameRomImage = nullptr;
     int32_t pc = CpuCore::lastOpcodeAddress;
-    if (pc >= 0x4000 && pc <= 0x7FFF) Reset(2);  // the CPU was running in the cartridge
+    if ((pc >= 0x4000 && pc <= 0x7FFF) || state.cartridgeCodeRun) Reset(2);
 }
 
 bool SaveRam() {

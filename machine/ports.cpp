@@ -233,10 +233,11 @@ void SaveLatches(StateWriter& out) {
     out.U32(s.timerCount);
     out.Bool(s.timerPending);
     out.U32(s.cycleCounter);
+    out.Bool(s.cartridgeCodeRun);
     out.EndSection();
 }
 
-bool LoadLatches(StateReader& in, uint16_t, State* into) {
+bool LoadLatches(StateReader& in, uint16_t version, State* into) {
     State& s = *into;
     in.Bytes(s.serialLatch, 2);
     s.ppiPortA = in.U8();
@@ -258,6 +259,7 @@ bool LoadLatches(StateReader& in, uint16_t, State* into) {
     s.timerCount = in.U32();
     s.timerPending = in.Bool();
     s.cycleCounter = in.U32();
+    s.cartridgeCodeRun = version >= 2 && in.Bool();
     s.ayLogCount = 0;  // the log buffer belongs to the frame, not to the moment
     bool pageKnown = s.videoBase == 0xC000 || s.videoBase == 0xE000 || s.videoBase == 0x8000 || s.videoBase == 0xA000;
     return in.Ok() && pageKnown && s.pointerDown <= 1 && s.pointerBitsX <= 8 && s.pointerBitsY <= 8;

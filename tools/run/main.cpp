@@ -58,6 +58,7 @@ struct Options {
     std::string paste;
     std::string printer;
     std::string cartridge;
+    long removeCartridgeFrame = -1;
     std::vector<std::string> binaries;
     bool saveRam = false;
     bool quiet = false;
@@ -111,13 +112,21 @@ platform::ControllerState JoystickState(uint8_t byte) {
     return controller;
 }
 
+// The key-down with the text a US keyboard gives it, as the desktop passes it on.
 void PressKey(const RunHelpers::KeyPress& press) {
+    // A modifier of an earlier press is let go first, as fingers do before the next key.
+    platform::headless::SetKeyDown(0xA0, false);
+    platform::headless::SetKeyDown(0xA2, false);
+    bool shift = false, ctrl = false;
     for (uint8_t modifier : press.modifiers) {
         platform::headless::SetKeyDown(modifier == 0x10 ? 0xA0 : 0xA2, true);  // the left-hand key
         KeyboardMapper::OnKeyDown(modifier);
+        (modifier == 0x10 ? shift : ctrl) = true;
     }
     platform::headless::SetKeyDown(press.key, true);
-    KeyboardMapper::OnKeyDown(press.key);
+    uint32_t character = platform::CharacterForKey(press.key, shift);
+    if (ctrl && press.key >= 'A' && press.key <= 'Z') character = press.key - 'A' + 1u;  // Ctrl+A gives 01h
+    KeyboardMapper::OnKeyDown(press.key, character);
 }
 
 void ReleaseKey(const RunHelpers::KeyPress& press) {
@@ -142,9 +151,11 @@ int main(int argc, char** argv) {
     app.add_option("--until-text", o.untilText, "Stop when the screen text contains TEXT; exit code 1 if never");
     app.add_option("--ini", o.iniPath, "Settings file to use instead of the one VZELVEGA.INI names");
     app.add_option("--workdir", o.workDir, "Directory to run in (the start directory)");
-    app.add_option("--key", o.keys, "Host key press FRAME:KEY (A, Enter, F3, Shift+A, Comma ...); repeatable");
+    app.add_option("--key", o.keys,
+                   "Host key press FRAME:KEY (A, Enter, F3, Shift+A, Comma, Num7 ...), with the text a US keyboard "
+                   "gives it; repeatable");
     app.add_option("--keys", o.keyList, "Several FRAME:KEY presses separated by spaces");
-    app.add_option("--type", o.typeText, "Type TEXT through the paste path; \\n or \\r is Enter");
+    app.add_option("--type", o.typeText, "Type TEXT through the paste path; \\n, \\r or a line end is Enter");
     app.add_option("--type-frame", o.typeFrame, "Frame at which --type or --paste starts (default 0)")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--screenshot", o.screenshot, "Write the final frame as a BMP file");
@@ -156,10 +167,12 @@ int main(int argc, char** argv) {
     app.add_option("--pointer", o.pointer, "Pointing device X,Y[,down] (0..255)");
     app.add_option("--tape", o.tape, "Load a cassette file (CP6) for playing");
     app.add_option("--record-dir", o.recordDir, "Answer save choosers (cassette recording) in DIR");
-    app.add_option("--type-file", o.typeFile, "Quick-type a text file");
-    app.add_option("--paste", o.paste, "Paste TEXT as the clipboard's text, unchanged");
+    app.add_option("--type-file", o.typeFile, "Quick-type a text file (LF, CR LF or CR line ends)");
+    app.add_option("--paste", o.paste, "Paste TEXT (UTF-8) as the clipboard's text, unchanged: a line feed enters the line as CR does");
     app.add_option("--printer", o.printer, "Printer output file");
     app.add_option("--cartridge", o.cartridge, "Load a cartridge (game ROM) file");
+    app.add_option("--remove-cartridge", o.removeCartridgeFrame, "\"Remove Game ROM\" at FRAME")
+        ->check(CLI::NonNegativeNumber);
     app.add_option("--load-binary", o.binaries, "Load FILE@ADDR[,usr=ADDR] (decimal or $hex); repeatable");
     app.add_flag("--save-ram", o.saveRam, "Write ram.bin (64K as the CPU sees it) at the end");
     app.add_flag("--quiet", o.quiet, "Leave out the speed figures");
@@ -298,6 +311,7 @@ int main(int argc, char** argv) {
         }
         for (auto [at, end] = releases.equal_range(frame); at != end; ++at) ReleaseKey(at->second);
         if (pasting && o.typeFrame > 0 && frame == o.typeFrame) startPaste();
+        if (frame == o.removeCartridgeFrame) Machine::RemoveGameRom();
 
         // The runner's clock: emulated time normally, real time with --fast.
         if (o.fast) {

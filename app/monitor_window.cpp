@@ -44,7 +44,8 @@ constexpr int kRefreshMilliseconds = 200;  // the views while the machine runs
 constexpr int kTraceLinesShown = 200;
 constexpr int kLogLines = 5000;
 
-bool Stopped() { return FrameScheduler::state.monitorStopped; }
+// Held between two instructions: stopped by the monitor or paused from the menu.
+bool Stopped() { return FrameScheduler::state.paused; }
 
 QString Hex(unsigned value, int digits) { return QString::number(value, 16).toUpper().rightJustified(digits, '0'); }
 
@@ -340,9 +341,10 @@ public:
     void Refresh() {
         const bool stopped = Stopped();
         shownStopped = stopped;
-        status->setText(stopped ? QString::fromStdString(Debug::state.stopText.empty() ? "Stopped"
-                                                                                       : "Stopped: " + Debug::state.stopText)
-                                : QString("Running"));
+        QString held = !FrameScheduler::state.monitorStopped ? QString("Paused")
+                       : Debug::state.stopText.empty()      ? QString("Stopped")
+                                                            : QString::fromStdString("Stopped: " + Debug::state.stopText);
+        status->setText(stopped ? held : QString("Running"));
         for (QPushButton* b : {runButton, stepButton, overButton, cursorButton, returnButton}) b->setEnabled(stopped);
         stopButton->setEnabled(!stopped);
         const CpuState& cpu = *Debug::state.target.cpu;
@@ -377,7 +379,7 @@ public:
 
     void closeEvent(QCloseEvent* event) override {
         // A closed monitor does not hold the machine; its breakpoints stay, and a stop reopens it.
-        if (Stopped()) Commanded(Run("g"));
+        if (FrameScheduler::state.monitorStopped) Commanded(Run("g"));
         event->accept();
     }
 
@@ -484,10 +486,11 @@ void Open() {
 
 void Poll() {
     if (!window) return;
+    platform::SetMenuCheck(App::kPause, FrameScheduler::state.paused);  // a stop or a run from here
     Debug::Pump();
     std::string out = Debug::TakeOutput();
     bool stopped = Stopped();
-    if (stopped && !window->shownStopped) Open();  // a stop shows the monitor
+    if (FrameScheduler::state.monitorStopped && !window->shownStopped) Open();  // a stop shows the monitor
     if (!out.empty()) window->Commanded(QString::fromStdString(out));
     else if (stopped != window->shownStopped) window->Refresh();
 }

@@ -131,10 +131,9 @@ void Resume() {
     m.hitPending = false;
     m.currentIsReturn = false;
     Rearm();
-    if (m.stopped) {
-        m.stopped = false;
-        if (m.target.stopped) m.target.stopped(false);
-    }
+    // Also when the target was held by someone else (the menu's pause): a run command runs.
+    m.stopped = false;
+    if (m.target.stopped) m.target.stopped(false);
 }
 
 }  // namespace

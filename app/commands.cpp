@@ -100,21 +100,23 @@ void RunCommand(int id) {
             presentFrame(true);
             break;
         case kPause:
-            // The monitor's stop is this pause: ending it is the monitor's run.
+            // The monitor's stop is this pause: ending it is the monitor's run, and
+            // with the monitor shown, pausing is its stop.
             if (FrameScheduler::state.monitorStopped) Debug::Run();
+            else if (!FrameScheduler::state.paused && MonitorWindow::Shown()) Debug::StopHere("paused");
             else FrameScheduler::SetPaused(!FrameScheduler::state.paused);
             platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
             presentFrame(true);  // "Paused" where the speed figure stands
             if (FrameScheduler::state.paused) return;  // the stream stays stopped
             break;
         case kFrameAdvance:
-            // Stopped by the monitor: the rest of its frame, breakpoints still armed,
-            // then paused as from the menu.
+            // Stopped by the monitor: the rest of its frame, breakpoints still armed.
             if (FrameScheduler::state.monitorStopped) {
                 Debug::Run();
                 FrameScheduler::SetPaused(true);
             }
             FrameScheduler::AdvanceFrame();
+            if (FrameScheduler::state.paused && MonitorWindow::Shown()) Debug::StopHere("frame advanced");
             platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
             presentFrame(true);
             return;  // silent: no reopened, playing stream

@@ -160,7 +160,8 @@ public:
         status->setObjectName("status");
         top->addWidget(status, 1);
         runButton = AddButton(top, "Run", [] { return Run("g"); });
-        stopButton = AddButton(top, "Stop", [] { return Run("stop"); });
+        // At once: commands typed after a run wait for its stop.
+        stopButton = AddButton(top, "Stop", [] { return QString::fromStdString(Debug::Immediate("stop")); });
         stepButton = AddButton(top, "Step", [] { return Run("s"); });
         overButton = AddButton(top, "Over", [] { return Run("o"); });
         cursorButton = AddButton(top, "To Cursor", [this] {
@@ -181,6 +182,7 @@ public:
             edit->setFixedWidth(fontMetrics().horizontalAdvance('0') * 6 + 8);
             connect(edit, &QLineEdit::editingFinished, this, [this, edit, i] {
                 if (!edit->isModified() || !Stopped()) return;
+                edit->setModified(false);  // committed: from now on it shows the register again
                 Commanded(Run(QString("r ") + kRegisterFields[i].name + "=" + edit->text()));
             });
             registerEdits[i] = edit;
@@ -352,8 +354,9 @@ public:
         for (int i = 0; i < kRegisterCount; ++i) {
             const RegisterField& f = kRegisterFields[i];
             uint32_t value = f.field == &CpuState::r ? (cpu.r & 0x7F) | (cpu.r7 & 0x80) : cpu.*f.field;
-            if (!registerEdits[i]->hasFocus() || !stopped) registerEdits[i]->setText(Hex(value, f.digits));
-            registerEdits[i]->setReadOnly(!stopped);
+            QLineEdit* edit = registerEdits[i];
+            if (!edit->hasFocus() || !edit->isModified() || !stopped) edit->setText(Hex(value, f.digits));
+            edit->setReadOnly(!stopped);
         }
         for (int bit = 0; bit < 8; ++bit) {
             flagBoxes[bit]->setChecked((cpu.af & (0x80u >> bit)) != 0);
@@ -477,12 +480,16 @@ void Open() {
         window = new Window;
         if (QWidget* main = App::Window()) window->move(main->frameGeometry().topRight() + QPoint(8, 0));
     }
+    // Opened while paused from the menu: the pause becomes the monitor's stop.
+    if (FrameScheduler::state.paused) Debug::StopHere("paused");
     window->Refresh();
     window->show();
     window->raise();
     window->activateWindow();
     window->FocusCommandLine();
 }
+
+bool Shown() { return window && window->isVisible(); }
 
 void Poll() {
     if (!window) return;

@@ -7,7 +7,10 @@
 // and the monitor's output, and has a command line and the run buttons.
 // Registers and memory are edited while the machine is stopped; every action
 // is a command of the monitor's language, so the window and the runner do
-// the same things.
+// the same things. Its stop is the Emulation menu's pause: "Pause" while
+// it is shown stops the machine as the monitor's Stop does (between frames),
+// "Pause" again or a run command resumes it, and "Frame Advance" from a stop
+// runs the rest of that frame (breakpoints still armed) and stops again.
 //
 // Use: Open from the Util menu; Poll after every pass of the main loop (it
 // pumps waiting commands and opens the window when the machine stops);
@@ -24,6 +27,8 @@ void Open();
 void Poll();
 // Deletes the window and lets the machine go (the main window's close).
 void Shutdown();
+// The window is open on the screen.
+bool Shown();
 // The window while it exists (tests).
 QWidget* Widget();
 

@@ -123,6 +123,17 @@ template <class Bus>
         cl = (n);                \
         special |= kIdle;        \
     }
+// HALT and idle loops burn only in the plain core: the monitor's checking
+// core runs them instruction by instruction, so a step is one instruction,
+// the trace shows each pass and the clock moves by its T-states.
+#define IDLE_BURN()                                \
+    if constexpr (!kMonitoredBus<Bus>) {           \
+        BURN();                                    \
+    }
+#define IDLE_CAP(n)                                \
+    if constexpr (!kMonitoredBus<Bus>) {           \
+        CAP(n);                                    \
+    }
 // Steps that cost nothing (dropped prefixes, undefined ED bytes, the trap)
 // change nothing but pc and R, and each moves pc on: a run of that many has
 // passed every address and would go on for ever, so the slice ends there.
@@ -391,6 +402,8 @@ acceptDone:
 #undef NEXT
 #undef BURN
 #undef CAP
+#undef IDLE_BURN
+#undef IDLE_CAP
 #undef ZERO_COST_STEP
 #undef SAVE_REGS
 #undef LOAD_REGS

@@ -309,6 +309,13 @@ void AfterSlice() {
     if (m.target.stopped) m.target.stopped(true);
 }
 
+void StopHere(const std::string& text) {
+    State& m = state;
+    if (m.stopped || !m.target.cpu) return;
+    Stop(StopReason::Request, text);
+    AfterSlice();
+}
+
 // ---- Views ----
 
 Instruction DecodeAt(uint16_t address) {

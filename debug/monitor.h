@@ -156,6 +156,9 @@ void RunTo(uint16_t address);
 void RunUntilReturn();
 // Stops before the next instruction (at once when not running a slice).
 void RequestStop();
+// Stops now, between slices, when the host has held the target itself (its
+// pause, the end of a frame advance): the report, and the waiting commands run.
+void StopHere(const std::string& text);
 // Adds or removes an execution breakpoint at `address` (the window's click).
 void ToggleBreakpoint(uint16_t address);
 bool HasExecuteBreakpoint(uint16_t address);

@@ -14,6 +14,7 @@
 
 constexpr int kPathSize = 260;
 constexpr int kPaletteSize = 45;
+constexpr int kRecentFiles = 10;
 
 // Copies a path into a fixed field, cut to what fits (at most kPathSize - 1 characters).
 void setPath(char (&field)[kPathSize], const std::string& value);
@@ -68,6 +69,13 @@ struct Settings {
     // VIDEO and COLOR
     int32_t windowScale;           // "windowscaling" 1..3
     Rgb colors[kPaletteSize];      // c00..c2c
+    // OPEN: files opened from the command line, by dropping or with File "Open..."
+    uint8_t autoStart;             // "autostart": a tape is loaded with CLOAD and RUN, a cartridge reset
+    // RECENT: the last files opened that way, newest first
+    char recentFiles[kRecentFiles][kPathSize];  // "file1".."file10"; empty: no entry
+    // CAPTURE
+    uint8_t screenshotPng;         // "pngflag": screenshots as PNG instead of the 8-bit BMP
+    uint8_t screenshotPngShown;    // "pngshownflag": the PNG as shown (scaled), else the 280x216 frame
 
     // The record as the program starts, before the INI file is read.
     static Settings Defaults();
@@ -85,6 +93,9 @@ struct Settings {
     static void SaveSound();
     static void SaveSpeed();
     static void SaveLoadBinary();
+    static void SaveOpen();     // OPEN autostart
+    static void SaveRecent();   // RECENT file1..file10 (an empty entry is written empty)
+    static void SaveCapture();  // CAPTURE pngflag, pngshownflag
     // Writes one key of section FILES: "cassette", "cassettewr", "quicktype", "gamerom" or "nscreenshot".
     static void SaveFilesKey(const char* key);
 };

@@ -13,6 +13,7 @@
 #include "config/settings.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"
+#include "devices/open_file.h"
 #include "devices/quick_type.h"
 #include "input/keyboard.h"
 #include "machine/machine.h"
@@ -64,6 +65,8 @@ struct Options {
     bool quiet = false;
     std::vector<std::string> saveStates;
     std::string loadState;
+    std::vector<std::string> files;
+    std::string recordSound;
 };
 
 // A state to save: after `frame` frames, or at the end (-1).
@@ -178,6 +181,10 @@ int main(int argc, char** argv) {
     app.add_flag("--quiet", o.quiet, "Leave out the speed figures");
     app.add_option("--save-state", o.saveStates, "Save a state FILE[@FRAME]: after FRAME frames, else at the end; repeatable");
     app.add_option("--load-state", o.loadState, "Load a state FILE once the machine has started");
+    app.add_option("files", o.files,
+                   "Files opened as the desktop opens them: a tape, cartridge, text or state, or FILE@ADDR[,usr=ADDR] "
+                   "for a binary");
+    app.add_option("--record-sound", o.recordSound, "Util \"Record Sound...\" from the start to the end of the run");
     CLI11_PARSE(app, argc, argv);
 
     // Everything is checked before the machine starts.
@@ -288,6 +295,10 @@ int main(int argc, char** argv) {
         Machine::state.pointerX = pointer->x;
         Machine::state.pointerY = pointer->y;
         Machine::state.pointerDown = pointer->down ? 1 : 0;
+    }
+    for (const std::string& word : o.files) {
+        if (!OpenFile::OpenArgument(word)) status = 2;
+        ReportMessageBoxes();
     }
     if (o.ayLog) toggleAyLog();
     if (status != 0) {

@@ -45,6 +45,10 @@ void aboutProc(platform::Dialog* dialog, platform::DialogEvent event, int id, vo
 
 void RunCommand(int id) {
     state.lastCommand = id;
+    if (RunOpenCommand(id)) {
+        SoundRedo();
+        return;
+    }
     if (id >= kQuickSave1 && id < kQuickSave1 + SaveState::kQuickSlots) {
         SaveState::QuickSave(id - kQuickSave1 + 1);
     } else if (id >= kQuickLoad1 && id < kQuickLoad1 + SaveState::kQuickSlots) {
@@ -57,6 +61,7 @@ void RunCommand(int id) {
             if (state.startupResetDone) return;
             state.startupResetDone = true;
             Machine::StartUpReset();
+            StartWithOptions();
             state.startMs = std::max<uint32_t>(1, platform::MillisecondClock());
             return;
         case kExit:

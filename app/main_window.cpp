@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
@@ -34,7 +38,7 @@ namespace {
 
 constexpr uint8_t kVkShift = 0x10, kVkControl = 0x11, kVkAlt = 0x12;
 constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF, kVkM = 0x4D;
-constexpr uint8_t kVkF6 = 0x75, kVkF7 = 0x76, kVkF8 = 0x77, kVkPause = 0x13, kVkS = 0x53, kVkL = 0x4C;
+constexpr uint8_t kVkF6 = 0x75, kVkF7 = 0x76, kVkF8 = 0x77, kVkPause = 0x13, kVkS = 0x53, kVkL = 0x4C, kVkO = 0x4F;
 constexpr uint8_t kVk1 = 0x31, kVk9 = 0x39;
 
 void setStartupFlag(uint8_t flag);
@@ -45,6 +49,26 @@ public:
     MainWindow() {
         setWindowTitle(platform::qt::kWindowTitle);
         setAttribute(Qt::WA_DeleteOnClose, false);
+        setAcceptDrops(true);
+    }
+
+    // Files dropped on the window open as File "Open..." opens them.
+    static std::vector<std::string> localFiles(const QMimeData* data) {
+        std::vector<std::string> paths;
+        if (data)
+            for (const QUrl& url : data->urls())
+                if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+        return paths;
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (!localFiles(event->mimeData()).empty()) event->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* event) override {
+        std::vector<std::string> paths = localFiles(event->mimeData());
+        if (paths.empty()) return;
+        event->acceptProposedAction();
+        // After the drop has finished: opening may show a dialog.
+        QMetaObject::invokeMethod(this, [paths] { OpenDropped(paths); }, Qt::QueuedConnection);
     }
 
 protected:
@@ -127,6 +151,7 @@ void buildMenus(QMainWindow* window) {
                            {"Load State...\tAlt+L", kLoadState}});
     addSlots(file, "Quick Save", kQuickSave1, "Alt+Shift+");
     addSlots(file, "Quick Load", kQuickLoad1, "Alt+");
+    AddFileMenuItems(file);
     addMenu(bar, "&Configure",
             {{"Memory...", kConfigureMemory},
              {"Printer...", kConfigurePrinter},
@@ -172,6 +197,7 @@ int acceleratorFor(uint8_t vk) {
         if (vk == kVkS && !shift) return kSaveState;
         if (vk == kVkL && !shift) return kLoadState;
         if (vk == kVkM && !shift) return kMonitor;
+        if (vk == kVkO && !shift) return kOpen;
         if (vk >= kVk1 && vk <= kVk9) return (shift ? kQuickSave1 : kQuickLoad1) + (vk - kVk1);
     }
     return 0;
@@ -327,7 +353,9 @@ QMainWindow* Window() { return mainWindow.data(); }
 bool Start() {
     state = State{};
     Settings::LocateFile();
+    if (!options.iniPath.empty()) iniPath = options.iniPath;
     Settings::LoadAll();
+    ApplyOptions();
     SetDisplayScale(settings.windowScale);
     Machine::RecomputeTiming();
 

@@ -4,6 +4,7 @@
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
 #include "devices/cassette.h"
+#include "devices/open_file.h"
 #include "devices/printer.h"
 #include "devices/quick_type.h"
 #include "input/keyboard.h"
@@ -45,6 +46,7 @@ int32_t RunFrameAt(uint32_t startCycles, uint32_t now) {
     KeyboardMapper::PollFrame();
     PrinterPort::OnFrame();
     CassetteDeck::OnFrame();
+    OpenFile::OnFrame();
     logAyFrame();
 
     int i = state.meterIndex;

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     QDir::setCurrent(directory.path());
     platform::qt::Initialise();
     int failures = 0;
-    for (auto makers : {makeKeyTests, makeControllerTests, makeDialogTests, makeWindowTests, makeMonitorTests})
+    for (auto makers : {makeKeyTests, makeControllerTests, makeDialogTests, makeWindowTests, makeMonitorTests,
+                        makeOpenTests})
         for (auto& test : makers()) failures += QTest::qExec(test.get(), argc, argv);
     platform::qt::Finalise();
     return failures == 0 ? 0 : 1;

@@ -15,6 +15,7 @@
 #include "debug/monitor.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"
+#include "devices/open_file.h"
 #include "devices/quick_type.h"
 #include "input/keyboard.h"
 #include "machine/machine.h"
@@ -69,6 +70,7 @@ struct Options {
     std::string monitor;
     std::vector<std::string> saveStates;
     std::string loadState;
+    std::vector<std::string> files;
 };
 
 // A state to save: after `frame` frames, or at the end (-1).
@@ -192,6 +194,9 @@ int main(int argc, char** argv) {
     app.add_option("--monitor", o.monitor, "Monitor commands separated by ';' (docs/monitor.md)");
     app.add_option("--save-state", o.saveStates, "Save a state FILE[@FRAME]: after FRAME frames, else at the end; repeatable");
     app.add_option("--load-state", o.loadState, "Load a state FILE once the machine has started");
+    app.add_option("files", o.files,
+                   "Files opened as the desktop opens them: a tape, cartridge, text or state, or FILE@ADDR[,usr=ADDR] "
+                   "for a binary");
     CLI11_PARSE(app, argc, argv);
 
     // Everything is checked before the machine starts.
@@ -302,6 +307,10 @@ int main(int argc, char** argv) {
         Machine::state.pointerX = pointer->x;
         Machine::state.pointerY = pointer->y;
         Machine::state.pointerDown = pointer->down ? 1 : 0;
+    }
+    for (const std::string& word : o.files) {
+        if (!OpenFile::OpenArgument(word)) status = 2;
+        ReportMessageBoxes();
     }
     if (o.ayLog) toggleAyLog();
     if (status != 0) {

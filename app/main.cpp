@@ -5,8 +5,9 @@
 #include "platform/qt/qt_host.h"
 
 int main(int argc, char** argv) {
-    // Whole-number device pixel ratios keep every emulated pixel a sharp block on high-DPI screens.
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    // The desktop's own scale (125 %, 150 % ...): the picture is drawn in whole
+    // device pixels per frame pixel whatever the ratio, so it stays sharp.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Virtual Zel Vega"));
     // The loop ends when the main window is destroyed, not when the last window closes.

@@ -1,7 +1,9 @@
 // The cassette deck: playback pacing, idle rules and recording to CP6 files.
 #include "devices/cassette.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
@@ -48,11 +50,16 @@ void AskForRecordingFile() {
     platform::ShowCursor(true);
     std::optional<std::string> chosen = platform::ChooseSaveFile(CassetteChooser("CP6", false, proposed));
     platform::ShowCursor(false);
-    if (!chosen) return;
+    if (!chosen) {
+        platform::ShowNotice("Recording discarded: no file was chosen");
+        return;
+    }
     recordFile = std::fopen(chosen->c_str(), "wb");
     if (!recordFile) {
+        std::string reason = std::strerror(errno);
         std::string line = "Failed to open Cassette file " + *chosen + " for output\n";
         platform::DebugOutput(line.c_str());
+        platform::ShowNotice("Recording discarded: " + *chosen + " cannot be created: " + reason);
         return;
     }
     recordFilePath = *chosen;
@@ -80,7 +87,14 @@ std::string ProposedPath(const std::string& recordPath, const uint8_t* header) {
 }
 
 void PlayFile() {
-    if (tapeLoaded || QuickType::IsActive()) return;
+    if (tapeLoaded) {
+        platform::ShowNotice("Play Cassette File: a tape is playing; wait until it has ended");
+        return;
+    }
+    if (QuickType::IsActive()) {
+        platform::ShowNotice("Play Cassette File: wait until Quick Type has finished");
+        return;
+    }
     std::optional<std::string> chosen =
         platform::ChooseOpenFile(CassetteChooser("cp6", true, settings.cassettePlayPath));
     if (!chosen) return;
@@ -89,12 +103,21 @@ void PlayFile() {
 
 bool LoadFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
+    if (!file) {
+        platform::ShowNotice("Tape " + path + " not loaded: " + std::strerror(errno));
+        return false;
+    }
     Eject();
     HostFile::WholeFile loaded;
-    bool ok = HostFile::ReadAll(file, HostFile::kLargestFile, &loaded) == HostFile::ReadResult::Ok;
+    errno = 0;
+    HostFile::ReadResult result = HostFile::ReadAll(file, HostFile::kLargestFile, &loaded);
+    int readError = errno;
     std::fclose(file);
-    if (!ok) return false;
+    if (result != HostFile::ReadResult::Ok) {
+        platform::ShowNotice("Tape " + path + " not loaded: " +
+                             (HostFile::IsFolder(path) ? "it is a folder" : HostFile::Describe(result, readError)));
+        return false;
+    }
     tape = std::move(loaded);
     state.tapeSize = tape.size;
     state.tapePosition = 0;
@@ -102,6 +125,7 @@ bool LoadFile(const std::string& path) {
     fileActivity |= kActivityPlaying;
     setPath(settings.cassettePlayPath, path);
     Settings::SaveFilesKey("cassette");
+    platform::ShowNotice("Tape " + path + " loaded: " + std::to_string(tape.size) + " bytes");
     return true;
 }
 
@@ -210,6 +234,10 @@ void EndRecording() {
         if (failed) {
             std::string line = "Cassette file " + recordFilePath + " was not written completely\n";
             platform::DebugOutput(line.c_str());
+            platform::ShowNotice("Recording " + recordFilePath + " was not written completely");
+        } else {
+            platform::ShowNotice("Recording saved: " + recordFilePath + " (" + std::to_string(state.recordCount) +
+                                 " bytes)");
         }
     }
     recordFile = nullptr;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace HostFile {
 
@@ -20,11 +21,16 @@ struct WholeFile {
     int32_t size = 0;
 };
 
+// Whether the path names a folder (which opens for reading but holds no bytes).
+bool IsFolder(const std::string& path);
 // Size of an open file found by seeking to its end; back at the start after.
 // -1 when the host cannot tell.
 int64_t SizeOf(std::FILE* file);
 // Reads an open file of 1 .. maxBytes bytes from its start into `out`.
 // `out` is left empty unless the result is Ok.
 ReadResult ReadAll(std::FILE* file, int64_t maxBytes, WholeFile* out);
+// Why a read was refused, for the user: "the file is empty", ... With a
+// ShortRead, `error` (errno after the read, or 0) names the host's reason.
+std::string Describe(ReadResult result, int error);
 
 }  // namespace HostFile

@@ -4,14 +4,22 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 
 namespace HostFile {
 
-bool IsFolder(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+std::FILE* OpenForReading(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    struct stat st;
+    if (file && (::fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
+        bool folder = S_ISDIR(st.st_mode);
+        std::fclose(file);
+        if (folder) errno = EISDIR;  // so the caller can say why
+        return nullptr;
+    }
+    return file;
 }
 
 int64_t SizeOf(std::FILE* file) {

@@ -21,8 +21,9 @@ struct WholeFile {
     int32_t size = 0;
 };
 
-// Whether the path names a folder (which opens for reading but holds no bytes).
-bool IsFolder(const std::string& path);
+// Opens a file for binary reading; nullptr when it cannot be opened or is a
+// folder (which the C library opens but cannot read).
+std::FILE* OpenForReading(const std::string& path);
 // Size of an open file found by seeking to its end; back at the start after.
 // -1 when the host cannot tell.
 int64_t SizeOf(std::FILE* file);

@@ -106,7 +106,7 @@ void LoadGameRom() {
 }
 
 bool LoadGameRomFile(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = HostFile::OpenForReading(path);
     if (!file) {
         platform::ShowNotice("Cartridge " + path + " not loaded: " + std::strerror(errno));
         return false;
@@ -116,9 +116,7 @@ bool LoadGameRomFile(const std::string& path) {
     if (length < 1 || length > long(kGameRomSize)) {
         std::fclose(file);
         // The old cartridge stays, as before; the user learns why nothing changed.
-        std::string size = HostFile::IsFolder(path) ? std::string("it is a folder")
-                           : length < 0                ? std::string("its size cannot be told")
-                                                       : std::to_string(length) + " bytes";
+        std::string size = length < 0 ? std::string("its size cannot be told") : std::to_string(length) + " bytes";
         platform::ShowNotice("Cartridge " + path + " refused: " + size + " (1 to " + std::to_string(kGameRomSize) +
                              " bytes fit)");
         return false;
@@ -145,15 +143,78 @@ void RemoveGameRom() {
     delete[] GameRomImage;
     GameRomImage = nullptr;
     int32_t pc = CpuCore::lastOpcodeAddress;
-    if (pc >= 0x4000 && pc <= 0x7FFF) Reset(2);  // the CPU was running in the cartridge
+    if ((pc >= 0x4000 && pc <= 0x7FFF) || state.cartridgeCodeRun) Reset(2);
 }
 
-void SaveRam() {
+bool SaveRam() {
     std::string path = startDirectory + "/ram.bin";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    for (uint32_t address = 0; address < 0x10000; ++address) std::fputc(ReadMemory(uint16_t(address)), file);
-    std::fclose(file);
+    static uint8_t dump[0x10000];
+    for (uint32_t address = 0; address < 0x10000; ++address) dump[address] = ReadMemory(uint16_t(address));
+    // Through a temporary: a full disk keeps the previous dump whole.
+    int error = 0;
+    bool saved = platform::WriteWholeFile(path, dump, sizeof dump, true, &error);
+    platform::ShowNotice(saved ? "Save Ram: " + path : "Save Ram failed: " + path + ": " + std::strerror(error));
+    return saved;
+}
+
+namespace {
+
+// A ROM image as the built-in one (a flag alone) or as its bytes.
+void SaveRom(StateWriter& out, const uint8_t* image, const uint8_t* builtin, size_t size) {
+    bool isBuiltin = std::memcmp(image, builtin, size) == 0;
+    out.U8(isBuiltin ? 0 : 1);
+    if (!isBuiltin) out.Bytes(image, size);
+}
+
+void LoadRom(StateReader& in, uint8_t* into, const uint8_t* builtin, size_t size) {
+    uint8_t kind = in.U8();
+    if (kind == 0) std::memcpy(into, builtin, size);
+    else if (kind == 1) in.Bytes(into, size);
+    else in.Fail();
+}
+
+}  // namespace
+
+void SaveMemoryMap(StateWriter& out) {
+    out.BeginSection(kMemorySectionTag, kMemorySectionVersion);
+    out.U8(settings.memoryEnhanced ? 1 : 0);
+    out.U8(uint8_t(settings.ramExpansion));
+    out.Bytes(MemoryImage, sizeof MemoryImage);
+    SaveRom(out, BasicRomImage, BuiltinBasicRom, kBasicRomSize);
+    SaveRom(out, CharRomImage, BuiltinCharRom, kCharRomSize);
+    SaveRom(out, ExtCharRomImage, BuiltinExtCharRom, kExtCharRomSize);
+    out.Bool(GameRomImage != nullptr);
+    if (GameRomImage) out.Bytes(GameRomImage, kGameRomSize);
+    out.EndSection();
+}
+
+bool LoadMemoryMap(StateReader& in, uint16_t, MemorySaved* into) {
+    into->memoryEnhanced = in.U8();
+    into->ramExpansion = in.U8();
+    in.Bytes(into->memory, sizeof into->memory);
+    LoadRom(in, into->basicRom, BuiltinBasicRom, kBasicRomSize);
+    LoadRom(in, into->charRom, BuiltinCharRom, kCharRomSize);
+    LoadRom(in, into->extCharRom, BuiltinExtCharRom, kExtCharRomSize);
+    into->cartridgePresent = in.Bool();
+    if (into->cartridgePresent) in.Bytes(into->cartridge, kGameRomSize);
+    return in.Ok() && into->memoryEnhanced <= 1 && into->ramExpansion <= 1;
+}
+
+void RestoreMemoryMap(const MemorySaved& saved) {
+    settings.memoryEnhanced = saved.memoryEnhanced;
+    settings.ramExpansion = saved.ramExpansion;
+    std::memcpy(MemoryImage, saved.memory, sizeof MemoryImage);
+    std::memcpy(BasicRomImage, saved.basicRom, kBasicRomSize);
+    std::memcpy(CharRomImage, saved.charRom, kCharRomSize);
+    std::memcpy(ExtCharRomImage, saved.extCharRom, kExtCharRomSize);
+    romSource = BasicRomImage;
+    if (saved.cartridgePresent) {
+        if (!GameRomImage) GameRomImage = new uint8_t[kGameRomSize];
+        std::memcpy(GameRomImage, saved.cartridge, kGameRomSize);
+    } else {
+        delete[] GameRomImage;  // not RemoveGameRom: no reset check, the CPU state is the file's
+        GameRomImage = nullptr;
+    }
 }
 
 }  // namespace Machine

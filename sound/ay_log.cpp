@@ -88,4 +88,10 @@ void closeAyLog() {
     platform::ShowNotice((failed ? "AY log not written completely: " : "AY log stopped: ") + ayLogPath);
 }
 
+void endAyLog() {
+    if (!ayLogFile) return;
+    closeAyLog();
+    platform::SetMenuCheck(kLogAyCommand, false);
+}
+
 bool ayLogOpen() { return ayLogFile != nullptr; }

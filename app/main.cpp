@@ -13,8 +13,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--version"))
             return App::ParseOptions(std::vector<std::string>(argv, argv + argc));
-    // Whole-number device pixel ratios keep every emulated pixel a sharp block on high-DPI screens.
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
+    // The desktop's own scale (125 %, 150 % ...): the picture is drawn in whole
+    // device pixels per frame pixel whatever the ratio, so it stays sharp.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Virtual Zel Vega"));
     // The loop ends when the main window is destroyed, not when the last window closes.

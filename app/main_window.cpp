@@ -8,11 +8,13 @@
 #include <QFile>
 #include <QMimeData>
 #include <QUrl>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -21,6 +23,7 @@
 #include "app/monitor_window.h"
 #include "video/display_calls.h"
 #include "config/settings.h"
+#include "platform/platform.h"
 #include "input/keyboard.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -43,6 +46,7 @@ constexpr uint8_t kVk1 = 0x31, kVk9 = 0x39;
 
 void setStartupFlag(uint8_t flag);
 void closeSequence();
+void rememberGeometry();
 
 class MainWindow : public QMainWindow {
 public:
@@ -84,6 +88,16 @@ protected:
             FrameScheduler::SetWarpHeld(false);
         }
         return QMainWindow::event(event);
+    }
+
+    void moveEvent(QMoveEvent* event) override {
+        QMainWindow::moveEvent(event);
+        rememberGeometry();
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QMainWindow::resizeEvent(event);
+        rememberGeometry();
     }
 
     void closeEvent(QCloseEvent* event) override {
@@ -269,7 +283,64 @@ public:
 KeyFilter* keyFilter = nullptr;
 QTimer* wakeTimer = nullptr;
 
+// The window's place and client size, kept across runs in the settings file's
+// WINDOW section (the desktop window's own keys, beside the settings record's
+// sections). Only a plain window counts: not full screen, maximised or minimised.
+constexpr const char* kWindowSection = "WINDOW";
+constexpr int32_t kMissing = INT32_MIN;
+
+struct WindowGeometry {
+    bool known = false;
+    QPoint position;
+    QSize client;
+};
+WindowGeometry lastGeometry;
+
+// Wayland keeps window positions from programs: there the place is neither read nor set.
+bool positionsWork() { return QGuiApplication::platformName() != QLatin1String("wayland"); }
+
+void rememberGeometry() {
+    QWidget* client = platform::qt::Screen();
+    if (!mainWindow || !client || !mainWindow->isVisible() || FullScreen()) return;
+    if (mainWindow->windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)) return;
+    lastGeometry = {true, mainWindow->pos(), client->size()};
+}
+
+void saveGeometry() {
+    if (!lastGeometry.known) return;
+    std::vector<std::pair<std::string, std::string>> keys;
+    if (positionsWork()) {
+        keys.emplace_back("left", std::to_string(lastGeometry.position.x()));
+        keys.emplace_back("top", std::to_string(lastGeometry.position.y()));
+    }
+    keys.emplace_back("clientwidth", std::to_string(lastGeometry.client.width()));
+    keys.emplace_back("clientheight", std::to_string(lastGeometry.client.height()));
+    platform::IniWriteStrings(iniPath, kWindowSection, keys);
+    lastGeometry.known = false;  // once per run of the close steps
+}
+
+// The remembered place and size, if the settings file has them: true when the
+// window took them. A place off every screen is left to the default, and a
+// size is cut to the screen it is shown on.
+bool restoreGeometry(QMainWindow* window, QWidget* client) {
+    int32_t width = platform::IniGetInt(iniPath, kWindowSection, "clientwidth", kMissing);
+    int32_t height = platform::IniGetInt(iniPath, kWindowSection, "clientheight", kMissing);
+    if (width < 1 || height < 1) return false;
+    int32_t left = platform::IniGetInt(iniPath, kWindowSection, "left", kMissing);
+    int32_t top = platform::IniGetInt(iniPath, kWindowSection, "top", kMissing);
+    if (positionsWork() && left != kMissing && top != kMissing && QGuiApplication::screenAt(QPoint(left, top)))
+        window->move(left, top);
+    if (QScreen* screen = window->screen()) {
+        QSize room = screen->availableGeometry().size();
+        width = std::min(width, room.width());
+        height = std::min(height, room.height());
+    }
+    window->resize(window->width() + width - client->width(), window->height() + height - client->height());
+    return true;
+}
+
 void closeSequence() {
+    saveGeometry();
     MonitorWindow::Shutdown();
     FrameScheduler::state.running = false;
     leaveFullScreen();
@@ -393,7 +464,8 @@ bool Start() {
     window->activateWindow();
     screen->setFocus();
     QCoreApplication::processEvents();
-    resizeToScale();
+    // The place and size the user left the window in, else the scale's size.
+    if (!restoreGeometry(window, screen)) resizeToScale();
     Machine::startDirectory = QDir::currentPath().toStdString();
     return true;
 }

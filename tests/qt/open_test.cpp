@@ -42,8 +42,10 @@ class OpenTest : public QObject {
     QTemporaryDir folder;
     QString ini;
     const QByteArray iniText = "[VIDEO]\nwindowscaling=1\n[SPEED]\ncpuspeedopt=0\n";
+    std::string iniBefore;
 
 private slots:
+    void initTestCase() { iniBefore = iniPath; }
     void optionsTable() {
         struct Case {
             std::vector<std::string> words;
@@ -125,7 +127,12 @@ private slots:
         QVERIFY(chooser);
     }
 
-    void cleanupTestCase() { App::Destroy(); }
+    // The tests after these start the program plainly, with the settings file they had.
+    void cleanupTestCase() {
+        App::Destroy();
+        App::ParseOptions({"vzelvega"});
+        iniPath = iniBefore;
+    }
 };
 
 std::vector<std::unique_ptr<QObject>> makeOpenTests() {

@@ -136,14 +136,14 @@ std::optional<Argument> ParseArgument(const std::string& word) {
     std::error_code error;
     size_t at = word.rfind('@');
     if (at == std::string::npos || std::filesystem::exists(word, error)) return Argument{word, std::nullopt};
-    std::string spec = word.substr(at + 1);
+    std::string addresses = word.substr(at + 1);
     BinaryTarget target;
-    size_t comma = spec.find(',');
-    auto load = parseAddress(spec.substr(0, comma));
+    size_t comma = addresses.find(',');
+    auto load = parseAddress(addresses.substr(0, comma));
     if (!load || at == 0) return std::nullopt;
     target.load = *load;
     if (comma != std::string::npos) {
-        std::string usr = spec.substr(comma + 1);
+        std::string usr = addresses.substr(comma + 1);
         if (usr.rfind("usr=", 0) != 0) return std::nullopt;
         auto value = parseAddress(usr.substr(4));
         if (!value) return std::nullopt;

@@ -240,6 +240,7 @@ public:
 
         // Memory, with a go-to address.
         memoryModel = new MemoryModel;
+        memoryModel->setParent(this);  // the view does not own its model
         memoryModel->onEdit = [this](const QString& out) { Commanded(out); };
         memory = new QTableView;
         memory->setObjectName("memory");

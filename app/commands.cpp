@@ -5,8 +5,10 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "app/monitor_window.h"
 #include "video/display_calls.h"
 #include "config/config_dialogs.h"
+#include "debug/monitor.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"
 #include "devices/printer.h"
@@ -16,6 +18,9 @@
 #include "platform/platform.h"
 #include "sound/ay_log.h"
 #include "sound/sound_stream.h"
+#include "machine/scheduler.h"
+#include "state/rewind.h"
+#include "state/save_state.h"
 #include "video/colours_dialog.h"
 #include "video/screenshot.h"
 
@@ -40,12 +45,23 @@ void aboutProc(platform::Dialog* dialog, platform::DialogEvent event, int id, vo
 
 void RunCommand(int id) {
     state.lastCommand = id;
+    if (RunOpenCommand(id)) {
+        SoundRedo();
+        return;
+    }
+    if (id >= kQuickSave1 && id < kQuickSave1 + SaveState::kQuickSlots) {
+        SaveState::QuickSave(id - kQuickSave1 + 1);
+    } else if (id >= kQuickLoad1 && id < kQuickLoad1 + SaveState::kQuickSlots) {
+        SaveState::QuickLoad(id - kQuickLoad1 + 1);
+        presentFrame(true);  // the loaded moment at once, paused or not
+    }
     switch (id) {
         case kStartUpReset:
             // Once; the reset reopens the sound stream itself.
             if (state.startupResetDone) return;
             state.startupResetDone = true;
             Machine::StartUpReset();
+            StartWithOptions();
             state.startMs = std::max<uint32_t>(1, platform::MillisecondClock());
             return;
         case kExit:
@@ -80,9 +96,49 @@ void RunCommand(int id) {
         case kFullScreen: toggleFullScreen(); break;
         case kPaste: QuickType::Paste(); break;
         case kLogAySound: toggleAyLog(); break;
+        case kMonitor: MonitorWindow::Open(); break;
         case kAbout: platform::RunDialog(kAboutLayout, aboutProc, nullptr); break;
         case kTest: break;
-        default: return;  // not ours
+        case kSaveState: SaveState::SaveDialog(); break;
+        case kLoadState:
+            SaveState::LoadDialog();
+            presentFrame(true);
+            break;
+        case kPause:
+            // The monitor's stop is this pause: ending it is the monitor's run, and
+            // with the monitor shown, pausing is its stop.
+            if (FrameScheduler::state.monitorStopped) Debug::Run();
+            else if (!FrameScheduler::state.paused && MonitorWindow::Shown()) Debug::StopHere("paused");
+            else FrameScheduler::SetPaused(!FrameScheduler::state.paused);
+            platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
+            presentFrame(true);  // "Paused" where the speed figure stands
+            if (FrameScheduler::state.paused) return;  // the stream stays stopped
+            break;
+        case kFrameAdvance:
+            // Stopped by the monitor: the rest of its frame, breakpoints still armed.
+            if (FrameScheduler::state.monitorStopped) {
+                Debug::Run();
+                FrameScheduler::SetPaused(true);
+            }
+            FrameScheduler::AdvanceFrame();
+            if (FrameScheduler::state.paused && MonitorWindow::Shown()) Debug::StopHere("frame advanced");
+            platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
+            presentFrame(true);
+            return;  // silent: no reopened, playing stream
+        case kRewind:
+            Rewind::StepBack();
+            presentFrame(true);
+            if (FrameScheduler::state.paused) return;
+            break;
+        case kWarp:
+            FrameScheduler::SetWarpOn(!FrameScheduler::state.warpOn);
+            platform::SetMenuCheck(kWarp, FrameScheduler::state.warpOn);
+            break;
+        default:
+            if ((id >= kQuickSave1 && id < kQuickSave1 + SaveState::kQuickSlots) ||
+                (id >= kQuickLoad1 && id < kQuickLoad1 + SaveState::kQuickSlots))
+                break;
+            return;  // not ours
     }
     SoundRedo();
 }

@@ -145,7 +145,12 @@ void loadPrinter() {
 }
 
 void loadKeyboard() {
+    // A file that already chose a mode by "emulatedflag" alone keeps it; the
+    // host layout is the choice of a file that names no mode at all.
+    constexpr const char* kAbsent = "\x01";
+    if (platform::IniGetString(iniPath, "KEYBOARD", "emulatedflag", kAbsent) != kAbsent) settings.keyboardHostLayout = 0;
     readFlag("KEYBOARD", "emulatedflag", settings.keyboardEmulated);
+    readFlag("KEYBOARD", "hostlayoutflag", settings.keyboardHostLayout);
     for (int map = 0; map < 3; ++map) {
         for (int hostKey = 0; hostKey < 256; ++hostKey) {
             uint16_t& value = settings.sensibleKeyMap[map][hostKey];
@@ -198,6 +203,12 @@ void loadSpeed() {
     readFlag("SPEED", "speedupfilesflag", settings.speedUpFiles);
 }
 
+void loadAdditions() {
+    readFlag("OPEN", "autostart", settings.autoStart);
+    for (int i = 0; i < kRecentFiles; ++i)
+        readPath("RECENT", ("file" + std::to_string(i + 1)).c_str(), settings.recentFiles[i]);
+}
+
 }  // namespace
 
 void Settings::LocateFile() {
@@ -211,6 +222,8 @@ void Settings::LocateFile() {
 }
 
 void Settings::LoadAll() {
+    // Temporaries of writes that a kill cut short would pile up beside the file.
+    platform::RemoveStaleTemporaries(iniPath);
     loadMemory();
     // The ROM images follow the memory settings at once, before anything else is read.
     Machine::LoadRomImages();
@@ -221,6 +234,15 @@ void Settings::LoadAll() {
     loadFiles();
     loadLoadBinary();
     loadSpeed();
+    loadAdditions();
+}
+
+void Settings::SaveOpen() { write("OPEN", {{"autostart", flagText(settings.autoStart)}}); }
+
+void Settings::SaveRecent() {
+    Entries entries;
+    for (int i = 0; i < kRecentFiles; ++i) entries.emplace_back("file" + std::to_string(i + 1), settings.recentFiles[i]);
+    write("RECENT", entries);
 }
 
 void Settings::SaveMemory() {
@@ -247,11 +269,12 @@ void Settings::SavePrinter() {
 
 void Settings::SaveKeyboard() {
     Entries entries;
-    entries.reserve(1 + 3 * 256);
+    entries.reserve(2 + 3 * 256);
     entries.emplace_back("emulatedflag", flagText(settings.keyboardEmulated));
     for (int map = 0; map < 3; ++map)
         for (int hostKey = 0; hostKey < 256; ++hostKey)
             entries.emplace_back(keyboardKey(map, hostKey), std::to_string(settings.sensibleKeyMap[map][hostKey]));
+    entries.emplace_back("hostlayoutflag", flagText(settings.keyboardHostLayout));
     write("KEYBOARD", entries);
 }
 

@@ -28,6 +28,7 @@ Settings Settings::Defaults() {
     s.printerWidth = 132;
     setPath(s.printerPath, "LPRINT.TXT");
     s.keyboardEmulated = 1;
+    s.keyboardHostLayout = 1;
     for (auto& layer : s.sensibleKeyMap)
         for (auto& value : layer) value = 0x00FF;
     s.cpuSpeedOption = 0;
@@ -70,5 +71,6 @@ Settings Settings::Defaults() {
         {16, 96, 16},    {40, 224, 40},   {16, 16, 16},    {240, 240, 240},                    // 41-44 two-colour
     };
     for (int i = 0; i < kPaletteSize; ++i) s.colors[i] = kDefaultColours[i];
+    s.autoStart = 1;
     return s;
 }

@@ -14,6 +14,7 @@
 
 constexpr int kPathSize = 260;
 constexpr int kPaletteSize = 45;
+constexpr int kRecentFiles = 10;
 
 // Copies a path into a fixed field, cut to what fits (at most kPathSize - 1 characters).
 void setPath(char (&field)[kPathSize], const std::string& value);
@@ -35,6 +36,7 @@ struct Settings {
     char printerPath[kPathSize];  // "filename"
     // KEYBOARD
     uint8_t keyboardEmulated;            // "emulatedflag"
+    uint8_t keyboardHostLayout;          // "hostlayoutflag": keys type the host layout's characters (wins)
     uint16_t sensibleKeyMap[3][256];     // n00..nff, s00..sff, c00..cff; 00FFh unassigned
     // SPEED
     uint8_t cpuSpeedOption;           // "cpuspeedopt" 0 NTSC, 1 PAL, 2 custom, 3 fast
@@ -67,6 +69,10 @@ struct Settings {
     // VIDEO and COLOR
     int32_t windowScale;           // "windowscaling" 1..3
     Rgb colors[kPaletteSize];      // c00..c2c
+    // OPEN: files opened from the command line, by dropping or with File "Open..."
+    uint8_t autoStart;             // "autostart": a tape is loaded with CLOAD and RUN, a cartridge reset
+    // RECENT: the last files opened that way, newest first
+    char recentFiles[kRecentFiles][kPathSize];  // "file1".."file10"; empty: no entry
 
     // The record as the program starts, before the INI file is read.
     static Settings Defaults();
@@ -74,7 +80,8 @@ struct Settings {
     // Finds the settings file: "VZELVEGA.INI" [CONFIG] ini in the current
     // directory, default "default.ini". Sets `iniPath`.
     static void LocateFile();
-    // Reads every key in the documented order; loads the ROM images right after MEMORY.
+    // Removes stale temporaries of earlier interrupted writes beside the file,
+    // then reads every key in the documented order; loads the ROM images right after MEMORY.
     static void LoadAll();
     static void SaveMemory();
     static void SavePrinter();
@@ -83,6 +90,8 @@ struct Settings {
     static void SaveSound();
     static void SaveSpeed();
     static void SaveLoadBinary();
+    static void SaveOpen();     // OPEN autostart
+    static void SaveRecent();   // RECENT file1..file10 (an empty entry is written empty)
     // Writes one key of section FILES: "cassette", "cassettewr", "quicktype", "gamerom" or "nscreenshot".
     static void SaveFilesKey(const char* key);
 };

@@ -11,6 +11,7 @@
 // callbacks read or set them from inside a step.
 #pragma once
 
+#include <climits>
 #include <utility>
 
 #include "cpu/z80.h"
@@ -108,11 +109,43 @@ template <class Bus>
     } while (0)
 #define TSTATES(n) (cl -= (n))
 #define NEXT goto stepEnd
-// Burn the slice: the rest of the budget counts as spent.
-#define BURN() \
-    if (cl > 0) cl = 0
-#define CAP(n) \
-    if (cl > (n)) cl = (n)
+// Burn the slice: the rest of the budget counts as spent, and the step ends
+// through the idle report, which hands the burnt time to the bus in pieces.
+#define BURN()             \
+    if (cl > 0) {          \
+        burnt += cl;       \
+        cl = 0;            \
+        special |= kIdle;  \
+    }
+#define CAP(n)                   \
+    if (cl > (n)) {              \
+        burnt += cl - (n);       \
+        cl = (n);                \
+        special |= kIdle;        \
+    }
+// HALT and idle loops burn only in the plain core: the monitor's checking
+// core runs them instruction by instruction, so a step is one instruction,
+// the trace shows each pass and the clock moves by its T-states.
+#define IDLE_BURN()                                \
+    if constexpr (!kMonitoredBus<Bus>) {           \
+        BURN();                                    \
+    }
+#define IDLE_CAP(n)                                \
+    if constexpr (!kMonitoredBus<Bus>) {           \
+        CAP(n);                                    \
+    }
+// Steps that cost nothing (dropped prefixes, undefined ED bytes, the trap)
+// change nothing but pc and R, and each moves pc on: a run of that many has
+// passed every address and would go on for ever, so the slice ends there.
+#define ZERO_COST_STEP()              \
+    do {                              \
+        if (cl != zeroRunCl) {        \
+            zeroRunCl = cl;           \
+            zeroRun = 1;              \
+        } else if (++zeroRun >= kZeroCostRunLimit) { \
+            BURN();                   \
+        }                             \
+    } while (0)
 #define SAVE_REGS()                                  \
     do {                                             \
         state.af = PAIR(A, F);                       \
@@ -170,9 +203,12 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
         kAfterEi = 1,          // the instruction after EI ran: accept, then end the step
         kAcceptThenFetch = 2,  // a mode 0 opcode ran at the start of a step: fetch as usual
         kAcceptThenEnd = 3,    // a mode 0 opcode ran after an EI delay: end the step
+        kIdle = 4,             // flag: HALT or an idle loop burnt `burnt` T-states of the slice
     };
     int special = kPlain;
+    int32_t burnt = 0;
     bool acceptAtStart = true;
+    [[maybe_unused]] bool stepAccepted = false;  // monitored cores: the step began with an acceptance
 
     uint8_t A, F, B, C, D, E, H, L;
     uint16_t ix, iy, pc, sp, af2, bc2, de2, hl2;
@@ -181,16 +217,29 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
 
     int32_t cl = budget;
     int32_t stepStart;
+    // Kept out of registers: only the rare zero-cost handlers look at them.
+    zeroRunCl = INT32_MIN;
+    zeroRun = 0;
     uint8_t op;
 
 step:
     stepStart = cl;
+    if constexpr (kMonitoredBus<Bus>) stepAccepted = false;
     // A request that waits for iff1 does not leave the fast path.
     if (__builtin_expect(state.pendingNmi != 0 || (state.pendingIrq != kIrqNone && state.iff1 != 0), 0)) {
         acceptAtStart = true;
         goto accept;
     }
 fetch:
+    if constexpr (kMonitoredBus<Bus>) {
+        SAVE_REGS();
+        if (Bus::BeforeInstruction(pc)) {
+            // Stopped before the instruction; an acceptance already made is this step's work.
+            cyclesLeft = cl;
+            if (stepAccepted || cl != stepStart) Bus::OnCpuCycles(uint32_t(stepStart - cl) & 255);
+            return budget - cl;
+        }
+    }
     ++r;
     op = OPB(pc);
     lastOpcodeAddress = pc;
@@ -202,17 +251,49 @@ stepEnd:
 reportStep:
     cyclesLeft = cl;
     Bus::OnCpuCycles(uint32_t(stepStart - cl) & 255);
+    if constexpr (kMonitoredBus<Bus>) {
+        if (Bus::AfterStep(pc, sp)) {
+            SAVE_REGS();
+            return budget - cl;
+        }
+    }
     if (cl > 0) goto step;
     SAVE_REGS();
     return budget - cl;
 
 specialEnd: {
-    int was = special;
-    special = kPlain;
+    int was = special & ~kIdle;
+    special &= kIdle;  // an idle burn stays flagged until the step is reported
     if (was == kAcceptThenFetch) goto fetch;
-    if (was == kAcceptThenEnd) goto reportStep;
+    if (was == kPlain || was == kAcceptThenEnd) goto stepDone;
     acceptAtStart = false;
     goto accept;
+}
+
+stepDone:
+    if (special == kPlain) goto reportStep;
+    special = kPlain;
+    {
+    // A waiting CPU still lets time pass: the burnt T-states go to the bus in
+    // pieces of one HALT refresh cycle, so timers and the tape run at their
+    // real rate, and the wait ends as soon as a request can be taken; the
+    // rest of the slice is then run as usual.
+    int32_t left = cl + burnt;  // the budget as it stood before the burn
+    cyclesLeft = left;
+    Bus::OnCpuCycles(uint32_t(stepStart - left) & 255);  // the instruction itself
+    while (burnt > 0 && state.pendingNmi == 0 && (state.pendingIrq == kIrqNone || state.iff1 == 0)) {
+        int32_t piece = burnt < kIdlePieceTStates ? burnt : kIdlePieceTStates;
+        burnt -= piece;
+        left -= piece;
+        cyclesLeft = left;
+        Bus::OnCpuCycles(uint32_t(piece));
+    }
+    burnt = 0;
+    cl = left;
+    cyclesLeft = cl;
+    if (cl > 0) goto step;
+    SAVE_REGS();
+    return budget - cl;
 }
 
 accept: {
@@ -220,6 +301,14 @@ accept: {
     if (state.pendingNmi == 0 && (state.pendingIrq == kIrqNone || state.iff1 == 0)) goto acceptDone;
     lastOpcodeAddress = -1;
     state.iff1 = 0;
+    if constexpr (kMonitoredBus<Bus>) stepAccepted = true;
+    // Taken in the step that burnt the slice (EI; HALT with a request
+    // waiting): the CPU never waited, so the burnt time is given back.
+    if (special & kIdle) {
+        cl += burnt;
+        burnt = 0;
+        special &= ~kIdle;
+    }
     if (state.halted) {
         ++pc;
         state.halted = 0;
@@ -253,7 +342,7 @@ accept: {
 }
 acceptDone:
     if (acceptAtStart) goto fetch;
-    goto reportStep;
+    goto stepDone;
 
 #include "cpu/z80_ops_main.inc"
 
@@ -313,6 +402,9 @@ acceptDone:
 #undef NEXT
 #undef BURN
 #undef CAP
+#undef IDLE_BURN
+#undef IDLE_CAP
+#undef ZERO_COST_STEP
 #undef SAVE_REGS
 #undef LOAD_REGS
 #undef Z80_ROW

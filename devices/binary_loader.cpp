@@ -35,7 +35,7 @@ std::string Load(const LoadRequest& request) {
     };
     if (!request.loadValid) problem("Problem with load address\n");
     if (!request.usrValid && request.pokeUsr) problem("Problem with usr address\n");
-    std::FILE* file = std::fopen(request.path.c_str(), "rb");
+    std::FILE* file = HostFile::OpenForReading(request.path);
     if (!file) {
         problem("Could not open input file \n");
         return errors;
@@ -153,8 +153,11 @@ std::string FormatAddress(uint16_t value, bool isHex) {
     return text;
 }
 
-bool Dialog() {
+bool Dialog() { return Dialog(settings.binaryPath); }
+
+bool Dialog(const std::string& presetPath) {
     settingsCopy = settings;
+    setPath(settingsCopy.binaryPath, presetPath);
     if (platform::RunDialog(BinaryLoaderLayout::kLayout, DialogProc, nullptr) != platform::kDialogOk) return false;
     settings = settingsCopy;
     Settings::SaveLoadBinary();

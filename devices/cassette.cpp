@@ -1,7 +1,9 @@
 // The cassette deck: playback pacing, idle rules and recording to CP6 files.
 #include "devices/cassette.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
@@ -23,7 +25,10 @@ constexpr int32_t kCassetteIrq = 0x08;
 constexpr uint8_t kReadEnableBit = 0x08;  // of the B0h-BFh latch
 
 HostFile::WholeFile tape;
-std::FILE* recordFile = nullptr;
+// The recording goes to a temporary that takes the chosen name when it ends:
+// a full disk or a kill never leaves half a tape in place of an older one.
+platform::SafeFile* recordFile = nullptr;
+std::string tapePath;
 std::string recordFilePath;
 
 platform::FileChooserRequest CassetteChooser(const std::string& extension, bool mustExist,
@@ -48,17 +53,23 @@ void AskForRecordingFile() {
     platform::ShowCursor(true);
     std::optional<std::string> chosen = platform::ChooseSaveFile(CassetteChooser("CP6", false, proposed));
     platform::ShowCursor(false);
-    if (!chosen) return;
-    recordFile = std::fopen(chosen->c_str(), "wb");
+    if (!chosen) {
+        platform::ShowNotice("Recording discarded: no file was chosen");
+        return;
+    }
+    int error = 0;
+    recordFile = platform::SafeFileBegin(*chosen, true, &error);
     if (!recordFile) {
+        std::string reason = std::strerror(error);
         std::string line = "Failed to open Cassette file " + *chosen + " for output\n";
         platform::DebugOutput(line.c_str());
+        platform::ShowNotice("Recording discarded: " + *chosen + " cannot be created: " + reason);
         return;
     }
     recordFilePath = *chosen;
     setPath(settings.cassetteRecordPath, *chosen);
     Settings::SaveFilesKey("cassettewr");
-    std::fwrite(state.headerBuffer, 1, kHeaderBytes, recordFile);
+    platform::SafeFileWrite(recordFile, state.headerBuffer, kHeaderBytes);
 }
 
 }  // namespace
@@ -80,7 +91,14 @@ std::string ProposedPath(const std::string& recordPath, const uint8_t* header) {
 }
 
 void PlayFile() {
-    if (tapeLoaded || QuickType::IsActive()) return;
+    if (tapeLoaded) {
+        platform::ShowNotice("Play Cassette File: a tape is playing; wait until it has ended");
+        return;
+    }
+    if (QuickType::IsActive()) {
+        platform::ShowNotice("Play Cassette File: wait until Quick Type has finished");
+        return;
+    }
     std::optional<std::string> chosen =
         platform::ChooseOpenFile(CassetteChooser("cp6", true, settings.cassettePlayPath));
     if (!chosen) return;
@@ -88,20 +106,31 @@ void PlayFile() {
 }
 
 bool LoadFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
+    std::FILE* file = HostFile::OpenForReading(path);
+    if (!file) {
+        platform::ShowNotice("Tape " + path + " not loaded: " + std::strerror(errno));
+        return false;
+    }
     Eject();
     HostFile::WholeFile loaded;
-    bool ok = HostFile::ReadAll(file, HostFile::kLargestFile, &loaded) == HostFile::ReadResult::Ok;
+    errno = 0;
+    HostFile::ReadResult result = HostFile::ReadAll(file, HostFile::kLargestFile, &loaded);
+    int readError = errno;
     std::fclose(file);
-    if (!ok) return false;
+    if (result != HostFile::ReadResult::Ok) {
+        platform::ShowNotice("Tape " + path + " not loaded: " +
+                             HostFile::Describe(result, readError));
+        return false;
+    }
     tape = std::move(loaded);
+    tapePath = path;
     state.tapeSize = tape.size;
     state.tapePosition = 0;
     tapeLoaded = true;
     fileActivity |= kActivityPlaying;
     setPath(settings.cassettePlayPath, path);
     Settings::SaveFilesKey("cassette");
+    platform::ShowNotice("Tape " + path + " loaded: " + std::to_string(tape.size) + " bytes");
     return true;
 }
 
@@ -196,7 +225,7 @@ void WriteByte(uint8_t value) {
         state.recordCount = kHeaderBytes;
         return;
     }
-    if (recordFile) std::fputc(value, recordFile);
+    if (recordFile) platform::SafeFileWrite(recordFile, &value, 1);
     // Saturates rather than wrapping back into header buffering.
     if (state.recordCount != UINT32_MAX) ++state.recordCount;
 }
@@ -204,16 +233,85 @@ void WriteByte(uint8_t value) {
 void EndRecording() {
     fileActivity &= uint8_t(~kActivityRecording);
     if (recordFile) {
-        // A full disk shows only here: buffered writes fail late. Say so rather than lose it quietly.
-        bool failed = std::ferror(recordFile) != 0;
-        if (std::fclose(recordFile) != 0) failed = true;
-        if (failed) {
+        // A full disk often shows only here: buffered writes fail late. Say so rather than lose it quietly.
+        if (!platform::SafeFileCommit(recordFile, nullptr)) {
             std::string line = "Cassette file " + recordFilePath + " was not written completely\n";
             platform::DebugOutput(line.c_str());
+            platform::ShowNotice("Recording " + recordFilePath + " was not written completely");
+        } else {
+            platform::ShowNotice("Recording saved: " + recordFilePath + " (" + std::to_string(state.recordCount) +
+                                 " bytes)");
         }
     }
     recordFile = nullptr;
     state.recordCount = 0;
+}
+
+void SaveState(StateWriter& out) {
+    out.BeginSection(kStateSectionTag, kStateSectionVersion);
+    out.Bool(cassetteMotorOn);
+    out.Bool(tapeLoaded);
+    out.Bool(tape.data != nullptr);
+    out.String(tape.data ? tapePath : std::string());
+    out.I32(state.tapeSize);
+    out.I32(state.tapePosition);
+    out.U32(state.lastReadCycle);
+    out.U32(state.byteInterval);
+    out.Bool(state.leaderSeen);
+    out.U32(state.intervalAccumulator);
+    out.String(recordFile ? recordFilePath : std::string());
+    out.U32(state.recordCount);
+    out.Bytes(state.headerBuffer, kHeaderBytes);
+    out.U32(state.lastWriteCycle);
+    out.EndSection();
+}
+
+bool LoadState(StateReader& in, uint16_t, Saved* into) {
+    into->motorOn = in.Bool();
+    into->tapeLoaded = in.Bool();
+    into->hasTape = in.Bool();
+    into->tapePath = in.String(4096);
+    State& s = into->state;
+    s.tapeSize = in.I32();
+    s.tapePosition = in.I32();
+    s.lastReadCycle = in.U32();
+    s.byteInterval = in.U32();
+    s.leaderSeen = in.Bool();
+    s.intervalAccumulator = in.U32();
+    into->recordPath = in.String(4096);
+    s.recordCount = in.U32();
+    in.Bytes(s.headerBuffer, kHeaderBytes);
+    s.lastWriteCycle = in.U32();
+    if (!in.Ok() || (into->tapeLoaded && !into->hasTape)) return false;
+    if (!into->hasTape) return s.tapeSize == 0 && s.tapePosition == 0;
+    if (s.tapeSize < 1 || s.tapePosition < 0 || s.tapePosition > s.tapeSize) return false;
+    // The same file, unchanged in size, or no tape at all.
+    into->tape = HostFile::WholeFile{};
+    if (std::FILE* file = std::fopen(into->tapePath.c_str(), "rb")) {
+        HostFile::WholeFile again;
+        if (HostFile::ReadAll(file, HostFile::kLargestFile, &again) == HostFile::ReadResult::Ok &&
+            again.size == s.tapeSize)
+            into->tape = std::move(again);
+        std::fclose(file);
+    }
+    return true;
+}
+
+void RestoreState(Saved& saved) {
+    EndRecording();
+    Eject();
+    cassetteMotorOn = saved.motorOn;
+    state = saved.state;
+    state.recordCount = 0;  // the recording was closed
+    if (saved.hasTape && saved.tape.data) {
+        tape = std::move(saved.tape);
+        tapePath = saved.tapePath;
+        tapeLoaded = saved.tapeLoaded;
+        if (tapeLoaded) fileActivity |= kActivityPlaying;
+    } else {
+        state.tapeSize = 0;
+        state.tapePosition = 0;
+    }
 }
 
 }  // namespace CassetteDeck

@@ -1,10 +1,13 @@
 // Memory image, ROM images, cartridges and the RAM dump.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
 #include "devices/cassette.h"
+#include "devices/host_file.h"
 #include "devices/quick_type.h"
 #include "machine/machine.h"
 #include "machine/machine_bus.h"
@@ -84,8 +87,14 @@ void LoadRomImages() {
 }
 
 void LoadGameRom() {
-    if (QuickType::IsActive()) return;
-    if (CassetteDeck::tapeLoaded && CassetteDeck::cassetteMotorOn) return;
+    if (QuickType::IsActive()) {
+        platform::ShowNotice("Load Game ROM: wait until Quick Type has finished");
+        return;
+    }
+    if (CassetteDeck::tapeLoaded && CassetteDeck::cassetteMotorOn) {
+        platform::ShowNotice("Load Game ROM: wait until the tape has stopped");
+        return;
+    }
     platform::FileChooserRequest request;
     request.filters = {{"ROM Game/Application Files (*.ROM, *.BIN)", "*.rom;*.bin"}, {"All Files (*.*)", "*.*"}};
     request.defaultExtension = "bin";
@@ -97,12 +106,19 @@ void LoadGameRom() {
 }
 
 bool LoadGameRomFile(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
+    FILE* file = HostFile::OpenForReading(path);
+    if (!file) {
+        platform::ShowNotice("Cartridge " + path + " not loaded: " + std::strerror(errno));
+        return false;
+    }
     long length = FileLength(file);
     // Lengths are taken whole (no 32-bit wrap): a huge file is refused, not cut.
     if (length < 1 || length > long(kGameRomSize)) {
         std::fclose(file);
+        // The old cartridge stays, as before; the user learns why nothing changed.
+        std::string size = length < 0 ? std::string("its size cannot be told") : std::to_string(length) + " bytes";
+        platform::ShowNotice("Cartridge " + path + " refused: " + size + " (1 to " + std::to_string(kGameRomSize) +
+                             " bytes fit)");
         return false;
     }
     RemoveGameRom();
@@ -116,6 +132,10 @@ bool LoadGameRomFile(const std::string& path) {
     std::fclose(file);
     setPath(settings.gameRomPath, path);
     Settings::SaveFilesKey("gamerom");
+    if (GameRomImage)
+        platform::ShowNotice("Cartridge " + path + " loaded: " + std::to_string(length) + " bytes at 4000h");
+    else
+        platform::ShowNotice("Cartridge " + path + " not loaded: the file cannot be read whole; the old one was removed");
     return GameRomImage != nullptr;
 }
 
@@ -123,15 +143,78 @@ void RemoveGameRom() {
     delete[] GameRomImage;
     GameRomImage = nullptr;
     int32_t pc = CpuCore::lastOpcodeAddress;
-    if (pc >= 0x4000 && pc <= 0x7FFF) Reset(2);  // the CPU was running in the cartridge
+    if ((pc >= 0x4000 && pc <= 0x7FFF) || state.cartridgeCodeRun) Reset(2);
 }
 
-void SaveRam() {
+bool SaveRam() {
     std::string path = startDirectory + "/ram.bin";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    for (uint32_t address = 0; address < 0x10000; ++address) std::fputc(ReadMemory(uint16_t(address)), file);
-    std::fclose(file);
+    static uint8_t dump[0x10000];
+    for (uint32_t address = 0; address < 0x10000; ++address) dump[address] = ReadMemory(uint16_t(address));
+    // Through a temporary: a full disk keeps the previous dump whole.
+    int error = 0;
+    bool saved = platform::WriteWholeFile(path, dump, sizeof dump, true, &error);
+    platform::ShowNotice(saved ? "Save Ram: " + path : "Save Ram failed: " + path + ": " + std::strerror(error));
+    return saved;
+}
+
+namespace {
+
+// A ROM image as the built-in one (a flag alone) or as its bytes.
+void SaveRom(StateWriter& out, const uint8_t* image, const uint8_t* builtin, size_t size) {
+    bool isBuiltin = std::memcmp(image, builtin, size) == 0;
+    out.U8(isBuiltin ? 0 : 1);
+    if (!isBuiltin) out.Bytes(image, size);
+}
+
+void LoadRom(StateReader& in, uint8_t* into, const uint8_t* builtin, size_t size) {
+    uint8_t kind = in.U8();
+    if (kind == 0) std::memcpy(into, builtin, size);
+    else if (kind == 1) in.Bytes(into, size);
+    else in.Fail();
+}
+
+}  // namespace
+
+void SaveMemoryMap(StateWriter& out) {
+    out.BeginSection(kMemorySectionTag, kMemorySectionVersion);
+    out.U8(settings.memoryEnhanced ? 1 : 0);
+    out.U8(uint8_t(settings.ramExpansion));
+    out.Bytes(MemoryImage, sizeof MemoryImage);
+    SaveRom(out, BasicRomImage, BuiltinBasicRom, kBasicRomSize);
+    SaveRom(out, CharRomImage, BuiltinCharRom, kCharRomSize);
+    SaveRom(out, ExtCharRomImage, BuiltinExtCharRom, kExtCharRomSize);
+    out.Bool(GameRomImage != nullptr);
+    if (GameRomImage) out.Bytes(GameRomImage, kGameRomSize);
+    out.EndSection();
+}
+
+bool LoadMemoryMap(StateReader& in, uint16_t, MemorySaved* into) {
+    into->memoryEnhanced = in.U8();
+    into->ramExpansion = in.U8();
+    in.Bytes(into->memory, sizeof into->memory);
+    LoadRom(in, into->basicRom, BuiltinBasicRom, kBasicRomSize);
+    LoadRom(in, into->charRom, BuiltinCharRom, kCharRomSize);
+    LoadRom(in, into->extCharRom, BuiltinExtCharRom, kExtCharRomSize);
+    into->cartridgePresent = in.Bool();
+    if (into->cartridgePresent) in.Bytes(into->cartridge, kGameRomSize);
+    return in.Ok() && into->memoryEnhanced <= 1 && into->ramExpansion <= 1;
+}
+
+void RestoreMemoryMap(const MemorySaved& saved) {
+    settings.memoryEnhanced = saved.memoryEnhanced;
+    settings.ramExpansion = saved.ramExpansion;
+    std::memcpy(MemoryImage, saved.memory, sizeof MemoryImage);
+    std::memcpy(BasicRomImage, saved.basicRom, kBasicRomSize);
+    std::memcpy(CharRomImage, saved.charRom, kCharRomSize);
+    std::memcpy(ExtCharRomImage, saved.extCharRom, kExtCharRomSize);
+    romSource = BasicRomImage;
+    if (saved.cartridgePresent) {
+        if (!GameRomImage) GameRomImage = new uint8_t[kGameRomSize];
+        std::memcpy(GameRomImage, saved.cartridge, kGameRomSize);
+    } else {
+        delete[] GameRomImage;  // not RemoveGameRom: no reset check, the CPU state is the file's
+        GameRomImage = nullptr;
+    }
 }
 
 }  // namespace Machine

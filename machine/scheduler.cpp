@@ -4,6 +4,7 @@
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
 #include "devices/cassette.h"
+#include "devices/open_file.h"
 #include "devices/printer.h"
 #include "devices/quick_type.h"
 #include "input/keyboard.h"
@@ -11,6 +12,7 @@
 #include "platform/platform.h"
 #include "sound/ay_log.h"
 #include "sound/sound_stream.h"
+#include "state/rewind.h"
 
 namespace FrameScheduler {
 
@@ -22,16 +24,29 @@ constexpr int kMeterEntries = 16;
 
 // One frame; `now` is the millisecond clock read before it, for the speed meter.
 int32_t RunFrameAt(uint32_t startCycles, uint32_t now) {
-    SoundFrameStart(startCycles);
-    Machine::PollJoysticks();
-    // The budget is read after the poll: a display change in the last frame has
-    // already recomputed it. Overshoot is not carried over.
-    int32_t executed = CpuCore::Execute(Machine::timing.cyclesPerFrame);
+    if (!state.frameOpen) {
+        SoundFrameStart(startCycles);
+        Machine::PollJoysticks();
+        // The budget is read after the poll: a display change in the last frame has
+        // already recomputed it. Overshoot is not carried over.
+        state.frameOpen = true;
+        state.frameLeft = Machine::timing.cyclesPerFrame;
+        state.frameExecuted = 0;
+        state.frameStartMs = now;
+    }
+    int32_t slice = state.cpuSlice ? state.cpuSlice(state.frameLeft) : CpuCore::Execute(state.frameLeft);
+    state.frameExecuted += slice;
+    state.frameLeft -= slice;
+    if (state.monitorStopped && state.frameLeft > 0) return slice;  // stopped inside the frame
+    state.frameOpen = false;
+    int32_t executed = state.frameExecuted;
+    now = state.frameStartMs;
     Machine::PollJoysticks();
     SoundFrameEnd();
     KeyboardMapper::PollFrame();
     PrinterPort::OnFrame();
     CassetteDeck::OnFrame();
+    OpenFile::OnFrame();
     logAyFrame();
 
     int i = state.meterIndex;
@@ -45,12 +60,24 @@ int32_t RunFrameAt(uint32_t startCycles, uint32_t now) {
     if (i == 0 && elapsed != 0)
         state.speedPercent = int32_t((sum * 1000 / elapsed) * 100 / uint64_t(Machine::kScreenOnBaseRate));
     ++state.framesRun;
+    Rewind::OnFrame();
     return executed;
 }
 
 bool FileActivity() {
     return QuickType::IsActive() || (CassetteDeck::tapeLoaded && CassetteDeck::cassetteMotorOn) ||
            CassetteDeck::fileActivity != 0;
+}
+
+// Warp's start mutes the sound; its end reopens it and resyncs the clock.
+void FollowWarp() {
+    bool warp = state.warpHeld || state.warpOn;
+    if (warp == state.warping) return;
+    state.warping = warp;
+    SoundSetMuted(warp);
+    if (warp) return;
+    SoundRedo();
+    ResyncClock();
 }
 
 }  // namespace
@@ -65,6 +92,8 @@ void InitClock() {
 }
 
 bool OnIdle() {
+    if (state.paused) return false;
+    FollowWarp();
     uint32_t startCycles = Machine::state.cycleCounter;
     uint32_t now = platform::MillisecondClock();
     bool due = false;
@@ -86,7 +115,7 @@ bool OnIdle() {
         state.nextFrameMs = now + uint32_t(1000 / Machine::timing.frameRate);
     }
 
-    if (settings.cpuSpeedOption == 3) due = true;  // "Fast!": frames back to back
+    if (settings.cpuSpeedOption == 3 || state.warping) due = true;  // "Fast!" or warp: frames back to back
 
     if (!settings.limitVideoUpdates) {
         redraw = due;
@@ -127,5 +156,35 @@ void ResyncClock() {
     int64_t t = 0;
     if (platform::ReadCounter(&t)) state.nextFrameTicks = t;
 }
+
+void SetMonitorStopped(bool stopped) {
+    state.monitorStopped = stopped;
+    SetPaused(stopped);  // one pause: a resume from the monitor also ends a pause from the menu
+}
+
+}  // namespace FrameScheduler
+
+namespace FrameScheduler {
+
+void SetPaused(bool paused) {
+    if (paused == state.paused) return;
+    state.paused = paused;
+    if (paused) SoundSuspend();
+    else ResyncClock();
+}
+
+void AdvanceFrame() {
+    if (!state.paused) {
+        SetPaused(true);
+        return;
+    }
+    SoundSetMuted(true);
+    RunFrame();
+    SoundSetMuted(state.warping);
+    SoundSuspend();
+}
+
+void SetWarpHeld(bool held) { state.warpHeld = held; }
+void SetWarpOn(bool on) { state.warpOn = on; }
 
 }  // namespace FrameScheduler

@@ -1,4 +1,5 @@
 // MachineTiming: the CPU budget per frame, the frame rate and the timer period.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -47,11 +48,50 @@ void RecomputeTiming() {
     // The settings rule out a zero frame rate; an INI edited by hand must not divide by it.
     if (timing.frameRate < 1) timing.frameRate = 1;
     timing.cyclesPerSecond = displayEnabled() ? timing.screenOnRate : timing.screenOffRate;
-    timing.cyclesPerFrame = timing.cyclesPerSecond / timing.frameRate;
+    // A frame runs to its end before the window sees its next event: a custom
+    // rate of billions at one frame a second would hold it for seconds (and
+    // run the budget near the end of 32 bits). No frame is longer than a
+    // second of the fastest multiplier allows.
+    timing.cyclesPerFrame = std::min(timing.cyclesPerSecond / timing.frameRate, kLongestFrame);
     int64_t q = percent * kTimerRatePerSecond / 100;
     if (q < 1) q = 1;
     int64_t period = timing.cyclesPerSecond / q;
     timing.timerPeriod = int32_t(period < kMinimumTimerPeriod ? kMinimumTimerPeriod : period);
+}
+
+void SaveTimingSettings(StateWriter& out) {
+    out.BeginSection(kTimingSectionTag, kTimingSectionVersion);
+    out.U8(settings.cpuSpeedOption);
+    out.I32(settings.ntscPercent);
+    out.I32(settings.palPercent);
+    out.U32(settings.customActiveRate);
+    out.U32(settings.customBlankRate);
+    out.I32(settings.customFps);
+    out.EndSection();
+}
+
+bool LoadTimingSettings(StateReader& in, uint16_t, TimingSaved* into) {
+    into->cpuSpeedOption = in.U8();
+    into->ntscPercent = in.I32();
+    into->palPercent = in.I32();
+    into->customActiveRate = in.U32();
+    into->customBlankRate = in.U32();
+    into->customFps = in.I32();
+    // The ranges the timing dialog accepts.
+    auto percentOk = [](int32_t p) { return p >= 1 && p <= 1000; };
+    return in.Ok() && into->cpuSpeedOption <= 3 && percentOk(into->ntscPercent) && percentOk(into->palPercent) &&
+           into->customActiveRate >= 24 && into->customBlankRate >= 24 && into->customFps >= 1 &&
+           into->customFps <= 600;
+}
+
+void RestoreTimingSettings(const TimingSaved& saved) {
+    settings.cpuSpeedOption = saved.cpuSpeedOption;
+    settings.ntscPercent = saved.ntscPercent;
+    settings.palPercent = saved.palPercent;
+    settings.customActiveRate = saved.customActiveRate;
+    settings.customBlankRate = saved.customBlankRate;
+    settings.customFps = saved.customFps;
+    RecomputeTiming();
 }
 
 }  // namespace Machine

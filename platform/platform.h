@@ -11,6 +11,7 @@
 // Not modelled: several windows, threads, or more than one sound device.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -177,6 +178,15 @@ void GetKeyboardState(uint8_t state[256]);
 // US-layout character-to-key translation (VkKeyScanA): low byte the key
 // code, FFh when the character has no key.
 uint8_t KeyForCharacter(char c);
+// The character a key gives on the US layout, with or without Shift:
+// printable ASCII only, kNoCharacter for keys without one (Enter, F1, Up).
+uint32_t CharacterForKey(uint8_t virtualKey, bool shift);
+
+// What a key-down gives besides its key: a Unicode code point, kNoCharacter
+// (cursor and function keys), or kDeadKey for a key that only starts a
+// composed character (a dead accent).
+constexpr uint32_t kNoCharacter = 0;
+constexpr uint32_t kDeadKey = 0x110000;
 
 // ---- Clipboard ----------------------------------------------------------------------
 
@@ -228,6 +238,29 @@ bool ControllerPrepare(int slot, int axisMinimum, int axisMaximum, int* axes, in
 bool ControllerAcquire(int slot, bool acquire);
 // Polls and reads one controller; Lost when input was lost (re-acquire), Failed otherwise.
 HostResult ControllerRead(int slot, ControllerState* state);
+
+// ---- Files replaced whole ---------------------------------------------------------
+
+// A file written through a temporary beside it ("<file>.tmp-XXXXXX") that
+// takes the file's name only once everything is on disk: a failed or
+// interrupted write leaves the previous file whole and no partial one. A file
+// without write permission (even for root) is refused, not replaced; a device
+// or a pipe is written in place. Errors are errno values.
+struct SafeFile;
+// Starts a new `path`; with `replace` false an existing file is refused
+// (EEXIST). nullptr and *error set when the file cannot be started.
+SafeFile* SafeFileBegin(const std::string& path, bool replace, int* error);
+// Appends bytes; false once any write has failed (later writes do nothing).
+bool SafeFileWrite(SafeFile* file, const void* data, size_t bytes);
+// Flushes and renames; false (the temporary removed, the old file kept) when
+// anything failed. Frees `file`.
+bool SafeFileCommit(SafeFile* file, int* error);
+// Drops what was written; the old file stays. Frees `file`.
+void SafeFileAbandon(SafeFile* file);
+// One buffer as a whole file, as Begin, Write and Commit.
+bool WriteWholeFile(const std::string& path, const void* data, size_t bytes, bool replace, int* error);
+// Removes the temporaries of `path` older than a minute that interrupted writes left.
+void RemoveStaleTemporaries(const std::string& path);
 
 // ---- INI files (private profile) --------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -135,6 +136,12 @@ TEST_F(SettingsFile, EveryKindOfValueIsReadWithItsRules) {
         {"[SPEED]\ncpuspeedopt=-1", FIELD(cpuSpeedOption), 0}, {"[SPEED]\ncpuspeedopt=1", FIELD(cpuSpeedOption), 1},
         {"[KEYBOARD]\nemulatedflag=Off", FIELD(keyboardEmulated), 0},
         {"[KEYBOARD]\nemulatedflag=maybe", FIELD(keyboardEmulated), 1},
+        // A file that names the old mode keeps it; one without a mode gets the host layout.
+        {"[KEYBOARD]\nemulatedflag=1", FIELD(keyboardHostLayout), 0},
+        {"[KEYBOARD]\nemulatedflag=maybe", FIELD(keyboardHostLayout), 0},
+        {"[KEYBOARD]\nn41=255", FIELD(keyboardHostLayout), 1},
+        {"[KEYBOARD]\nemulatedflag=0\nhostlayoutflag=yes", FIELD(keyboardHostLayout), 1},
+        {"[KEYBOARD]\nhostlayoutflag=0", FIELD(keyboardHostLayout), 0},
         {"[MEMORY]\nenhancedflag=YES", FIELD(memoryEnhanced), 1},
         {"[MEMORY]\nusebuiltinromflag=n", FIELD(useBuiltinBasicRom), 0},
         {"[MEMORY]\nusebuiltincharflag=False", FIELD(useBuiltinCharRom), 0},
@@ -170,13 +177,13 @@ TEST_F(SettingsFile, PathsAreTakenUpTo255Characters) {
     EXPECT_STREQ(settings.charRomPath, "ROM/VEGACHAR.BIN");
 }
 
-TEST_F(SettingsFile, SavingTheKeyboardWrites769KeysInOrder) {
+TEST_F(SettingsFile, SavingTheKeyboardWrites770KeysInOrder) {
     Settings::LocateFile();
     settings.keyboardEmulated = 0;
     settings.sensibleKeyMap[1][0x41] = 266;
     Settings::SaveKeyboard();
     std::vector<std::string> lines = sectionLines("default.ini", "KEYBOARD");
-    ASSERT_EQ(lines.size(), 769u);
+    ASSERT_EQ(lines.size(), 770u);
     EXPECT_EQ(lines[0], "emulatedflag=0");
     EXPECT_EQ(lines[1], "n00=255");
     EXPECT_EQ(lines[256], "nff=255");
@@ -184,6 +191,7 @@ TEST_F(SettingsFile, SavingTheKeyboardWrites769KeysInOrder) {
     EXPECT_EQ(lines[257 + 0x41], "s41=266");
     EXPECT_EQ(lines[513], "c00=255");
     EXPECT_EQ(lines[768], "cff=255");
+    EXPECT_EQ(lines[769], "hostlayoutflag=1");
 }
 
 TEST_F(SettingsFile, SectionWritersWriteTheirKeysInOrder) {
@@ -233,6 +241,7 @@ TEST_F(SettingsFile, EverySectionReadsBackWhatWasSaved) {
     settings.printerFixedWidth = 1;
     settings.printerWidth = 80;
     settings.keyboardEmulated = 0;
+    settings.keyboardHostLayout = 0;
     settings.sensibleKeyMap[2][0x70] = 0x0204;
     settings.windowScale = 3;
     settings.colors[7] = Rgb{1, 2, 3};
@@ -272,6 +281,38 @@ TEST_F(SettingsFile, AnUnwritableSettingsFileKeepsTheNewValuesInMemory) {
     EXPECT_EQ(settings.ayVolumePercent, 70);
     EXPECT_FALSE(fs::exists(dir + "/missing"));
     EXPECT_TRUE(platform::headless::MessageBoxes().empty());
+
+    // A settings file made read-only is never replaced by any writer.
+    fs::remove(dir + "/VZELVEGA.INI");
+    load("[SOUND]\nayvolpct=80\n");
+    fs::permissions(dir + "/default.ini", fs::perms::owner_read | fs::perms::group_read);
+    SaveEverySection();
+    EXPECT_EQ(contents("default.ini"), "[SOUND]\nayvolpct=80\n");
+    EXPECT_EQ(fs::status(dir + "/default.ini").permissions(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+// Start-up removes the temporaries that killed writes left beside the
+// settings file: only names of that pattern, only those older than a minute.
+TEST_F(SettingsFile, StartUpRemovesStaleTemporariesOfTheSettingsFile) {
+    struct Case {
+        const char* name;
+        int ageSeconds;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"default.ini.tmp-Ab12Cd", 120, true},  {"default.ini.tmp-zzzzzz", 3600, true},
+        {"default.ini.tmp-Ab12Cd0", 120, false}, {"default.ini.tmp-Ab12C", 120, false},
+        {"default.ini.tmp-Ab12C!", 120, false},  {"default.ini.tmp-fresh1", 5, false},
+        {"other.ini.tmp-Ab12Cd", 120, false},    {"default.ini.old-Ab12Cd", 120, false},
+    };
+    for (const Case& c : cases) {
+        put(c.name, "[A]\nk=half");
+        fs::last_write_time(dir + "/" + c.name, fs::file_time_type::clock::now() - std::chrono::seconds(c.ageSeconds));
+    }
+    load("[VIDEO]\nwindowscaling=2\n");
+    EXPECT_EQ(settings.windowScale, 2);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(dir + "/" + c.name), !c.removed) << c.name;
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // prefix chains and dropped prefixes, indexed bit operations with register
 // copies, the undocumented index-byte forms, the refresh counter, the
 // idle-loop shortcuts, the trap and 64K wrap-around.
+#include <cstring>
+#include <algorithm>
+
 #include "tests/cpu_test_support.h"
 
 using namespace cputest;
@@ -146,6 +149,25 @@ TEST_F(CpuExec, UndefinedEdBytesDoNothing) {
     EXPECT_EQ(Cpu().sp, 0x8000u);
 }
 
+// Memory holding nothing that costs T-states would run one slice for ever:
+// it ends, as spent, after 131072 free steps; a free run that reaches
+// costing code is not cut short.
+TEST_F(CpuExec, EndlessFreeStepsEndTheSlice) {
+    for (uint8_t fill : {0xDD, 0xFD, 0xED}) {
+        SetUp();
+        std::memset(FlatBus::memory, fill, sizeof FlatBus::memory);
+        EXPECT_EQ(FlatCore::Execute(1000), 1000) << int(fill);
+        // 131072 free steps, then the burnt slice handed on in 250 pieces of 4.
+        ASSERT_EQ(stepReports.size(), 131072u + 250u) << int(fill);
+        EXPECT_EQ(std::count(stepReports.begin(), stepReports.end(), 0u), 131072) << int(fill);
+    }
+    SetUp();
+    std::memset(FlatBus::memory, 0xDD, sizeof FlatBus::memory);
+    FlatBus::memory[kOrigin - 1] = 0x00;  // 65535 dropped prefixes, then a NOP
+    EXPECT_EQ(FlatCore::Execute(1), 4);
+    EXPECT_EQ(stepReports.size(), 65536u);
+}
+
 TEST_F(CpuExec, IndexedBitOperationsCopyIntoTheRegisterField) {
     Load(kOrigin, {0xDD, 0xCB, 0x05, 0x06,   // RLC (IX+5)
                    0xDD, 0xCB, 0x05, 0x00,   // RLC (IX+5),B
@@ -223,32 +245,34 @@ TEST_F(CpuExec, RefreshRegister) {
     EXPECT_EQ(Cpu().r, 0x105u);
 }
 
+// Each shortcut burns the slice; the burnt time reaches the bus whole, as
+// the loop's own instructions (first report) and then pieces of 4.
 TEST_F(CpuExec, IdleLoopShortcuts) {
-    Load(kOrigin, {0x18, 0xFE});  // JR to itself
-    EXPECT_EQ(FlatCore::Execute(1000), 1000);
-    EXPECT_EQ(stepReports.size(), 1u);
-    EXPECT_EQ(stepReports[0], 1000u % 256u);
-
-    SetUp();
-    Load(kOrigin, {0xFB, 0x18, 0xFD});  // EI; JR back onto the EI: capped at 4
-    EXPECT_EQ(FlatCore::Execute(1000), 1000);
-    EXPECT_EQ(stepReports.size(), 2u);
-    EXPECT_EQ(Cpu().pc, kOrigin + 1u);
-
-    SetUp();
-    Load(kOrigin, {0xC3, 0x00, 0x10});  // JP to itself
-    EXPECT_EQ(FlatCore::Execute(1000), 1000);
-    EXPECT_EQ(stepReports.size(), 1u);
-
-    SetUp();
-    Load(kOrigin, {0x00, 0xC3, 0x00, 0x10});  // NOP; JP back onto the NOP
-    EXPECT_EQ(FlatCore::Execute(1000), 1000);
-    EXPECT_EQ(stepReports.size(), 2u);
-
-    SetUp();
-    Load(kOrigin, {0x31, 0x00, 0x80, 0xC3, 0x00, 0x10});  // LD SP,nn; JP back: capped at 10
-    EXPECT_EQ(FlatCore::Execute(1000), 1000);
-    EXPECT_EQ(stepReports.size(), 3u);
+    struct Case {
+        std::vector<uint8_t> program;
+        uint32_t firstReport;  // the first step, before any burn
+        uint16_t pcAfter;
+        size_t reports;
+    } cases[] = {
+        {{0x18, 0xFE}, 12, kOrigin, 1 + 988 / 4},                           // JR to itself
+        {{0xFB, 0x18, 0xFD}, 16, kOrigin + 1, 1 + 980 / 4 + 1},              // EI; JR back onto the EI: capped at 4
+        {{0xC3, 0x00, 0x10}, 10, kOrigin, 1 + 247 + 1},                      // JP to itself: 990 = 247 x 4 + 2
+        {{0x00, 0xC3, 0x00, 0x10}, 4, kOrigin, 2 + 246 + 1},                 // NOP; JP back onto the NOP: 986
+        {{0x31, 0x00, 0x80, 0xC3, 0x00, 0x10}, 10, kOrigin + 3, 2 + 243 + 1},  // LD SP,nn; JP back: 970, capped at 10
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        uint16_t at = kOrigin;
+        for (uint8_t byte : c.program) FlatBus::memory[at++] = byte;
+        EXPECT_EQ(FlatCore::Execute(1000), 1000);
+        uint32_t sum = 0;
+        for (uint32_t t : stepReports) sum += t;
+        EXPECT_EQ(sum, 1000u) << int(c.program[0]);
+        EXPECT_EQ(stepReports[0], c.firstReport) << int(c.program[0]);
+        EXPECT_LE(*std::max_element(stepReports.begin() + 1, stepReports.end()), 10u) << int(c.program[0]);
+        EXPECT_EQ(stepReports.size(), c.reports) << int(c.program[0]);
+        EXPECT_EQ(Cpu().pc, c.pcAfter) << int(c.program[0]);
+    }
 
     SetUp();
     Load(kOrigin, {0x20, 0xFE});  // JR NZ to itself has no shortcut

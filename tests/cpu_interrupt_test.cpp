@@ -98,19 +98,21 @@ TEST_F(CpuLoop, EiThenHaltWithARequestPending) {
     Cpu().interruptMode = 1;
     Cpu().sp = 0x8000;
     FlatCore::RequestInterrupt(0x02);
-    // EI 4, HALT 4 (burns the slice to 0), mode 1 acceptance 11.
-    EXPECT_EQ(FlatCore::Execute(100), 111);
-    EXPECT_EQ(stepReports, (std::vector<uint32_t>{111}));
+    // EI 4, HALT 4, mode 1 acceptance 11: the CPU never waited, so the
+    // slice the HALT burnt is given back and runs on.
+    EXPECT_EQ(FlatCore::Execute(19), 19);
+    EXPECT_EQ(stepReports, (std::vector<uint32_t>{19}));
     EXPECT_EQ(Cpu().halted, 0u);
     EXPECT_EQ(Cpu().pc, 0x0038u);
     EXPECT_EQ(Pop(), kOrigin + 2);  // the byte after the HALT
 }
 
-TEST_F(CpuLoop, HaltBurnsTheSliceAndReportsModulo256) {
+TEST_F(CpuLoop, HaltBurnsTheSliceAndReportsTheWholeWait) {
     Load(kOrigin, {0x00, 0x76});
     Cpu().pc = kOrigin + 1;
     EXPECT_EQ(FlatCore::Execute(300), 300);
-    EXPECT_EQ(stepReports, (std::vector<uint32_t>{44}));
+    // The HALT's 4, then the 296 burnt T-states as 74 refresh cycles.
+    EXPECT_EQ(stepReports, std::vector<uint32_t>(75, 4));
     EXPECT_EQ(Cpu().halted, 1u);
     EXPECT_EQ(Cpu().pc, kOrigin + 1u);  // back on the HALT
     EXPECT_EQ(FlatCore::Execute(100), 100);

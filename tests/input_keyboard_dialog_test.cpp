@@ -67,7 +67,8 @@ TEST_F(KeyboardDialog, OpensOnTheNormalLayerInTheCurrentMode) {
     bool ran = false;
     hl::QueueDialogScript([&](platform::Dialog* d) {
         ran = true;
-        EXPECT_TRUE(platform::DialogIsChecked(d, L::kEmulatedMode));
+        EXPECT_TRUE(platform::DialogIsChecked(d, L::kHostLayoutMode));
+        EXPECT_FALSE(platform::DialogIsChecked(d, L::kEmulatedMode));
         EXPECT_FALSE(platform::DialogIsChecked(d, L::kSensibleMode));
         EXPECT_TRUE(platform::DialogIsChecked(d, L::kAssignNormal));
         std::vector<std::string> keys = items(d, L::kZelVegaKeys);
@@ -98,12 +99,38 @@ TEST_F(KeyboardDialog, OpensOnTheNormalLayerInTheCurrentMode) {
     EXPECT_TRUE(ran);
     EXPECT_EQ(hl::LastDialogTitle(), "Configure Keyboard");
 
-    settings.keyboardEmulated = 0;
-    hl::QueueDialogScript([&](platform::Dialog* d) {
-        EXPECT_FALSE(platform::DialogIsChecked(d, L::kEmulatedMode));
-        EXPECT_TRUE(platform::DialogIsChecked(d, L::kSensibleMode));
-    });
-    KeyboardConfig::Dialog();
+    // The other modes: emulated, sensible (host layout off).
+    settings.keyboardHostLayout = 0;
+    for (uint8_t emulated : {1, 0}) {
+        settings.keyboardEmulated = emulated;
+        hl::QueueDialogScript([&](platform::Dialog* d) {
+            EXPECT_FALSE(platform::DialogIsChecked(d, L::kHostLayoutMode));
+            EXPECT_EQ(platform::DialogIsChecked(d, L::kSensibleMode), emulated == 0);
+        });
+        KeyboardConfig::Dialog();
+    }
+}
+
+// OK stores the mode; the host layout also names the emulated layout for
+// older readers of the file. Sensible without any assignment: a message, and the dialog stays.
+TEST_F(KeyboardDialog, OkStoresTheChosenMode) {
+    for (int radio : {L::kEmulatedMode, L::kHostLayoutMode, L::kSensibleMode}) {
+        bool stayedOpen = false;
+        hl::QueueDialogScript([&](platform::Dialog* d) {
+            hl::Click(d, L::kSensibleMode);
+            hl::Click(d, radio);
+            hl::Click(d, platform::kDialogOk);
+            if ((stayedOpen = hl::IsOpen(d))) hl::Click(d, platform::kDialogCancel);
+        });
+        EXPECT_EQ(KeyboardConfig::Dialog(), radio != L::kSensibleMode);
+        EXPECT_EQ(stayedOpen, radio == L::kSensibleMode);
+        EXPECT_EQ(settings.keyboardHostLayout, radio == L::kEmulatedMode ? 0 : 1);
+        EXPECT_NE(SettingsFileText().find(radio == L::kEmulatedMode ? "[KEYBOARD]\nemulatedflag=1\n"
+                                                                     : "\nhostlayoutflag=1\n"),
+                  std::string::npos);
+    }
+    ASSERT_EQ(hl::MessageBoxes().size(), 1u);
+    EXPECT_EQ(hl::MessageBoxes()[0].text, KeyboardConfig::kNothingAssigned);
 }
 
 TEST_F(KeyboardDialog, HostKeyNamesIncludeTheLayoutKeys) {

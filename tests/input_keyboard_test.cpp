@@ -1,9 +1,11 @@
-// Host key-downs into emulated key codes: the tables, both mapping modes,
-// delivery with its interrupt vector, and the game-keys byte.
+// Host key-downs into emulated key codes: the tables, the three mapping
+// modes, the key queue, delivery with its interrupt vector, and the game-keys byte.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
@@ -22,8 +24,9 @@ protected:
     void SetUp() override {
         platform::headless::ResetAll();
         settings = Settings::Defaults();
+        settings.keyboardHostLayout = 0;  // the emulated layout unless a test says otherwise
         BuildTables();
-        state.keyDownPending = false;
+        state.queueCount = 0;
         CpuCore::ClearPendingInterrupts();
         Machine::state.ppiPortA = 0xFF;
     }
@@ -33,13 +36,19 @@ protected:
         CpuCore::ClearPendingInterrupts();
     }
 
-    // Holds the modifiers and the key, sends the key-down, runs one poll.
-    static void type(uint8_t key, std::initializer_list<uint8_t> modifiers = {}) {
+    // Holds the modifiers and the key, sends the key-down with its character, runs one poll.
+    static void type(uint8_t key, std::initializer_list<uint8_t> modifiers = {}, uint32_t character = 0) {
         for (uint8_t m : modifiers) platform::headless::SetKeyDown(m, true);
         platform::headless::SetKeyDown(key, true);
-        OnKeyDown(key);
+        OnKeyDown(key, character);
         PollFrame();
         platform::headless::ReleaseAllKeys();
+    }
+    // One poll: the code delivered, or -1.
+    static int polled() {
+        PollFrame();
+        int code = CpuCore::state.pendingIrq == kIrqNone ? -1 : int(taken().code);
+        return code;
     }
     // The delivered code and vector, then ready for the next one.
     struct Delivery {
@@ -63,16 +72,40 @@ protected:
     }
 };
 
-// List counts, list order and names are also seen through the keyboard dialog.
-TEST_F(Keyboard, TablesFollowTheRowOrder) {
-    // Row 64 (Page Down) has no normal layer, so Space is the last normal entry.
-    EXPECT_EQ(layerList[kNormalLayer].rows[64], 65);
+// The whole emulated key table as documented: host key, then the normal, Shift
+// and Ctrl layers as name=code ("-": no name). Letters and digits by the
+// documented rule, the other rows written out; Backspace stands for Delete.
+TEST_F(Keyboard, TheEmulatedKeyTableAsDocumented) {
+    std::vector<std::string> expected = {"70|F1=F0|Shift F1=F5|-", "71|F2=F1|Shift F2=F6|-", "72|F3=F2|Shift F3=F7|-",
+        "73|F4=F3|Shift F4=F8|-", "74|F5=F4|Shift F5=F9|-", "24|CLR=0C|HOME\tShift CLR=0B|Ctrl CLR=0C",
+        "23|Stop=03|Shift Stop=03|Ctrl Stop=03", "2D|Insert=12|Shift Insert=12|Ctrl Insert=12",
+        "2E|Delete=7F|Shift Delete=7F|Ctrl Delete=7F", "1B|Esc=1B|Shift Esc=1B|-"};
+    char row[64];
+    for (int i = 0; i < 35; ++i) {
+        if (i < 26) std::snprintf(row, sizeof row, "%02X|%c=%02X|Shift %c=%02X|%s %c=%02X", 'A' + i, 'a' + i, 0x61 + i,
+                                  'a' + i, 0x41 + i, i == 3 ? "ctrl" : "Ctrl", 'a' + i, 1 + i);
+        else std::snprintf(row, sizeof row, "%02X|%c=%02X|Shift %c\t%c=%02X|-", '1' + i - 26, '1' + i - 26,
+                           0x31 + i - 26, '1' + i - 26, "!\"#$%&'()"[i - 26], 0x21 + i - 26);
+        expected.push_back(row);
+    }
+    expected.insert(expected.end(), {"30|0=30|-|-", "BD|-=2D|==3D|-", "BB|^=5E|-|-", "DC|\\=5C|-|-",
+        "21|Exchange page=FE|-|Ctrl Exchange page=FE", "09|Tab=09|Shift Tab=09|-", "0D|Enter=0D|Shift Enter=0D|-",
+        "26|Cursor up=1E|Shift Cursor up=1E|-", "25|Cursor left=1D|Cursor left=1D|-",
+        "28|Cursor down=1F|Cursor down=1F|-", "27|Cursor right=1C|Cursor right=1C|-", "DB|[=5B|-|-", "C0|@=40|@=40|-",
+        "BA|;=3B|Shift ;\t+=2B|-", "DE|:=3A|Shift :\t*=2A|-", "DD|]=5D|-|-", "BC|,=2C|Shift ,\t<=3C|-",
+        "BE|.=2E|Shift .\t>=3E|-", "BF|/=2F|Shift /\t?=3F|-", "22|-|_=5F|-", "20|Space=20|Space=20|-"});
+    ASSERT_EQ(expected.size(), size_t(kRowCount));
+    for (int r = 0; r < kRowCount; ++r) {
+        std::string actual = (std::snprintf(row, sizeof row, "%02X", EmulatedKeyTable[r].hostKey), row);
+        for (const KeyLayer& layer : EmulatedKeyTable[r].layers) {
+            std::snprintf(row, sizeof row, "|%s=%02X", layer.name ? layer.name : "-", layer.code);
+            actual += layer.name || layer.code ? row : "|-";
+        }
+        EXPECT_EQ(actual, expected[size_t(r)]) << "row " << r;
+    }
     EXPECT_EQ(layerList[kCtrlLayer].rows[4], 10);  // Ctrl: rows 5-8 come before "a"
-    const std::pair<int, int> hostRows[] = {{0x5A, 35}, {0x30, 45}, {0xC0, 57}, {0x08, kNoRow}, {0x75, kNoRow}};
-    for (auto [key, row] : hostRows) EXPECT_EQ(hostKeyToRow[key], row) << "host key " << key;
-    EXPECT_STREQ(EmulatedKeyTable[14].layers[kCtrlLayer].name, "Ctrl e");
-    EXPECT_STREQ(EmulatedKeyTable[48].layers[kNormalLayer].name, "\\");
-    EXPECT_EQ(EmulatedKeyTable[64].layers[kNormalLayer].name, nullptr);
+    const std::pair<int, int> hostRows[] = {{0x5A, 35}, {0x30, 45}, {0xC0, 57}, {0x08, 8}, {0x75, kNoRow}};
+    for (auto [key, expectedRow] : hostRows) EXPECT_EQ(hostKeyToRow[key], expectedRow) << "host key " << key;
 }
 
 // Key vector 02h, F0h-F9h on the function-key vector 14h; a layer without a
@@ -105,6 +138,10 @@ TEST_F(Keyboard, EmulatedLayoutCodesAndVectors) {
         {0xBB, {kShift}, 0x00, 0x02},          // Shift on the host = key
         {0x31, {kCtrl}, 0x00, 0x02},           // Ctrl 1
         {0x22, {}, 0x00, 0x02},                // Page Down alone
+        {0x08, {kShift}, 0x7F, 0x02},          // Backspace erases as Delete
+        // The number pad with Num Lock on, whatever the modifiers: 7, 0, *, +, -, ., /
+        {0x67, {}, 0x37, 2}, {0x60, {kShift}, 0x30, 2}, {0x6A, {}, 0x2A, 2}, {0x6B, {kCtrl}, 0x2B, 2},
+        {0x6D, {}, 0x2D, 2}, {0x6E, {}, 0x2E, 2}, {0x6F, {}, 0x2F, 2},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(::testing::Message() << "host key " << int(r.key) << " with " << r.modifiers.size()
@@ -121,30 +158,55 @@ TEST_F(Keyboard, EmulatedLayoutCodesAndVectors) {
     }
 }
 
-TEST_F(Keyboard, OnlyTheLastKeyOfAFrameIsDelivered) {
-    platform::headless::SetKeyDown(0x41, true);
-    platform::headless::SetKeyDown(0x42, true);
-    OnKeyDown(0x41);
-    OnKeyDown(0x142);  // only the low byte counts
-    PollFrame();
-    Delivery d = taken();
-    EXPECT_EQ(d.code, 0x62);
-    EXPECT_EQ(d.vector, 0x02);
-    // Still held but no new key-down: nothing more.
-    PollFrame();
-    expectNothingDelivered();
-    // An auto-repeat key-down delivers again.
+// Key-downs faster than the frames wait their turn with their own Shift and
+// Ctrl; an auto-repeat joins only an empty queue; a key not yet taken by the
+// program (interrupts off) holds the next one back.
+TEST_F(Keyboard, KeyDownsQueueInOrderWithTheirOwnModifiers) {
+    platform::headless::SetKeyDown(0xA0, true);
+    OnKeyDown(kShift);  // Shift itself takes no place
+    OnKeyDown(0x148);   // H, only the low byte counts
+    platform::headless::SetKeyDown(0xA0, false);
+    OnKeyDown(0x49);
+    platform::headless::SetKeyDown(0xA2, true);
+    OnKeyDown(0x43);  // Ctrl c
+    platform::headless::ReleaseAllKeys();
+    for (uint8_t key : {0x31, 0x75, 0x0D}) OnKeyDown(key, 0, key == 0x75);  // F6: no row, and an auto-repeat
+    for (int code : {0x48, 0x69, 0x03, 0x31, 0x0D, -1}) EXPECT_EQ(polled(), code);
+    OnKeyDown(0x41, 0, true);  // into an empty queue an auto-repeat types again
     OnKeyDown(0x42);
-    PollFrame();
-    EXPECT_EQ(taken().code, 0x62);
+    for (int i = 0; i < 3; ++i) PollFrame();  // 'a' delivered, not yet accepted: 'b' waits
+    EXPECT_EQ(taken().code, 0x61);
+    EXPECT_EQ(polled(), 0x62);
+    for (int i = 0; i < kQueueCapacity + 5; ++i) OnKeyDown(uint8_t('A' + i % 26));
+    for (int i = 0; i < kQueueCapacity; ++i) EXPECT_EQ(polled(), 0x61 + i % 26);  // as many as the queue holds
+    EXPECT_EQ(polled(), -1);
+}
+
+// Host layout beyond the desktop's key events (tests/qt/keys_test.cpp): a
+// character typed as several codes, Ctrl by letter or not, characters without a code.
+TEST_F(Keyboard, HostLayoutTypesTheHostCharacters) {
+    settings.keyboardHostLayout = 1;
+    struct Row {
+        uint8_t key, modifier;
+        uint32_t character;
+        std::vector<int> codes;  // one per poll, -1 for none
+    } const rows[] = {{0xBE, 0, 0x2026, {0x2E, 0x2E, 0x2E, -1}}, {0x32, kShift, 0x201E, {0x22}},
+                      {0x41, kCtrl, 'a', {0x01}}, {0x31, kCtrl, '1', {0x00}}, {0x2E, 0, 0x7F, {0x7F}},
+                      {0xBD, 0, 0xDF, {-1}}, {0x09, kShift, '\t', {0x09}}};
+    for (const Row& r : rows) {
+        if (r.modifier) platform::headless::SetKeyDown(r.modifier, true);
+        OnKeyDown(r.key, r.character);
+        platform::headless::ReleaseAllKeys();
+        for (int code : r.codes) EXPECT_EQ(polled(), code) << "character " << r.character;
+    }
 }
 
 TEST_F(Keyboard, AKeyWithoutARowDeliversNothingButTheSnapshotFollows) {
-    type(0x08);  // Backspace
+    type(0x75);  // F6
     expectNothingDelivered();
-    EXPECT_FALSE(state.keyDownPending);
-    // The poll read the key state while Backspace was held.
-    EXPECT_EQ(state.keyStateSnapshot[0x08], 0x80);
+    EXPECT_EQ(state.queueCount, 0);
+    // The poll read the key state while F6 was held.
+    EXPECT_EQ(state.keyStateSnapshot[0x75], 0x80);
     EXPECT_EQ(keysDownInSnapshot(), 1);
 }
 

@@ -1,6 +1,7 @@
 // Memory map, hard-reset fill, ROM images, cartridges and the RAM dump.
 #include <cstring>
 
+#include "tests/full_disk.h"
 #include "tests/machine_fixture.h"
 
 namespace {
@@ -38,6 +39,7 @@ TEST_F(MachineMemoryTest, MapInEveryConfiguration) {
                 Configure(config);
                 for (uint32_t a = 0; a < 0x10000; ++a) Machine::MemoryImage[a] = ImageByte(a);
                 CpuCore::lastOpcodeAddress = 0;
+                Machine::state.cartridgeCodeRun = false;  // the probes below fetch from the cartridge
                 Machine::RemoveGameRom();
                 if (cartridge) {
                     ASSERT_TRUE(Machine::LoadGameRomFile(cartPath));
@@ -146,16 +148,25 @@ TEST_F(MachineMemoryTest, LoadGameRomAsksWithTheCartridgeFilters) {
     EXPECT_EQ(Machine::ReadMemory(0x4000), 0xAB);
 }
 
-// Removing the cartridge hard-resets only when the CPU last fetched in 4000-7FFF.
+// Removing the cartridge hard-resets when the CPU last fetched in 4000-7FFF,
+// or fetched code from the cartridge at any time since the last reset (it may
+// wait in a ROM routine the cartridge called).
 TEST_F(MachineMemoryTest, RemoveGameRomResetsOnlyFromCartridgeArea) {
     struct Case {
         int32_t lastOpcode;
+        int32_t fetchedAt;  // a code fetch while the cartridge is in, -1 none
+        bool resetBetween;  // a soft reset after that fetch
         bool resets;
     };
-    for (Case c : {Case{0x5000, true}, Case{0x4000, true}, Case{0x7FFF, true}, Case{0x3FFF, false},
-                   Case{0x8000, false}, Case{0xC123, false}, Case{-1, false}}) {
-        SCOPED_TRACE(c.lastOpcode);
+    for (Case c : {Case{0x5000, -1, false, true}, Case{0x4000, -1, false, true}, Case{0x7FFF, -1, false, true},
+                   Case{0x3FFF, -1, false, false}, Case{0x8000, -1, false, false}, Case{0xC123, -1, false, false},
+                   Case{-1, -1, false, false}, Case{0x0100, 0x4004, false, true}, Case{0x0100, 0x7FFF, false, true},
+                   Case{0x0100, 0x8000, false, false}, Case{0x0100, 0x3FFF, false, false},
+                   Case{0x0100, 0x4004, true, false}}) {
+        SCOPED_TRACE(::testing::Message() << c.lastOpcode << " fetched " << c.fetchedAt);
         ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("c.rom", {0xC9})));
+        if (c.fetchedAt >= 0) Machine::ReadOpcodeByte(uint16_t(c.fetchedAt));
+        if (c.resetBetween) Machine::Reset(0);
         Machine::MemoryImage[0xC000] = 0x55;
         CpuCore::state.pc = 0x1234;
         CpuCore::lastOpcodeAddress = c.lastOpcode;
@@ -164,8 +175,12 @@ TEST_F(MachineMemoryTest, RemoveGameRomResetsOnlyFromCartridgeArea) {
         EXPECT_EQ(Machine::MemoryImage[0xC000], c.resets ? 0x00 : 0x55);
         EXPECT_EQ(CpuCore::state.pc, c.resets ? 0u : 0x1234u);
     }
-    // The check is made with no cartridge loaded too.
+    // Without a cartridge code fetches there are not remembered, but the check is made.
+    Machine::ReadOpcodeByte(0x4004);
     Machine::MemoryImage[0xC000] = 0x55;
+    CpuCore::lastOpcodeAddress = 0x0100;
+    Machine::RemoveGameRom();
+    EXPECT_EQ(Machine::MemoryImage[0xC000], 0x55);
     CpuCore::lastOpcodeAddress = 0x6000;
     Machine::RemoveGameRom();
     EXPECT_EQ(Machine::MemoryImage[0xC000], 0x00);
@@ -247,5 +262,20 @@ TEST_F(MachineMemoryTest, RamDumpIsWhatTheCpuSees) {
     }
     EXPECT_EQ(dump[0xC010], 0x42);
     EXPECT_EQ(dump[0xFFFF], 0x00);
+    std::string path = (dir_ / "ram.bin").string();
+    EXPECT_EQ(platform::headless::Notices(), std::vector<std::string>{"Save Ram: " + path});
+
+    // A full disk: the write fails, the previous dump stays whole, no partial file is left.
+    Machine::MemoryImage[0xC010] = 0x43;
+    EXPECT_FALSE(WithDiskRoom(4096, [] { return Machine::SaveRam(); }));
+    EXPECT_EQ(platform::headless::Notices().back(), "Save Ram failed: " + path + ": File too large");
+    f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<uint8_t> kept(70000);
+    kept.resize(std::fread(kept.data(), 1, kept.size(), f));
+    std::fclose(f);
+    dump.resize(n);
+    EXPECT_EQ(kept, dump);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
     Machine::startDirectory = ".";
 }

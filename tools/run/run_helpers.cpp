@@ -32,7 +32,8 @@ constexpr NamedKey kNamedKeys[] = {
     {"end", 0x23},       {"pageup", 0x21},       {"pagedown", 0x22},  {"insert", 0x2D},    {"delete", 0x2E},
     {"minus", 0xBD},     {"equals", 0xBB},       {"comma", 0xBC},     {"period", 0xBE},    {"slash", 0xBF},
     {"semicolon", 0xBA}, {"quote", 0xDE},        {"backquote", 0xC0}, {"backslash", 0xDC}, {"leftbracket", 0xDB},
-    {"rightbracket", 0xDD},
+    {"rightbracket", 0xDD}, {"numstar", 0x6A},   {"numplus", 0x6B},    {"numminus", 0x6D},  {"numdot", 0x6E},
+    {"numslash", 0x6F},
 };
 
 std::optional<uint8_t> KeyCode(const std::string& name) {
@@ -44,6 +45,8 @@ std::optional<uint8_t> KeyCode(const std::string& name) {
     std::string lower = Lower(name);
     for (const NamedKey& k : kNamedKeys)
         if (lower == k.name) return k.key;
+    if (lower.size() == 4 && lower.compare(0, 3, "num") == 0 && lower[3] >= '0' && lower[3] <= '9')
+        return uint8_t(0x60 + lower[3] - '0');  // number pad with Num Lock on
     if (lower.size() >= 2 && lower[0] == 'f') {
         auto n = ParseNumber(lower.substr(1), 24);
         if (n && *n >= 1) return uint8_t(0x70 + *n - 1);  // F1 = 70h
@@ -93,7 +96,7 @@ std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t maximum) {
         base = 16;
         digits.pop_back();
     }
-    if (digits.empty() || digits.size() > 10) return std::nullopt;
+    if (digits.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : digits) {
         int d;
@@ -101,7 +104,8 @@ std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t maximum) {
         else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else return std::nullopt;
-        value = value * uint64_t(base) + uint64_t(d);
+        // Any number of digits (leading zeros too): stop growing once out of range.
+        if (value <= maximum) value = value * uint64_t(base) + uint64_t(d);
     }
     if (value > maximum) return std::nullopt;
     return uint32_t(value);

@@ -47,11 +47,11 @@ do_sound:
 ; TONE frequency, duration: a square wave on channel A (2 MHz / 16 / period),
 ; duration in fiftieths of a second. Frequency 0 is a rest.
 do_tone:
-        call evalnum
+        call evalint
         push hl
         call expect
         db ','
-        call evalnum
+        call evalint
         pop de
         push hl                 ; duration
         ld a, d
@@ -271,7 +271,7 @@ noteper: dw 3822, 3608, 3405, 3214, 3034, 2863, 2703, 2551, 2408, 2273, 2145, 20
 ; JOY(0) game keys (bit 7 Space, 5 left, 4 right, 3 down, 2 up, 1 Stop, 0 Shift);
 ; JOY(1), JOY(2) joystick: bit 0 up, 1 down, 2 left, 3 right, 4 fire (1 = on);
 ; JOY(3), JOY(4) pointer X, Y; JOY(5) 1 while the pointer button is down.
-fn_joy: call parennum
+fn_joy: call parenint
         ld a, h
         or a
         jp nz, err_fc
@@ -306,7 +306,7 @@ joy_stick:
 joy_ret:
         ld l, a
         ld h, 0
-        jp setnum
+        jp setint
 ; the coordinate comes serially, most significant bit first, in bit 2
 joy_ptr:
         call joysel
@@ -478,11 +478,11 @@ gfxtab: db 63, 63, 16, 1
         db 255, 191, 32, 0
 
 ; "x, y" -> HL = x, DE = y
-getxy:  call evalnum
+getxy:  call evalint
         push hl
         call expect
         db ','
-        call evalnum
+        call evalint
         ex de, hl
         pop hl
         ret
@@ -496,7 +496,7 @@ do_pset:
         jr nz, ps1
         push hl
         push de
-        call evalnum
+        call evalint
         ld a, l
         ld (tmpw), a
         pop de
@@ -538,7 +538,7 @@ fn_point:
         call pixaddr
         jr nc, pt0
         ld hl, -1
-        jp setnum
+        jp setint
 pt0:    ld a, (hl)
         and b
 pt1:    inc c
@@ -548,7 +548,7 @@ pt2:    dec c
         jr pt2
 pt3:    ld l, a
         ld h, 0
-        jp setnum
+        jp setint
 
 ; ---- cassette ---------------------------------------------------------------------
 ; Stream: 10 sync bytes D3h, the name in 6 bytes (00 after a shorter name),

@@ -392,8 +392,6 @@ epw_r:  call ch_peek
 
 atom:   call ch_peek
         jp z, err_syntax
-        cp TK_LASTNUM+1
-        jr c, at_const
         cp '('
         jr nz, at1
         call ch_adv
@@ -437,30 +435,21 @@ at2:    call ch_adv
         ld (vtyp), a
         jp (hl)
 
-; A number stored in binary by the tokeniser.
-at_const:
-        ld hl, (txtptr)
-        inc hl
-        cp TK_FLT
-        jr z, atc_f
-        ld e, (hl)
-        inc hl
-        ld d, 0
-        cp TK_INT8
-        jr z, atc_i
-        ld d, (hl)
-        inc hl
-atc_i:  ld (txtptr), hl
+; Digits alone are read quickly; a point, an exponent or more than 65535
+; take the full reader.
+at_num: ld hl, (txtptr)
+        call parsenum
+        jr c, atn1
+        ld a, (hl)
+        cp '.'
+        jr z, atn1
+        and 0DFh
+        cp 'E'
+        jr z, atn1
+        ld (txtptr), hl
         ex de, hl
         jp setuint
-atc_f:  ld de, fac
-        call move5
-        ld (txtptr), hl
-        xor a
-        ld (vtyp), a
-        ret
-
-at_num: ld hl, (txtptr)
+atn1:   ld hl, (txtptr)
         call fin
         ld (txtptr), hl
         ret
@@ -551,6 +540,15 @@ atv3:   ld e, (hl)
         ld hl, zeroval
         ret
 atv4:   jp setint
+
+; FAC = the variable in slot HL of kind A (0 floating, 2 integer).
+ldslot: or a
+        jp z, tofac
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        ex de, hl
+        jp setint
 
 zeroval: db 0, 0, 0, 0, 0
 
@@ -753,6 +751,14 @@ gsb3:   pop de
         djnz gsb3
         jp (ix)
 
+; getsubs keeping vkind, the kind of the array's name
+subsk:  ld a, (vkind)
+        push af
+        call getsubs
+        pop af
+        ld (vkind), a
+        ret
+
 ; Create array BC with the andim sizes at aidx. HL -> entry.
 makearr:
         push bc
@@ -840,7 +846,7 @@ mka3:   ld (hl), 0
 ; array used before DIM gets elements 0-10 in each dimension.
 arrelem:
         push bc
-        call getsubs
+        call subsk
         pop bc
         call findarr
         jr z, ae2

@@ -7,7 +7,7 @@ fntab:
         dw fn_time, fn_point, fn_fre
 fntab2:
         dw fn_int, fn_fix, fn_sqr, fn_sin, fn_cos, fn_tan, fn_atn, fn_log
-        dw fn_exp, fn_pi, fn_instr, fn_string, fn_spc, fn_hex, fn_err, fn_erl
+        dw fn_exp, fn_pi, fn_instr, fn_string, fn_spc, fn_hex
 
 fn_peek:
         call parenint
@@ -132,7 +132,20 @@ rn3:    add hl, hl
         srl h
         rr l
         jp setint
-rn4:    ld c, 0
+rn4:    ld a, (fx4)             ; a whole n from 2 on: n * the top 16 bits / 65536
+        or a
+        jr nz, rn5
+        ld bc, (fx4+1)
+        ld a, b
+        or a
+        jr nz, rn6
+        ld a, c
+        cp 2
+        jr c, rn5
+rn6:    call mul32
+        ex de, hl
+        jp setint
+rn5:    ld c, 0
         xor a
         ld (fsign), a
         ld (fexp+1), a
@@ -335,6 +348,7 @@ vp3:    cp '.'
 vp4:    push bc
         call fin
         pop bc
+        or a
         dec c
         ret nz
         push hl
@@ -368,13 +382,6 @@ fn_fre: call expect
         ld de, (arrend)
         or a
         sbc hl, de
-        jp setuint
-
-fn_err: ld a, (errnum)
-        ld l, a
-        ld h, 0
-        jp setint
-fn_erl: ld hl, (errlin)
         jp setuint
 
 ; INSTR([start,] s$, t$): where t$ first appears in s$ from start (1 by
@@ -486,7 +493,7 @@ fn_spc: call expect
         call evalbyte
         call expect
         db ')'
-        ld b, a
+        ld b, l
         ld d, ' '
 ; A temporary of B copies of D.
 nstr:   push de

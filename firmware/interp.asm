@@ -331,7 +331,11 @@ exec_stmt:
         jr nz, exs1
         call ch_adv
         jp do_on
-exs1:
+exs1:   cp TK_DEF
+        jr nz, exs2
+        call ch_adv
+        jp do_def
+exs2:
         cp TK_LASTSTMT+1
         jp nc, err_syntax
         call ch_adv
@@ -466,6 +470,8 @@ err_chksum:  ld e, 14
 err_toolong: ld e, 16
         jr error
 err_ovf:     ld e, 15
+        jr error
+err_undfn:   ld e, 17
 error:
         ld sp, STKTOP
         xor a
@@ -516,6 +522,7 @@ errmsgs:
         db "TAPE CHECKSUM", 0
         db "OVERFLOW", 0
         db "LINE TOO LONG", 0
+        db "UNDEFINED FUNCTION", 0
 
 msgerror: db " ERROR", 0
 msgin:    db " IN ", 0

@@ -131,6 +131,9 @@ fexpn      equ SV+0ACh      ; whole part of EXP's and LOG's argument (2 bytes)
 fpown      equ SV+0AEh      ; whole power of ^ (2 bytes)
 contflag   equ SV+60h       ; 16 bytes: row continues the row above
 usrvec     equ 0FAEBh       ; USR routine address (also set by the binary loader)
+warmsig    equ 0FAEEh       ; WARMSIG once BASIC has started: a reset keeps the program
+WARMSIG    equ 5A17h
+inputtp    equ 0FAF0h       ; where the INPUT statement starts, for asking again
 
 ; ---- buffers ---------------------------------------------------------------
 KEYRING    equ 0FB00h       ; 64 bytes

@@ -107,7 +107,8 @@ waitoff:
         ld e, 0
         jp aywrite
 
-; PLAY "notes": A-G with # or + (sharp) or - (flat) and an optional length,
+; PLAY "notes": A-G with # or + (sharp) or - (flat) and an optional length
+; (a note of two fiftieths or more ends with one of silence),
 ; R rest, On octave (1-7), Ln default length in fiftieths of a second.
 ; Spaces are passed over; any other character, or an octave outside 1-7, is
 ; an illegal function call.
@@ -118,7 +119,7 @@ do_play:
 pl_loop:
         ld a, b
         or a
-        jr z, pl_end
+        ret z
         ld a, (hl)
         inc hl
         dec b
@@ -184,12 +185,22 @@ pl_sh:  dec a
         jr pl_sh
 pl_n4:  call playperiod
         pop hl
+        ; the last fiftieth of a note is silent, so repeated notes stay apart
+        ld a, h
+        or a
+        jr nz, pl_n5
+        ld a, l
+        cp 2
+        jr c, pl_n6
+pl_n5:  dec hl
         call waitoff
+        ld hl, 1
+pl_n6:  call waitoff
         pop bc
         pop hl
         ld a, (brkflag)
         or a
-        jr z, pl_loop
+        jp z, pl_loop
 pl_end: ret
 pl_oct: ld a, b                 ; the octave's digits are not optional
         or a

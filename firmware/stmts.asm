@@ -794,6 +794,8 @@ lsnum:  call ch_peek
 
 ; INPUT ["prompt";] v [, v ...]
 do_input:
+        ld hl, (txtptr)
+        ld (inputtp), hl
         call ch_peek
         cp '"'
         jr nz, in1
@@ -862,7 +864,11 @@ in5:    inc hl
 in_redo:
         ld hl, msgredo
         call prstr
-        jr in2
+        ld hl, TMPBASE          ; the prompt is made again
+        ld (tmpptr), hl
+        ld hl, (inputtp)
+        ld (txtptr), hl
+        jp do_input
 
 msgqq:   db "?"
 msgq:    db "? ", 0

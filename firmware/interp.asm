@@ -10,12 +10,17 @@
 ch_peek:
         push hl
         ld hl, (txtptr)
-chp1:   ld a, (hl)
+        ld a, (hl)
         cp ' '
-        jr nz, chp2
-        inc hl
-        jr chp1
-chp2:   ld (txtptr), hl
+        jr z, chp1
+        pop hl                  ; no space: the usual case, nothing to store
+        or a
+        ret
+chp1:   inc hl
+        ld a, (hl)
+        cp ' '
+        jr z, chp1
+        ld (txtptr), hl
         pop hl
         or a
         ret

@@ -103,7 +103,7 @@ do_def: call indirect
 
 ; GOTO n, also the target of THEN n / ELSE n
 do_goto:
-        call evalint
+        call lineexpr
 gotoline:
         ex de, hl
         call findline
@@ -111,7 +111,7 @@ gotoline:
         jp run_from
 
 do_gosub:
-        call evalint
+        call lineexpr
 gosubline:
         push hl
         call ctlpush            ; HL -> frame
@@ -121,6 +121,23 @@ gosubline:
         call savepos
         pop hl
         jr gotoline
+
+; HL = the line number of GOTO or GOSUB: digits alone are read at once,
+; anything else is an expression.
+lineexpr:
+        call ch_peek
+        call isdigit
+        jp c, evalint
+        ld hl, (txtptr)
+        push hl
+        call lsnum
+        call endstmt
+        pop hl
+        jr nz, lne1
+        ex de, hl
+        ret
+lne1:   ld (txtptr), hl
+        jp evalint
 
 ; ON n GOTO a, b, ... / ON n GOSUB a, b, ...: the n-th line; none when n is
 ; 0 or past the list; n below 0 or over 255 is an illegal function call.

@@ -139,33 +139,36 @@ skipsp: ld a, (hl)
 
 ; Decimal number at HL -> DE, HL after it. Carry when above 65535.
 parsenum:
+        push bc
         ld de, 0
 pn1:    ld a, (hl)
-        call isdigit
-        jr c, pn2
-        push hl
-        ld h, d
-        ld l, e
-        add hl, hl
-        jr c, pn3
-        add hl, hl
-        jr c, pn3
-        add hl, de
-        jr c, pn3
-        add hl, hl
-        jr c, pn3
         sub '0'
-        ld e, a
-        ld d, 0
-        add hl, de
+        cp 10
+        jr nc, pn2
+        ex de, hl               ; HL = value * 10 + digit
+        ld b, h
+        ld c, l
+        add hl, hl
         jr c, pn3
-        ex de, hl
-        pop hl
+        add hl, hl
+        jr c, pn3
+        add hl, bc
+        jr c, pn3
+        add hl, hl
+        jr c, pn3
+        add a, l
+        ld l, a
+        jr nc, pn1b
+        inc h
+        jr z, pn3
+pn1b:   ex de, hl
         inc hl
         jr pn1
-pn2:    or a
+pn2:    pop bc
+        or a
         ret
-pn3:    pop hl
+pn3:    ex de, hl
+        pop bc
         scf
         ret
 

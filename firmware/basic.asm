@@ -134,6 +134,7 @@ usrvec     equ 0FAEBh       ; USR routine address (also set by the binary loader
 warmsig    equ 0FAEEh       ; WARMSIG once BASIC has started: a reset keeps the program
 WARMSIG    equ 5A17h
 inputtp    equ 0FAF0h       ; where the INPUT statement starts, for asking again
+fdrop      equ 0FAF2h       ; a number being read has dropped a digit
 
 ; ---- buffers ---------------------------------------------------------------
 KEYRING    equ 0FB00h       ; 64 bytes

@@ -795,6 +795,8 @@ fin:    ld de, 0
         ld b, d
         ld c, d
         ld (fdexp), de          ; decimal exponent; high byte: a point was read
+        xor a
+        ld (fdrop), a
 fin1:   ld a, (hl)
         cp '.'
         jr z, fin5
@@ -803,7 +805,23 @@ fin1:   ld a, (hl)
         jr nc, fin6
         call fdigit
         jr nc, fin2
-        ld a, (fdexp+1)         ; a digit past the precision
+        push af                 ; the first digit past the precision rounds
+        ld a, (fdrop)
+        or a
+        jr nz, fin1y
+        inc a
+        ld (fdrop), a
+        pop af
+        cp 5
+        jr c, fin1z
+        inc c
+        jr nz, fin1z
+        inc b
+        jr nz, fin1z
+        inc de
+        jr fin1z
+fin1y:  pop af
+fin1z:  ld a, (fdexp+1)         ; a digit past the precision
         or a
         jr nz, fin3
         ld a, (fdexp)

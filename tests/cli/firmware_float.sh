@@ -102,6 +102,9 @@ formats='0| 0
 -32768|-32768
 65536| 65536
 1.000000001| 1
+9.9999999996| 10
+99999999.96| 100000000
+999999999.8| 1E+09
 -123.456789012|-123.456789'
 program=$(awk -F'|' '{ printf "%d LPRINT \"[\";%s;\"]\"\\r", NR * 10, $1 }' <<<"$formats")
 screen=$("$RUN" --workdir "$TMP" --frames 3000 --quiet --printer "$TMP/formats.txt" \

@@ -135,6 +135,13 @@ warmsig    equ 0FAEEh       ; WARMSIG once BASIC has started: a reset keeps the 
 WARMSIG    equ 5A17h
 inputtp    equ 0FAF0h       ; where the INPUT statement starts, for asking again
 fdrop      equ 0FAF2h       ; a number being read has dropped a digit
+errtrap    equ 0FAF3h       ; line of ON ERROR GOTO (0: none)
+errflag    equ 0FAF5h       ; an error handler is running
+errnum     equ 0FAF6h       ; ERR: the last error's number
+errlin     equ 0FAF7h       ; ERL: the line it happened in
+errcur     equ 0FAF9h       ; its line record and statement, for RESUME
+errtp      equ 0FAFBh
+stmtptr    equ 0FAFDh       ; where the running statement starts
 
 ; ---- buffers ---------------------------------------------------------------
 KEYRING    equ 0FB00h       ; 64 bytes

@@ -8,6 +8,7 @@ fntab:
 fntab2:
         dw fn_int, fn_fix, fn_sqr, fn_sin, fn_cos, fn_tan, fn_atn, fn_log
         dw fn_exp, fn_pi, fn_instr, fn_string, fn_spc, fn_hex
+        dw err_syntax, err_syntax, err_syntax, fn_err, fn_erl
 
 fn_peek:
         call parenint
@@ -382,6 +383,13 @@ fn_fre: call expect
         ld de, (arrend)
         or a
         sbc hl, de
+        jp setuint
+
+fn_err: ld a, (errnum)
+        ld l, a
+        ld h, 0
+        jp setint
+fn_erl: ld hl, (errlin)
         jp setuint
 
 ; INSTR([start,] s$, t$): where t$ first appears in s$ from start (1 by

@@ -308,6 +308,9 @@ clearvars:
         ld (dirctl), hl
         ld hl, 0
         ld (dataline), hl
+        ld (errtrap), hl
+        xor a
+        ld (errflag), a
         ret
 
 ; ---- statement loop ---------------------------------------------------------------
@@ -325,7 +328,9 @@ stmt_loop:
         jr nz, sl_1
         call ch_adv
         jr stmt_loop
-sl_1:   cp TK_ELSE
+sl_1:   ld hl, (txtptr)
+        ld (stmtptr), hl
+        cp TK_ELSE
         jr z, end_of_line
         call exec_stmt
         call endstmt
@@ -339,14 +344,17 @@ exec_stmt:
         jr nz, exs1
         call ch_adv
         jp do_on
-exs1:   cp TK_DEF
-        jr nz, exs2
-        call ch_adv
-        jp do_def
-exs2:
-        cp TK_LASTSTMT+1
-        jp nc, err_syntax
-        call ch_adv
+exs1:   cp TK_LASTSTMT+1
+        jr c, exs2
+        call ch_adv             ; statements numbered after the functions
+        cp TK_DEF
+        jp z, do_def
+        cp TK_CLEAR
+        jp z, clearvars
+        cp TK_RESUME
+        jp z, do_resume
+        jp err_syntax
+exs2:   call ch_adv
         sub 80h
         add a, a
         ld l, a
@@ -480,8 +488,45 @@ err_toolong: ld e, 16
 err_ovf:     ld e, 15
         jr error
 err_undfn:   ld e, 17
+        jr error
+err_resume:  ld e, 18
 error:
         ld sp, STKTOP
+        ; ON ERROR GOTO in a running program: its line runs instead
+        ld a, e
+        inc a
+        ld (errnum), a
+        ld hl, (errtrap)
+        ld a, h
+        or l
+        jr z, err0
+        ld a, (errflag)
+        or a
+        jr nz, err0             ; an error in the handler stops the program
+        push hl
+        call indirect
+        pop de
+        jr z, err0
+        ld a, 1
+        ld (errflag), a
+        ld hl, (curline)
+        ld (errcur), hl
+        inc hl
+        ld a, (hl)
+        inc hl
+        ld h, (hl)
+        ld l, a
+        ld (errlin), hl
+        ld hl, (stmtptr)
+        ld (errtp), hl
+        xor a
+        ld (prtflag), a
+        ld (brkflag), a
+        ex de, hl
+        jp gotoline
+err0:   ld a, (errnum)
+        dec a
+        ld e, a
         xor a
         ld (prtflag), a
         ld (brkflag), a
@@ -531,6 +576,7 @@ errmsgs:
         db "OVERFLOW", 0
         db "LINE TOO LONG", 0
         db "UNDEFINED FUNCTION", 0
+        db "RESUME WITHOUT ERROR", 0
 
 msgerror: db " ERROR", 0
 msgin:    db " IN ", 0

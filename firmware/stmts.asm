@@ -122,6 +122,32 @@ gosubline:
         pop hl
         jr gotoline
 
+; RESUME: the statement that failed again; RESUME NEXT: the one after it;
+; RESUME n: line n.
+do_resume:
+        ld a, (errflag)
+        or a
+        jp z, err_resume
+        xor a
+        ld (errflag), a
+        call endstmt
+        jr z, rsm0
+        cp TK_NEXT
+        jp nz, do_goto
+        call ch_adv
+        call rsm1
+        ld hl, (txtptr)
+        call skipdata           ; to the colon or the end of the line
+        ld (txtptr), hl
+        ret
+rsm0:   call rsm1
+        jp stmt_loop            ; the statement itself, not what ends one
+rsm1:   ld hl, (errcur)
+        ld (curline), hl
+        ld hl, (errtp)
+        ld (txtptr), hl
+        ret
+
 ; HL = the line number of GOTO or GOSUB: digits alone are read at once,
 ; anything else is an expression.
 lineexpr:
@@ -141,7 +167,16 @@ lne1:   ld (txtptr), hl
 
 ; ON n GOTO a, b, ... / ON n GOSUB a, b, ...: the n-th line; none when n is
 ; 0 or past the list; n below 0 or over 255 is an illegal function call.
-do_on:  call evalbyte
+do_on:  call ch_peek
+        cp TK_ERROR
+        jr nz, on0
+        call ch_adv             ; ON ERROR GOTO n (0: errors stop the program)
+        call expect
+        db TK_GOTO
+        call lsnum
+        ld (errtrap), de
+        ret
+on0:    call evalbyte
         ld (tmpw), hl
         call ch_get
         ld c, 0

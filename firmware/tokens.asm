@@ -84,7 +84,12 @@ TK_INSTR   equ 0CDh
 TK_STRINGS equ 0CEh
 TK_SPC     equ 0CFh
 TK_HEXS    equ 0D0h
-TK_LASTFN2 equ 0D0h
+TK_CLEAR   equ 0D1h         ; statements among the functions' numbers: no
+TK_ERROR   equ 0D2h         ; function has them
+TK_RESUME  equ 0D3h
+TK_ERR     equ 0D4h
+TK_ERL     equ 0D5h
+TK_LASTFN2 equ 0D5h
 
 ; A keyword's last letter has bit 7 set. A keyword that is the start of
 ; another (INP/INPUT, MOD/MODE, TO/TONE) comes after it.
@@ -170,6 +175,11 @@ kwtab:
         db "STRING", '$'+80h
         db "SP", 'C'+80h
         db "HEX", '$'+80h
+        db "CLEA", 'R'+80h
+        db "ERRO", 'R'+80h
+        db "RESUM", 'E'+80h
+        db "ER", 'R'+80h
+        db "ER", 'L'+80h
         db 0
 
 toupper:

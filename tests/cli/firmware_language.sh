@@ -75,4 +75,23 @@ G2B
 N 3
 N 4
 DONE'
+# ON ERROR GOTO: the handler sees ERR (the number of the message in the
+# manual's list: 3 DIVISION BY ZERO, 9 ILLEGAL FUNCTION CALL) and ERL;
+# RESUME retries the statement, RESUME NEXT goes on after it, RESUME n goes to
+# line n; CLEAR forgets the variables; RESUME with no error is an error.
+program='5 CLS:PRINT "OUT"
+10 ON ERROR GOTO 100
+20 D=0:PRINT 10/D;
+30 A=SQR(-1):PRINT "NEXT"
+40 PRINT "AT";Z;:CLEAR:PRINT Z
+50 RESUME
+100 PRINT ERR;ERL;:Z=Z+1:IF ERR=3 THEN D=2:RESUME
+110 IF ERL=30 THEN RESUME NEXT
+RUN
+'
+typed "$program" "WITHOUT ERROR ERROR IN"
+expect_rows "OUT" ' 3  20  5  9  30 NEXT
+AT 2  0
+?RESUME WITHOUT ERROR ERROR IN 5
+0'
 echo "firmware_language: ok"

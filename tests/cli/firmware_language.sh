@@ -94,4 +94,8 @@ expect_rows "OUT" ' 3  20  5  9  30 NEXT
 AT 2  0
 ?RESUME WITHOUT ERROR ERROR IN 5
 0'
+# INSTR (from a start, or not found), STRING$ of a string or a code, HEX$, SPC.
+typed 'PRINT INSTR("HELLO","LL");INSTR(4,"ABCABC","B");INSTR("AB","X")\rPRINT STRING$(3,"*");STRING$(2,65);HEX$(4096);"|";SPC(2);"|"\r' "1000|"
+grep -q "^ 3  5  0 *$" <<<"$screen" || fail "INSTR"
+grep -q "^\*\*\*AA1000|  | *$" <<<"$screen" || fail "STRING$, HEX$ or SPC"
 echo "firmware_language: ok"

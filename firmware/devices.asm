@@ -528,12 +528,151 @@ ps4:    pop bc
         ld (hl), a
         ret
 
+; LINE x1, y1, x2, y2 [, c]: the pixels between the two points (Bresenham);
+; the parts off the picture are left out. Work space: numbuf.
+LN_X  equ 0
+LN_Y  equ 2
+LN_X2 equ 4
+LN_Y2 equ 6
+LN_DX equ 8                     ; |x2 - x1|
+LN_DY equ 10                    ; -|y2 - y1|
+LN_SX equ 12                    ; the steps, 1 or -1
+LN_SY equ 14
+LN_E  equ 16                    ; the error term
+do_line:
+        call getxy
+        push hl
+        push de
+        call expect
+        db ','
+        call getxy
+        push hl
+        push de
+        ld a, 0FFh
+        ld (tmpw), a
+        call optcomma
+        jr nz, ln1
+        call evalbyte
+        ld (tmpw), a
+ln1:    ld ix, numbuf
+        pop hl
+        ld (ix+LN_Y2), l
+        ld (ix+LN_Y2+1), h
+        pop hl
+        ld (ix+LN_X2), l
+        ld (ix+LN_X2+1), h
+        pop hl
+        ld (ix+LN_Y), l
+        ld (ix+LN_Y+1), h
+        pop hl
+        ld (ix+LN_X), l
+        ld (ix+LN_X+1), h
+        ld e, (ix+LN_X2)        ; dx, sx
+        ld d, (ix+LN_X2+1)
+        ex de, hl
+        or a
+        sbc hl, de
+        ld de, 1
+        bit 7, h
+        jr z, ln2
+        call neghl
+        dec de
+        dec de
+ln2:    ld (ix+LN_DX), l
+        ld (ix+LN_DX+1), h
+        ld (ix+LN_SX), e
+        ld (ix+LN_SX+1), d
+        ld l, (ix+LN_Y2)        ; dy, sy
+        ld h, (ix+LN_Y2+1)
+        ld e, (ix+LN_Y)
+        ld d, (ix+LN_Y+1)
+        or a
+        sbc hl, de
+        ld de, 1
+        bit 7, h
+        jr nz, ln3
+        call neghl
+        jr ln4
+ln3:    dec de
+        dec de
+ln4:    ld (ix+LN_DY), l
+        ld (ix+LN_DY+1), h
+        ld (ix+LN_SY), e
+        ld (ix+LN_SY+1), d
+        ld e, (ix+LN_DX)
+        ld d, (ix+LN_DX+1)
+        add hl, de
+        ld (ix+LN_E), l
+        ld (ix+LN_E+1), h
+ln_loop:
+        ld ix, numbuf
+        ld l, (ix+LN_X)
+        ld h, (ix+LN_X+1)
+        ld e, (ix+LN_Y)
+        ld d, (ix+LN_Y+1)
+        call pixaddr
+        ld a, (tmpw)
+        call nc, ps2
+        ld ix, numbuf
+        ld l, (ix+LN_X)         ; at the end point?
+        ld h, (ix+LN_X+1)
+        ld e, (ix+LN_X2)
+        ld d, (ix+LN_X2+1)
+        or a
+        sbc hl, de
+        jr nz, ln5
+        ld l, (ix+LN_Y)
+        ld h, (ix+LN_Y+1)
+        ld e, (ix+LN_Y2)
+        ld d, (ix+LN_Y2+1)
+        sbc hl, de
+        ret z
+ln5:    ld l, (ix+LN_E)         ; e2 = 2 * error
+        ld h, (ix+LN_E+1)
+        add hl, hl
+        push hl
+        ld e, (ix+LN_DY)        ; e2 >= dy: a step in x
+        ld d, (ix+LN_DY+1)
+        call cmps
+        jr c, ln6
+        ld l, (ix+LN_E)
+        ld h, (ix+LN_E+1)
+        add hl, de
+        ld (ix+LN_E), l
+        ld (ix+LN_E+1), h
+        ld l, (ix+LN_X)
+        ld h, (ix+LN_X+1)
+        ld e, (ix+LN_SX)
+        ld d, (ix+LN_SX+1)
+        add hl, de
+        ld (ix+LN_X), l
+        ld (ix+LN_X+1), h
+ln6:    pop hl                  ; e2 <= dx: a step in y
+        ld e, (ix+LN_DX)
+        ld d, (ix+LN_DX+1)
+        call cmps
+        jr z, ln7
+        jp nc, ln_loop
+ln7:    ld l, (ix+LN_E)
+        ld h, (ix+LN_E+1)
+        add hl, de
+        ld (ix+LN_E), l
+        ld (ix+LN_E+1), h
+        ld l, (ix+LN_Y)
+        ld h, (ix+LN_Y+1)
+        ld e, (ix+LN_SY)
+        ld d, (ix+LN_SY+1)
+        add hl, de
+        ld (ix+LN_Y), l
+        ld (ix+LN_Y+1), h
+        jp ln_loop
+
 do_preset:
         call getxy
         call pixaddr
         ret c
         xor a
-        jr ps2
+        jp ps2
 
 ; POINT(x, y): the pixel's colour, -1 off the picture.
 fn_point:

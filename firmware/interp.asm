@@ -353,6 +353,8 @@ exs1:   cp TK_LASTSTMT+1
         jp z, clearvars
         cp TK_RESUME
         jp z, do_resume
+        cp TK_LINE
+        jp z, do_line
         jp err_syntax
 exs2:   call ch_adv
         sub 80h

@@ -98,4 +98,16 @@ AT 2  0
 typed 'PRINT INSTR("HELLO","LL");INSTR(4,"ABCABC","B");INSTR("AB","X")\rPRINT STRING$(3,"*");STRING$(2,65);HEX$(4096);"|";SPC(2);"|"\r' "1000|"
 grep -q "^ 3  5  0 *$" <<<"$screen" || fail "INSTR"
 grep -q "^\*\*\*AA1000|  | *$" <<<"$screen" || fail "STRING$, HEX$ or SPC"
+# LINE: (0,0)-(7,3) follows y = 3x/7 rounded, so (2,1) is on it and (3,2) is
+# not; a vertical line; a colour given; a line starting off the picture still
+# draws the part on it. A counts the pixels that must be set, B those with 100s
+# and 1000s set and the others clear.
+program='10 MODE 8:LINE 0,0,7,3:LINE 10,5,10,1:LINE 20,2,16,2,1:LINE -5,-5,2,2
+20 A=POINT(0,0)+POINT(2,1)*10+POINT(7,3)*100+POINT(10,3)*1000
+30 B=POINT(3,2)+POINT(11,3)*10+POINT(18,2)*100+POINT(1,1)*1000+POINT(3,3)*10000
+40 MODE 0:PRINT A;B;"DO";"NE"
+RUN
+'
+typed "$program" "DONE"
+grep -q "^ 1111  1100 DONE *$" <<<"$screen" || fail "LINE"
 echo "firmware_language: ok"

@@ -355,6 +355,8 @@ exs1:   cp TK_LASTSTMT+1
         jp z, do_resume
         cp TK_LINE
         jp z, do_line
+        cp TK_DELETE
+        jp z, do_delete
         jp err_syntax
 exs2:   call ch_adv
         sub 80h

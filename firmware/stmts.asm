@@ -148,6 +148,37 @@ rsm1:   ld hl, (errcur)
         ld (txtptr), hl
         ret
 
+; DELETE a[-b], typed: the lines from a to b go.
+do_delete:
+        call indirect
+        jp nz, err_fc
+        call ch_peek
+        jp z, err_syntax
+        call lrange
+        ld hl, (tmpw)
+        push hl                 ; the last line
+        xor a
+        ld (TOKBUF+3), a        ; an empty text: insline deletes
+dl1:    push de
+        call findline
+        pop de
+        ld a, (hl)
+        or a
+        jp z, ready
+        inc hl
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        pop hl
+        push hl
+        or a
+        sbc hl, de
+        jp c, ready
+        push de
+        call insline
+        pop de
+        jr dl1
+
 ; HL = the line number of GOTO or GOSUB: digits alone are read at once,
 ; anything else is an expression.
 lineexpr:
@@ -762,7 +793,12 @@ do_llist:
         ld a, 1
         ld (prtflag), a
 do_list:
-        ld de, 0
+        call lrange
+        call findline
+        jr ls3
+; "[a][-[b]]" -> DE = a (0 when left out), tmpw = b (65535 when left out;
+; a alone: b = a).
+lrange: ld de, 0
         ld bc, 65535
         call ch_peek
         call isdigit
@@ -784,7 +820,7 @@ ls1:    call ch_peek
         ld c, e
         pop de
 ls2:    ld (tmpw), bc
-        call findline
+        ret
 ls3:    ld a, (hl)
         or a
         jr z, ls4

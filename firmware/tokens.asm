@@ -91,6 +91,7 @@ TK_ERR     equ 0D4h
 TK_ERL     equ 0D5h
 TK_LASTFN2 equ 0D5h
 TK_LINE    equ 0D6h
+TK_DELETE  equ 0D7h
 
 ; A keyword's last letter has bit 7 set. A keyword that is the start of
 ; another (INP/INPUT, MOD/MODE, TO/TONE) comes after it.
@@ -182,6 +183,7 @@ kwtab:
         db "ER", 'R'+80h
         db "ER", 'L'+80h
         db "LIN", 'E'+80h
+        db "DELET", 'E'+80h
         db 0
 
 toupper:

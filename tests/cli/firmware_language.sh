@@ -110,4 +110,12 @@ RUN
 '
 typed "$program" "DONE"
 grep -q "^ 1111  1100 DONE *$" <<<"$screen" || fail "LINE"
+# DELETE a-b and DELETE a remove those lines only; in a program it is refused.
+typed '10 REM A\r20 REM B\r30 REM C\r40 DELETE 10\r50 REM E\r60 REM F\rDELETE 20-30\rDELETE 60\rRUN\rLIST\rPRINT "O";"K"\r' "OK"
+expect_rows "LIST" '10 REM A
+40 DELETE 10
+50 REM E
+READY'
+expect_rows "RUN" '?ILLEGAL FUNCTION CALL ERROR IN
+40'
 echo "firmware_language: ok"

@@ -667,6 +667,98 @@ ln7:    ld l, (ix+LN_E)
         ld (ix+LN_Y+1), h
         jp ln_loop
 
+; CIRCLE x, y, r [, c]: the pixels at distance r (midpoint method, eight
+; octants at a time). Work space: numbuf.
+CI_X  equ 0                     ; the centre
+CI_Y  equ 2
+CI_DX equ 4                     ; the point of the first octant
+CI_DY equ 6
+CI_E  equ 8
+CI_A  equ 10                    ; plot4's offsets
+CI_B  equ 12
+do_circle:
+        call getxy
+        push hl
+        push de
+        call expect
+        db ','
+        call evalint
+        bit 7, h
+        jp nz, err_fc
+        push hl
+        ld a, 0FFh
+        ld (tmpw), a
+        call optcomma
+        jr nz, ci1
+        call evalbyte
+        ld (tmpw), a
+ci1:    pop de
+        ld (numbuf+CI_DX), de
+        ld hl, 1                ; error = 1 - r
+        or a
+        sbc hl, de
+        ld (numbuf+CI_E), hl
+        pop hl
+        ld (numbuf+CI_Y), hl
+        pop hl
+        ld (numbuf+CI_X), hl
+        ld hl, 0
+        ld (numbuf+CI_DY), hl
+ci_loop:
+        ld hl, (numbuf+CI_DX)   ; until the octant's end (dx < dy)
+        ld de, (numbuf+CI_DY)
+        call cmps
+        ret c
+        call plot4
+        ld hl, (numbuf+CI_DY)
+        ld de, (numbuf+CI_DX)
+        call plot4
+        ld hl, (numbuf+CI_DY)
+        inc hl
+        ld (numbuf+CI_DY), hl
+        ld bc, (numbuf+CI_E)
+        bit 7, b
+        jr z, ci2
+        add hl, hl              ; error += 2 dy + 1
+        jr ci3
+ci2:    ld de, (numbuf+CI_DX)
+        dec de
+        ld (numbuf+CI_DX), de
+        or a
+        sbc hl, de              ; error += 2 (dy - dx) + 1
+        add hl, hl
+ci3:    inc hl
+        add hl, bc
+        ld (numbuf+CI_E), hl
+        jr ci_loop
+; The four points (x +- HL, y +- DE).
+plot4:  ld (numbuf+CI_A), hl
+        ld (numbuf+CI_B), de
+        ld hl, (numbuf+CI_Y)
+        add hl, de
+        call plot2
+        ld hl, (numbuf+CI_Y)
+        ld de, (numbuf+CI_B)
+        or a
+        sbc hl, de
+; The two points (x +- a, HL).
+plot2:  ex de, hl
+        push de
+        ld hl, (numbuf+CI_X)
+        ld bc, (numbuf+CI_A)
+        add hl, bc
+        call plotxy
+        pop de
+        ld hl, (numbuf+CI_X)
+        ld bc, (numbuf+CI_A)
+        or a
+        sbc hl, bc
+; The pixel HL, DE in the colour tmpw when it is on the picture.
+plotxy: call pixaddr
+        ret c
+        ld a, (tmpw)
+        jp ps2
+
 do_preset:
         call getxy
         call pixaddr

@@ -357,6 +357,8 @@ exs1:   cp TK_LASTSTMT+1
         jp z, do_line
         cp TK_DELETE
         jp z, do_delete
+        cp TK_CIRCLE
+        jp z, do_circle
         jp err_syntax
 exs2:   call ch_adv
         sub 80h

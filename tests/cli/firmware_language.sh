@@ -118,4 +118,15 @@ expect_rows "LIST" '10 REM A
 READY'
 expect_rows "RUN" '?ILLEGAL FUNCTION CALL ERROR IN
 40'
+# CIRCLE: the four ends of the axes and (7,7) from the centre (10/SQR(2)
+# rounded) are on a circle of radius 10, the centre and (5,5) are not; a
+# circle reaching off the picture keeps the part on it.
+program='10 MODE 8:CIRCLE 100,100,10:CIRCLE 5,5,20
+20 A=POINT(110,100)+POINT(90,100)*10+POINT(100,110)*100+POINT(100,90)*1000+POINT(107,107)*10000
+30 B=POINT(100,100)+POINT(105,105)*10+POINT(25,5)*100+POINT(5,25)*1000
+40 MODE 0:PRINT A;B;"DO";"NE"
+RUN
+'
+typed "$program" "DONE"
+grep -q "^ 11111  1100 DONE *$" <<<"$screen" || fail "CIRCLE"
 echo "firmware_language: ok"

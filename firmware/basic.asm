@@ -149,6 +149,8 @@ TAPERING   equ 0FB40h       ; 64 bytes
 INBUF      equ 0FB80h       ; 128 bytes, typed line
 TOKBUF     equ 0FC00h       ; 136 bytes, tokenised direct line
 numbuf     equ 0FC88h       ; 20 bytes: a number as text
+autoline   equ 0FC9Ch       ; AUTO: the next line number offered
+autostep   equ 0FC9Eh       ; and the step (0: AUTO is off)
 CTLBASE    equ 0FCA0h       ; control stack, grows upward, 18-byte frames
 CTLTOP     equ 0FDA0h
 TMPBASE    equ 0FDA0h       ; string temporaries, reset at every statement

@@ -91,9 +91,26 @@ direct:
         ld (hl), 0FFh
         inc hl
         ld (hl), 0FFh
-        call readline
-        jr c, direct
-        ld a, (toolong)
+        ld hl, (autostep)
+        ld a, h
+        or l
+        jr z, dir0
+        ; AUTO: the number stands before the cursor as part of the line
+        ld hl, (curpos)
+        push hl
+        ld hl, (autoline)
+        call prunum
+        ld a, ' '
+        call putc
+        pop hl
+        ld (instart), hl
+        call rl_loop
+        jr dir1
+dir0:   call readline
+dir1:   jr nc, dir2
+        call autooff            ; Stop ends AUTO
+        jr direct
+dir2:   ld a, (toolong)
         or a
         jp nz, err_toolong
         call skipsp
@@ -114,9 +131,28 @@ direct:
         ld de, TOKBUF+3
         call tokenize
         pop de
-        call insline
-        jr direct
+        ld hl, (autostep)
+        ld a, h
+        or l
+        jr z, dir3
+        ld a, (TOKBUF+3)
+        or a
+        jr nz, dir4
+        call autooff            ; a number alone ends AUTO; nothing is deleted
+        jp direct
+dir4:   add hl, de
+        ld (autoline), hl
+        call c, autooff         ; past the last line number
+dir3:   call insline
+        jp direct
+autooff:                        ; keeps HL
+        push hl
+        ld hl, 0
+        ld (autostep), hl
+        pop hl
+        ret
 dir_exec:
+        call autooff
         ld de, (ctlsp)
         ld (dirctl), de
         ld de, TOKBUF+3
@@ -359,6 +395,8 @@ exs1:   cp TK_LASTSTMT+1
         jp z, do_delete
         cp TK_CIRCLE
         jp z, do_circle
+        cp TK_AUTO
+        jp z, do_auto
         jp err_syntax
 exs2:   call ch_adv
         sub 80h

@@ -148,6 +148,26 @@ rsm1:   ld hl, (errcur)
         ld (txtptr), hl
         ret
 
+; AUTO [start [, step]], typed: each line entered offers the next number.
+do_auto:
+        call indirect
+        jp nz, err_fc
+        ld de, 10
+        call ch_peek
+        call isdigit
+        call nc, lsnum
+        push de
+        ld de, 10
+        call optcomma
+        call z, lsnum
+        ld a, d
+        or e
+        jp z, err_fc
+        ld (autostep), de
+        pop de
+        ld (autoline), de
+        ret
+
 ; DELETE a[-b], typed: the lines from a to b go.
 do_delete:
         call indirect

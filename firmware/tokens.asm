@@ -93,6 +93,7 @@ TK_LASTFN2 equ 0D5h
 TK_LINE    equ 0D6h
 TK_DELETE  equ 0D7h
 TK_CIRCLE  equ 0D8h
+TK_AUTO    equ 0D9h
 
 ; A keyword's last letter has bit 7 set. A keyword that is the start of
 ; another (INP/INPUT, MOD/MODE, TO/TONE) comes after it.
@@ -186,6 +187,7 @@ kwtab:
         db "LIN", 'E'+80h
         db "DELET", 'E'+80h
         db "CIRCL", 'E'+80h
+        db "AUT", 'O'+80h
         db 0
 
 toupper:

@@ -129,4 +129,10 @@ RUN
 '
 typed "$program" "DONE"
 grep -q "^ 11111  1100 DONE *$" <<<"$screen" || fail "CIRCLE"
+# AUTO 100,5 offers 100, 105, ...; a number left alone (110) ends it and
+# deletes nothing.
+typed 'AUTO 100,5\rPRINT "A"\rPRINT "B"\r\rLIST\rPRINT "O";"K"\r' "OK"
+expect_rows "LIST" '100 PRINT "A"
+105 PRINT "B"
+READY'
 echo "firmware_language: ok"

@@ -474,12 +474,12 @@ nxi1:   ld a, (ix+FR_STEP)
         bit 7, b
         jr nz, nxi2
         call cmps               ; value > limit ends the loop
-        jr z, nx_again
-        jr nc, nx_done
-        jr nx_again
+        jp z, nx_again
+        jp nc, nx_done
+        jp nx_again
 nxi2:   call cmps
-        jr c, nx_done
-        jr nx_again
+        jp c, nx_done
+        jp nx_again
 nx_flt: push ix
         ld l, (ix+1)
         ld h, (ix+2)
@@ -495,7 +495,15 @@ nx_flt: push ix
         call fadd
         pop ix
         push ix
-        ld l, (ix+1)
+        ld a, (ix+FR_KIND)
+        or a
+        jr z, nxf1
+        ld a, (fac)
+        or a
+        jr z, nxf1
+        pop ix                  ; a % variable cannot pass its range: the end
+        jp nx_done
+nxf1:   ld l, (ix+1)
         ld h, (ix+2)
         ld a, (ix+FR_KIND)
         call storefac
@@ -519,11 +527,11 @@ nx4:    bit 7, b
         jr nz, nx_down
         pop af
         jr c, nx_done           ; the value passed the limit
-        jr nx_again
+        jp nx_again
 nx_down:
         pop af
-        jr z, nx_again
-        jr nc, nx_done
+        jp z, nx_again
+        jp nc, nx_done
 nx_again:
         ld l, (ix+FR_POS)
         ld h, (ix+FR_POS+1)

@@ -62,6 +62,8 @@ VAL(STR$(PI*1E20))|math.pi*1e20
 VAL(" -12.5E+3X")|-12500
 DEF FNA(X)=X*X+1:LPRINT FNA(1.5)|3.25
 A%=-7.9:LPRINT A%|-7
+FOR I%=32766 TO 32767:NEXT:LPRINT I%|32767
+FOR X=1 TO 0 STEP -0.25:NEXT:LPRINT X|-0.25
 DIM B(2,3):B(2,3)=0.25:LPRINT B(2,3)+B(1,1)|0.25'
 # a case that is a statement of its own prints its value itself
 program=$(awk -F'|' '{ printf "%d %s%s\\r", NR * 10, ($1 ~ /LPRINT/ ? "" : "LPRINT "), $1 }' <<<"$cases")

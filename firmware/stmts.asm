@@ -199,6 +199,345 @@ dl1:    push de
         pop de
         jr dl1
 
+; RENUM [new [, old [, step]]], typed: the lines from old (the first) on
+; become new, new+step, ... (10, 10) and the references to them follow.
+; Everything is checked before anything moves: a refusal changes nothing.
+do_renum:
+        call indirect
+        jp nz, err_fc
+        ld de, 10
+        call rn_arg
+        ld (rn_new), de
+        ld de, 0
+        ld bc, 10
+        call optcomma
+        jr nz, rnu0
+        call rn_arg
+        push de
+        ld de, 10
+        call optcomma
+        call z, lsnum
+        ld b, d
+        ld c, e
+        pop de
+rnu0:    ld (rn_old), de
+        ld a, b
+        or c
+        jp z, err_fc
+        ld (rn_step), bc
+        call endstmt
+        jp nz, err_syntax
+        ld de, (rn_old)
+        call findline
+        ld a, (hl)
+        or a
+        jp z, ready             ; no lines from old on
+        push hl
+        ld de, (rn_new)
+        call findline
+        pop de
+        or a
+        sbc hl, de
+        jp c, err_fc            ; a line kept below old is at new or above
+        ex de, hl
+        ld de, (rn_new)
+rnu1:    ld c, (hl)              ; the last new number must be a line number
+        ld b, 0
+        add hl, bc
+        ld a, (hl)
+        or a
+        jr z, rnu2
+        push hl
+        ld hl, (rn_step)
+        add hl, de
+        ex de, hl
+        pop hl
+        jp c, err_fc
+        jr rnu1
+rnu2:    ld a, d
+        and e
+        inc a
+        jp z, err_fc
+        ld hl, 0                ; references first measured, then rewritten
+        ld (rn_tot), hl
+        xor a
+        ld (rn_pass), a
+        call rn_scan
+        ld hl, (prgend)
+        ld de, (rn_tot)
+        add hl, de
+        ld de, MEMTOP-64
+        or a
+        sbc hl, de
+        jp nc, err_mem
+        ld a, 1
+        ld (rn_pass), a
+        call rn_scan
+        ld de, (rn_old)         ; the lines' own numbers last: until here
+        call findline           ; references are looked up by the old ones
+        ld de, (rn_new)
+rnu3:    ld a, (hl)
+        or a
+        jr z, rnu4
+        inc hl
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        dec hl
+        dec hl
+        ld c, a
+        ld b, 0
+        add hl, bc
+        push hl
+        ld hl, (rn_step)
+        add hl, de
+        ex de, hl
+        pop hl
+        jr rnu3
+rnu4:    ld hl, 0
+        ld (contline), hl
+        call clearvars
+        jp ready
+
+rn_arg: call ch_peek            ; digits: DE = their value, else DE kept
+        call isdigit
+        ret c
+        jp lsnum
+
+; Every line-number reference of the program: pass 0 adds up how much each
+; line and the whole program grow, pass 1 rewrites them.
+rn_scan:
+        ld hl, (txttab)
+rs_line:
+        ld a, (hl)
+        or a
+        ret z
+        ld (rn_rec), hl
+        ld de, 0
+        ld (rn_ld), de
+        inc hl
+        inc hl
+        inc hl
+        ld c, 0                 ; inside quotes
+rs_ch:  ld a, (hl)
+        inc hl
+        or a
+        jr z, rs_eol
+        cp '"'
+        jr nz, rs_1
+        ld a, c
+        xor 1
+        ld c, a
+        jr rs_ch
+rs_1:   bit 0, c
+        jr nz, rs_ch
+        cp TK_REM
+        jr z, rs_rem
+        cp TK_GOTO
+        jr z, rs_ref
+        cp TK_GOSUB
+        jr z, rs_ref
+        cp TK_THEN
+        jr z, rs_ref
+        cp TK_ELSE
+        jr z, rs_ref
+        cp TK_RESTORE
+        jr z, rs_ref
+        cp TK_RESUME
+        jr z, rs_ref
+        cp TK_RUN
+        jr nz, rs_ch
+rs_ref: push bc
+        call rn_ref
+        pop bc
+        jr rs_ch
+rs_rem: ld a, (hl)
+        inc hl
+        or a
+        jr nz, rs_rem
+rs_eol: ld a, (rn_pass)         ; HL is at the next line
+        or a
+        jr nz, rs_line
+        push hl
+        ld hl, (rn_tot)
+        ld de, (rn_ld)
+        add hl, de
+        ld (rn_tot), hl
+        ld hl, (rn_rec)
+        ld l, (hl)
+        ld h, 0
+        add hl, de
+        ld a, h                 ; a line's record is at most 255 bytes
+        or a
+        jp nz, err_toolong
+        pop hl
+        jr rs_line
+
+; The line numbers after a keyword, HL after it: one, or a list with commas
+; (ON). Returns HL after them.
+rn_ref:
+        call skipsp
+        call isdigit
+        ret c
+        ld (rn_at), hl
+        call parsenum
+        ret c                   ; above 65535: not a line, left alone
+        ld (rn_end), hl
+        call rn_map
+        ld hl, (rn_end)
+        jr c, rr_next
+        ex de, hl
+        call rn_utoa            ; A = digits of the new number, at numbuf
+        ld hl, (rn_end)
+        ld de, (rn_at)
+        or a
+        sbc hl, de              ; L = digits of the old one
+        ld b, a
+        sub l
+        ld e, a
+        sbc a, a
+        ld d, a                 ; DE = the change in length
+        ld a, (rn_pass)
+        or a
+        jr nz, rr_move
+        ld hl, (rn_ld)
+        add hl, de
+        ld (rn_ld), hl
+        ld hl, (rn_end)
+        jr rr_next
+rr_move:
+        ld hl, (rn_rec)
+        ld a, (hl)
+        add a, e
+        ld (hl), a
+        ld a, d
+        or e
+        jr z, rr_copy
+        push bc
+        ld hl, (prgend)
+        push hl
+        add hl, de
+        ld (prgend), hl
+        pop hl
+        push de
+        ld de, (rn_end)
+        or a
+        sbc hl, de
+        inc hl
+        ld b, h
+        ld c, l                 ; the rest of the program, end marker included
+        pop de
+        bit 7, d
+        jr nz, rr_less
+        ld hl, (prgend)         ; longer: move it up from the top down
+        push hl
+        or a
+        sbc hl, de
+        pop de
+        lddr
+        jr rr_moved
+rr_less:
+        ld hl, (rn_end)
+        push hl
+        add hl, de
+        ex de, hl
+        pop hl
+        ldir
+rr_moved:
+        pop bc
+rr_copy:
+        ld de, (rn_at)
+        ld hl, numbuf
+        ld c, b
+        ld b, 0
+        ldir
+        ex de, hl
+rr_next:
+        call skipsp
+        cp ','
+        ret nz
+        inc hl
+        jp rn_ref
+
+; DE = a line number referred to: NC and DE = its new number when that line
+; is renumbered; C when it is kept or missing. 0 always stays (ON ERROR
+; GOTO 0 turns trapping off).
+rn_map:
+        ld a, d
+        or e
+        scf
+        ret z
+        push de
+        ld de, (rn_old)
+        call findline
+        pop de
+        ld bc, (rn_new)
+rm1:    ld a, (hl)
+        or a
+        scf
+        ret z
+        push hl
+        inc hl
+        ld a, (hl)
+        inc hl
+        ld h, (hl)
+        ld l, a
+        or a
+        sbc hl, de
+        pop hl
+        jr z, rm2
+        ccf
+        ret c                   ; passed it: no such line
+        ld a, (hl)
+        add a, l
+        ld l, a
+        adc a, h
+        sub l
+        ld h, a
+        push hl
+        ld hl, (rn_step)
+        add hl, bc
+        ld b, h
+        ld c, l
+        pop hl
+        jr rm1
+rm2:    ld d, b
+        ld e, c
+        ret
+
+; HL as decimal digits at numbuf; A = how many.
+rn_utoa:
+        ld de, numbuf
+        ld bc, -10000
+        call ru_dig
+        ld bc, -1000
+        call ru_dig
+        ld bc, -100
+        call ru_dig
+        ld bc, -10
+        call ru_dig
+        ld a, l
+        add a, '0'
+        ld (de), a
+        inc de
+        ld a, e
+        sub numbuf & 0FFh
+        ret
+ru_dig: ld a, '0'-1
+ru1:    inc a
+        add hl, bc
+        jr c, ru1
+        sbc hl, bc
+        cp '0'
+        jr nz, ru2
+        ld a, e                 ; no leading zeros
+        cp numbuf & 0FFh
+        ld a, '0'
+        ret z
+ru2:    ld (de), a
+        inc de
+        ret
+
 ; HL = the line number of GOTO or GOSUB: digits alone are read at once,
 ; anything else is an expression.
 lineexpr:

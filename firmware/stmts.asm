@@ -220,7 +220,7 @@ do_renum:
         ld b, d
         ld c, e
         pop de
-rnu0:    ld (rn_old), de
+rnu0:   ld (rn_old), de
         ld a, b
         or c
         jp z, err_fc
@@ -241,7 +241,7 @@ rnu0:    ld (rn_old), de
         jp c, err_fc            ; a line kept below old is at new or above
         ex de, hl
         ld de, (rn_new)
-rnu1:    ld c, (hl)              ; the last new number must be a line number
+rnu1:   ld c, (hl)              ; the last new number must be a line number
         ld b, 0
         add hl, bc
         ld a, (hl)
@@ -254,31 +254,103 @@ rnu1:    ld c, (hl)              ; the last new number must be a line number
         pop hl
         jp c, err_fc
         jr rnu1
-rnu2:    ld a, d
+rnu2:   ld a, d
         and e
         inc a
         jp z, err_fc
-        ld hl, 0                ; references first measured, then rewritten
+        ; pass 0: how much each line and the program grow, at most on the way
+        ld hl, 0
         ld (rn_tot), hl
+        ld (rn_max), hl
+        ld (rn_w), hl           ; no rewritten lines yet
         xor a
         ld (rn_pass), a
-        call rn_scan
-        ld hl, (prgend)
-        ld de, (rn_tot)
+        ld hl, (txttab)
+rnu3:   ld a, (hl)
+        or a
+        jr z, rnu4
+        ld (rn_rec), hl
+        call rn_line
+        push hl
+        ld hl, (rn_tot)
+        ld de, (rn_ld)
+        add hl, de
+        ld (rn_tot), hl
+        ld de, (rn_max)
+        or a
+        sbc hl, de
+        jp m, rnu3a
+        ld hl, (rn_tot)
+        ld (rn_max), hl
+rnu3a:  ld hl, (rn_rec)
+        ld l, (hl)
+        ld h, 0
+        ld de, (rn_ld)
+        add hl, de
+        ld a, h                 ; a record is at most 255 bytes
+        or a
+        jp nz, err_toolong
+        pop hl
+        jr rnu3
+rnu4:   ld hl, (prgend)
+        ld de, (rn_max)
         add hl, de
         ld de, MEMTOP-64
         or a
         sbc hl, de
         jp nc, err_mem
+        ; pass 1: the program moves to the top of the free room and comes
+        ; back down a line at a time, rewritten in INBUF; the most it grows
+        ; on the way fits in the room, so it never overtakes what it reads
+        ld hl, (prgend)
+        ld de, (txttab)
+        or a
+        sbc hl, de
+        inc hl
+        ld b, h
+        ld c, l                 ; with the end marker
+        ld hl, MEMTOP-64
+        or a
+        sbc hl, bc
+        ld (rn_src), hl
+        ld hl, (prgend)
+        ld de, MEMTOP-65
+        lddr
+        ld hl, (txttab)
+        ld (rn_w), hl
         ld a, 1
         ld (rn_pass), a
-        call rn_scan
+rnu5:   ld hl, (rn_src)
+        ld a, (hl)
+        or a
+        jr z, rnu6
+        ld c, a
+        ld b, 0
+        ld de, INBUF
+        ldir
+        ld hl, INBUF
+        ld (rn_rec), hl
+        call rn_line
+        ld hl, (rn_src)
+        ld c, (hl)
+        ld b, 0
+        add hl, bc
+        ld (rn_src), hl
+        ld hl, INBUF
+        ld c, (hl)
+        ld de, (rn_w)
+        ldir
+        ld (rn_w), de
+        jr rnu5
+rnu6:   ld hl, (rn_w)
+        ld (hl), 0
+        ld (prgend), hl
         ld de, (rn_old)         ; the lines' own numbers last: until here
         call findline           ; references are looked up by the old ones
         ld de, (rn_new)
-rnu3:    ld a, (hl)
+rnu7:   ld a, (hl)
         or a
-        jr z, rnu4
+        jr z, rnu8
         inc hl
         ld (hl), e
         inc hl
@@ -293,8 +365,8 @@ rnu3:    ld a, (hl)
         add hl, de
         ex de, hl
         pop hl
-        jr rnu3
-rnu4:    ld hl, 0
+        jr rnu7
+rnu8:   ld hl, 0
         ld (contline), hl
         call clearvars
         jp ready
@@ -304,15 +376,9 @@ rn_arg: call ch_peek            ; digits: DE = their value, else DE kept
         ret c
         jp lsnum
 
-; Every line-number reference of the program: pass 0 adds up how much each
-; line and the whole program grow, pass 1 rewrites them.
-rn_scan:
-        ld hl, (txttab)
-rs_line:
-        ld a, (hl)
-        or a
-        ret z
-        ld (rn_rec), hl
+; The line-number references of the record at rn_rec (= HL): pass 0 adds up
+; in rn_ld how much it grows, pass 1 rewrites them. HL ends after the record.
+rn_line:
         ld de, 0
         ld (rn_ld), de
         inc hl
@@ -322,7 +388,7 @@ rs_line:
 rs_ch:  ld a, (hl)
         inc hl
         or a
-        jr z, rs_eol
+        ret z
         cp '"'
         jr nz, rs_1
         ld a, c
@@ -355,23 +421,7 @@ rs_rem: ld a, (hl)
         inc hl
         or a
         jr nz, rs_rem
-rs_eol: ld a, (rn_pass)         ; HL is at the next line
-        or a
-        jr nz, rs_line
-        push hl
-        ld hl, (rn_tot)
-        ld de, (rn_ld)
-        add hl, de
-        ld (rn_tot), hl
-        ld hl, (rn_rec)
-        ld l, (hl)
-        ld h, 0
-        add hl, de
-        ld a, h                 ; a line's record is at most 255 bytes
-        or a
-        jp nz, err_toolong
-        pop hl
-        jr rs_line
+        ret
 
 ; The line numbers after a keyword, HL after it: one, or a list with commas
 ; (ON). Returns HL after them.
@@ -405,35 +455,34 @@ rn_ref:
         ld (rn_ld), hl
         ld hl, (rn_end)
         jr rr_next
-rr_move:
+rr_move:                        ; the rest of the record moves
+        push bc
         ld hl, (rn_rec)
         ld a, (hl)
+        ld c, a
         add a, e
         ld (hl), a
-        ld a, d
-        or e
-        jr z, rr_copy
-        push bc
-        ld hl, (prgend)
-        push hl
-        add hl, de
-        ld (prgend), hl
-        pop hl
+        ld b, 0
+        add hl, bc              ; the record's end
         push de
         ld de, (rn_end)
         or a
         sbc hl, de
-        inc hl
         ld b, h
-        ld c, l                 ; the rest of the program, end marker included
+        ld c, l                 ; bytes after the digits, the final 00 among them
         pop de
+        ld a, d
+        or e
+        jr z, rr_moved
         bit 7, d
         jr nz, rr_less
-        ld hl, (prgend)         ; longer: move it up from the top down
+        ld hl, (rn_end)         ; longer: from the last byte down
+        add hl, bc
+        dec hl
         push hl
-        or a
-        sbc hl, de
-        pop de
+        add hl, de
+        ex de, hl
+        pop hl
         lddr
         jr rr_moved
 rr_less:
@@ -445,7 +494,6 @@ rr_less:
         ldir
 rr_moved:
         pop bc
-rr_copy:
         ld de, (rn_at)
         ld hl, numbuf
         ld c, b
@@ -461,18 +509,31 @@ rr_next:
 
 ; DE = a line number referred to: NC and DE = its new number when that line
 ; is renumbered; C when it is kept or missing. 0 always stays (ON ERROR
-; GOTO 0 turns trapping off).
+; GOTO 0 turns trapping off). The lines already rewritten by pass 1 end at
+; rn_w; the rest are still in the old copy from rn_src.
 rn_map:
+        ld hl, (rn_old)
+        ex de, hl
+        or a
+        sbc hl, de
+        add hl, de
+        ex de, hl
+        ret c                   ; below old
         ld a, d
         or e
         scf
         ret z
-        push de
-        ld de, (rn_old)
-        call findline
-        pop de
+        ld hl, (txttab)
         ld bc, (rn_new)
-rm1:    ld a, (hl)
+rm1:    push de
+        ld de, (rn_w)
+        or a
+        sbc hl, de
+        add hl, de
+        pop de
+        jr nz, rm2
+        ld hl, (rn_src)
+rm2:    ld a, (hl)
         or a
         scf
         ret z
@@ -481,28 +542,36 @@ rm1:    ld a, (hl)
         ld a, (hl)
         inc hl
         ld h, (hl)
-        ld l, a
+        ld l, a                 ; HL = its number
+        push de
+        ld de, (rn_old)
         or a
         sbc hl, de
-        pop hl
-        jr z, rm2
-        ccf
-        ret c                   ; passed it: no such line
+        add hl, de
+        pop de
+        jr c, rm3               ; a line kept below old: not counted
+        or a
+        sbc hl, de
+        jr z, rm4
+        jr nc, rm5              ; passed it: no such line
+        ld hl, (rn_step)
+        add hl, bc
+        ld b, h
+        ld c, l
+rm3:    pop hl
         ld a, (hl)
         add a, l
         ld l, a
         adc a, h
         sub l
         ld h, a
-        push hl
-        ld hl, (rn_step)
-        add hl, bc
-        ld b, h
-        ld c, l
-        pop hl
         jr rm1
-rm2:    ld d, b
+rm4:    pop hl
+        ld d, b
         ld e, c
+        ret
+rm5:    pop hl
+        scf
         ret
 
 ; HL as decimal digits at numbuf; A = how many.

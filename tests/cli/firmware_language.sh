@@ -196,4 +196,14 @@ program="$long
 READY
 LIST'
 expect_rows LIST "$(fold -w32 <<<"$long")"
+# 100 lines of 15 GOTO 1 (64 bytes each) would grow by 6000 bytes: 1886 are free.
+gotos="GOTO 1$(printf ':GOTO 1%.0s' {1..14})"
+{ echo "1 END"; printf '%s '"$gotos"'\n' {2..101}; printf 'RENUM 10000,1,1\nLIST 1-2\nPRINT "O";"K"\n'; } >"$TMP/full.txt"
+screen=$("$RUN" --workdir "$TMP" --frames 60000 --quiet --type-file "$TMP/full.txt" --until-text OK --screen-text) ||
+    fail "'OK' never appeared"
+expect_rows 'RENUM 10000,1,1' "?OUT OF MEMORY ERROR
+READY
+LIST 1-2
+1 END
+$(fold -w32 <<<"2 $gotos")"
 echo "firmware_language: ok"

@@ -142,6 +142,7 @@ rn_pass    equ fx5
 rn_w       equ fx5+1        ; pass 1: where the next rewritten line goes
 rn_src     equ fx5+3        ; and the old copy of the line after it
 rn_max     equ ftmp         ; most the program grows on the way
+rn_k       equ ftmp+2       ; lines kept below old
 contflag   equ SV+60h       ; 16 bytes: row continues the row above
 usrvec     equ 0FAEBh       ; USR routine address (also set by the binary loader)
 warmsig    equ 0FAEEh       ; WARMSIG once BASIC has started: a reset keeps the program

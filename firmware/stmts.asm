@@ -232,6 +232,22 @@ rnu0:   ld (rn_old), de
         ld a, (hl)
         or a
         jp z, ready             ; no lines from old on
+        ex de, hl
+        ld hl, (txttab)
+        ld bc, 0
+rnk1:   or a                    ; how many lines are kept below old
+        sbc hl, de
+        add hl, de
+        jr z, rnk2
+        inc bc
+        ld a, (hl)
+        add a, l
+        ld l, a
+        adc a, h
+        sub l
+        ld h, a
+        jr rnk1
+rnk2:   ld (rn_k), bc
         push hl
         ld de, (rn_new)
         call findline
@@ -524,54 +540,48 @@ rn_map:
         scf
         ret z
         ld hl, (txttab)
-        ld bc, (rn_new)
-rm1:    push de
-        ld de, (rn_w)
-        or a
-        sbc hl, de
-        add hl, de
-        pop de
-        jr nz, rm2
-        ld hl, (rn_src)
-rm2:    ld a, (hl)
+        ld bc, 0                ; lines passed
+        jr rm_hop
+rm1:    ld a, (hl)
         or a
         scf
-        ret z
-        push hl
+        ret z                   ; no such line
         inc hl
         ld a, (hl)
         inc hl
-        ld h, (hl)
-        ld l, a                 ; HL = its number
-        push de
-        ld de, (rn_old)
-        or a
-        sbc hl, de
-        add hl, de
-        pop de
-        jr c, rm3               ; a line kept below old: not counted
-        or a
-        sbc hl, de
-        jr z, rm4
-        jr nc, rm5              ; passed it: no such line
-        ld hl, (rn_step)
-        add hl, bc
-        ld b, h
-        ld c, l
-rm3:    pop hl
+        cp e
+        jr nz, rm2
+        ld a, (hl)
+        cp d
+        jr z, rm3
+rm2:    dec hl
+        dec hl
         ld a, (hl)
         add a, l
         ld l, a
-        adc a, h
-        sub l
-        ld h, a
+        jr nc, rm2a
+        inc h
+rm2a:   inc bc
+rm_hop: ld a, (rn_w)
+        cp l
+        jr nz, rm1
+        ld a, (rn_w+1)
+        cp h
+        jr nz, rm1
+        ld hl, (rn_src)
         jr rm1
-rm4:    pop hl
-        ld d, b
-        ld e, c
-        ret
-rm5:    pop hl
-        scf
+rm3:    ld h, b                 ; new + (lines passed - lines kept) * step
+        ld l, c
+        ld de, (rn_k)
+        or a
+        sbc hl, de
+        ex de, hl
+        ld hl, (rn_step)
+        call mul16
+        ld de, (rn_new)
+        add hl, de
+        ex de, hl
+        or a
         ret
 
 ; HL as decimal digits at numbuf; A = how many.

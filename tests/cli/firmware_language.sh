@@ -196,14 +196,19 @@ program="$long
 READY
 LIST'
 expect_rows LIST "$(fold -w32 <<<"$long")"
-# 100 lines of 15 GOTO 1 (64 bytes each) would grow by 6000 bytes: 1886 are free.
-gotos="GOTO 1$(printf ':GOTO 1%.0s' {1..14})"
-{ echo "1 END"; printf '%s '"$gotos"'\n' {2..101}; printf 'RENUM 10000,1,1\nLIST 1-2\nPRINT "O";"K"\n'; } >"$TMP/full.txt"
+# 80 lines of 15 GOTO 10 (6240 bytes, 1900 free) cannot grow by 3600 bytes; made
+# shorter, the program moves over itself on the way, and line 10 still finds
+# line 800 beyond the part overwritten.
+gotos="GOTO 10$(printf ':GOTO 10%.0s' {1..14})"
+{ echo "10 GOTO 800"; printf '%s0 '"$gotos"'\n' {2..80}; printf 'RENUM 10000,10,1\nRENUM 1,,1\nLIST 1\nLIST 80-\nPRINT "O";"K"\n'; } >"$TMP/full.txt"
 screen=$("$RUN" --workdir "$TMP" --frames 60000 --quiet --type-file "$TMP/full.txt" --until-text OK --screen-text) ||
     fail "'OK' never appeared"
-expect_rows 'RENUM 10000,1,1' "?OUT OF MEMORY ERROR
+expect_rows '?OUT OF MEMORY ERROR' "READY
+RENUM 1,,1
 READY
-LIST 1-2
-1 END
-$(fold -w32 <<<"2 $gotos")"
+LIST 1
+1 GOTO 80
+READY
+LIST 80-
+$(fold -w32 <<<"80 ${gotos//10/1}" | sed "s/ *\$//")"
 echo "firmware_language: ok"

@@ -211,6 +211,8 @@ void Settings::LocateFile() {
 }
 
 void Settings::LoadAll() {
+    // Temporaries of writes that a kill cut short would pile up beside the file.
+    platform::RemoveStaleTemporaries(iniPath);
     loadMemory();
     // The ROM images follow the memory settings at once, before anything else is read.
     Machine::LoadRomImages();

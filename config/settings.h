@@ -74,7 +74,8 @@ struct Settings {
     // Finds the settings file: "VZELVEGA.INI" [CONFIG] ini in the current
     // directory, default "default.ini". Sets `iniPath`.
     static void LocateFile();
-    // Reads every key in the documented order; loads the ROM images right after MEMORY.
+    // Removes stale temporaries of earlier interrupted writes beside the file,
+    // then reads every key in the documented order; loads the ROM images right after MEMORY.
     static void LoadAll();
     static void SaveMemory();
     static void SavePrinter();

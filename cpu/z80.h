@@ -33,6 +33,10 @@
 
 #include "cpu/cpu_state.h"
 
+// Zero-cost steps in a row after which a slice ends: twice the address space,
+// so every address has been passed even with an interrupt accepted on the way.
+constexpr uint32_t kZeroCostRunLimit = 2 * 65536;
+
 template <class Bus>
 struct Z80Core {
     static inline CpuState state{};
@@ -40,12 +44,17 @@ struct Z80Core {
     static inline int32_t cyclesLeft = 0;
     // Address of the opcode the last step fetched; -1 after an interrupt acceptance.
     static inline int32_t lastOpcodeAddress = 0;
+    // The current run of zero-cost steps: cyclesLeft during it, and its length.
+    static inline int32_t zeroRunCl = 0;
+    static inline uint32_t zeroRun = 0;
 
     // All registers 0, SP F000h, IM 0, interrupts disabled, nothing pending.
     // Leaves lastOpcodeAddress alone.
     static void Reset();
     // Runs whole instructions until the budget is spent (at least one step);
     // returns the T-states executed. Builds the flag tables on first use.
+    // Code that costs nothing for ever (memory of only dropped prefixes and
+    // undefined ED bytes) ends the slice after kZeroCostRunLimit steps.
     // Calls Bus::OnCpuCycles after every step with that step's T-states
     // modulo 256; a step may include an accepted interrupt and, after EI,
     // the instruction that follows it.

@@ -11,6 +11,7 @@
 // callbacks read or set them from inside a step.
 #pragma once
 
+#include <climits>
 #include <utility>
 
 #include "cpu/z80.h"
@@ -113,6 +114,18 @@ template <class Bus>
     if (cl > 0) cl = 0
 #define CAP(n) \
     if (cl > (n)) cl = (n)
+// Steps that cost nothing (dropped prefixes, undefined ED bytes, the trap)
+// change nothing but pc and R, and each moves pc on: a run of that many has
+// passed every address and would go on for ever, so the slice ends there.
+#define ZERO_COST_STEP()              \
+    do {                              \
+        if (cl != zeroRunCl) {        \
+            zeroRunCl = cl;           \
+            zeroRun = 1;              \
+        } else if (++zeroRun >= kZeroCostRunLimit) { \
+            BURN();                   \
+        }                             \
+    } while (0)
 #define SAVE_REGS()                                  \
     do {                                             \
         state.af = PAIR(A, F);                       \
@@ -181,6 +194,9 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
 
     int32_t cl = budget;
     int32_t stepStart;
+    // Kept out of registers: only the rare zero-cost handlers look at them.
+    zeroRunCl = INT32_MIN;
+    zeroRun = 0;
     uint8_t op;
 
 step:
@@ -313,6 +329,7 @@ acceptDone:
 #undef NEXT
 #undef BURN
 #undef CAP
+#undef ZERO_COST_STEP
 #undef SAVE_REGS
 #undef LOAD_REGS
 #undef Z80_ROW

@@ -35,7 +35,7 @@ std::string Load(const LoadRequest& request) {
     };
     if (!request.loadValid) problem("Problem with load address\n");
     if (!request.usrValid && request.pokeUsr) problem("Problem with usr address\n");
-    std::FILE* file = std::fopen(request.path.c_str(), "rb");
+    std::FILE* file = HostFile::OpenForReading(request.path);
     if (!file) {
         problem("Could not open input file \n");
         return errors;

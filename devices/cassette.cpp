@@ -23,7 +23,9 @@ constexpr int32_t kCassetteIrq = 0x08;
 constexpr uint8_t kReadEnableBit = 0x08;  // of the B0h-BFh latch
 
 HostFile::WholeFile tape;
-std::FILE* recordFile = nullptr;
+// The recording goes to a temporary that takes the chosen name when it ends:
+// a full disk or a kill never leaves half a tape in place of an older one.
+platform::SafeFile* recordFile = nullptr;
 std::string recordFilePath;
 
 platform::FileChooserRequest CassetteChooser(const std::string& extension, bool mustExist,
@@ -49,7 +51,7 @@ void AskForRecordingFile() {
     std::optional<std::string> chosen = platform::ChooseSaveFile(CassetteChooser("CP6", false, proposed));
     platform::ShowCursor(false);
     if (!chosen) return;
-    recordFile = std::fopen(chosen->c_str(), "wb");
+    recordFile = platform::SafeFileBegin(*chosen, true, nullptr);
     if (!recordFile) {
         std::string line = "Failed to open Cassette file " + *chosen + " for output\n";
         platform::DebugOutput(line.c_str());
@@ -58,7 +60,7 @@ void AskForRecordingFile() {
     recordFilePath = *chosen;
     setPath(settings.cassetteRecordPath, *chosen);
     Settings::SaveFilesKey("cassettewr");
-    std::fwrite(state.headerBuffer, 1, kHeaderBytes, recordFile);
+    platform::SafeFileWrite(recordFile, state.headerBuffer, kHeaderBytes);
 }
 
 }  // namespace
@@ -88,7 +90,7 @@ void PlayFile() {
 }
 
 bool LoadFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = HostFile::OpenForReading(path);
     if (!file) return false;
     Eject();
     HostFile::WholeFile loaded;
@@ -196,7 +198,7 @@ void WriteByte(uint8_t value) {
         state.recordCount = kHeaderBytes;
         return;
     }
-    if (recordFile) std::fputc(value, recordFile);
+    if (recordFile) platform::SafeFileWrite(recordFile, &value, 1);
     // Saturates rather than wrapping back into header buffering.
     if (state.recordCount != UINT32_MAX) ++state.recordCount;
 }
@@ -204,10 +206,8 @@ void WriteByte(uint8_t value) {
 void EndRecording() {
     fileActivity &= uint8_t(~kActivityRecording);
     if (recordFile) {
-        // A full disk shows only here: buffered writes fail late. Say so rather than lose it quietly.
-        bool failed = std::ferror(recordFile) != 0;
-        if (std::fclose(recordFile) != 0) failed = true;
-        if (failed) {
+        // A full disk often shows only here: buffered writes fail late. Say so rather than lose it quietly.
+        if (!platform::SafeFileCommit(recordFile, nullptr)) {
             std::string line = "Cassette file " + recordFilePath + " was not written completely\n";
             platform::DebugOutput(line.c_str());
         }

@@ -2,9 +2,20 @@
 #include "devices/host_file.h"
 
 #include <new>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace HostFile {
+
+std::FILE* OpenForReading(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    struct stat st;
+    if (file && (::fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
+}
 
 int64_t SizeOf(std::FILE* file) {
     // fseeko/ftello: 64-bit offsets, so sizes beyond 2 GB are seen as such and refused.

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace HostFile {
 
@@ -20,6 +21,9 @@ struct WholeFile {
     int32_t size = 0;
 };
 
+// Opens a file for binary reading; nullptr when it cannot be opened or is a
+// folder (which the C library opens but cannot read).
+std::FILE* OpenForReading(const std::string& path);
 // Size of an open file found by seeking to its end; back at the start after.
 // -1 when the host cannot tell.
 int64_t SizeOf(std::FILE* file);

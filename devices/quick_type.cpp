@@ -44,7 +44,7 @@ void TypeFile() {
 
 bool TypeFilePath(const std::string& path) {
     if (state.quickTypeActive) return false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = HostFile::OpenForReading(path);
     if (!file) {
         platform::DebugOutput("Could not open file\n");
         return false;

@@ -83,6 +83,8 @@ extern MachineTiming timing;
 
 constexpr int32_t kScreenOnBaseRate = 1820846;   // T-states per second at 100 %, display on
 constexpr int32_t kScreenOffBaseRate = 3436363;  // display off
+// The largest frame budget: one second at 1000 per cent with the display off.
+constexpr int32_t kLongestFrame = kScreenOffBaseRate * 10;
 
 // Whether the display is enabled (bit 1 of port C).
 inline bool displayEnabled() { return (state.portCLatch & 0x02) != 0; }
@@ -98,8 +100,9 @@ void LoadGameRom();
 bool LoadGameRomFile(const std::string& path);
 // Frees the cartridge; hard-resets when the CPU was running in 4000-7FFF.
 void RemoveGameRom();
-// Writes the 64K the CPU sees to "ram.bin" in the start directory.
-void SaveRam();
+// Writes the 64K the CPU sees to "ram.bin" in the start directory, whole or
+// not at all, with a notice either way; false when it failed.
+bool SaveRam();
 // The directory that was current when the program started.
 extern std::string startDirectory;
 

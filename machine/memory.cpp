@@ -5,6 +5,7 @@
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
 #include "devices/cassette.h"
+#include "devices/host_file.h"
 #include "devices/quick_type.h"
 #include "machine/machine.h"
 #include "machine/machine_bus.h"
@@ -97,7 +98,7 @@ void LoadGameRom() {
 }
 
 bool LoadGameRomFile(const std::string& path) {
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = HostFile::OpenForReading(path);
     if (!file) return false;
     long length = FileLength(file);
     // Lengths are taken whole (no 32-bit wrap): a huge file is refused, not cut.
@@ -126,12 +127,15 @@ void RemoveGameRom() {
     if (pc >= 0x4000 && pc <= 0x7FFF) Reset(2);  // the CPU was running in the cartridge
 }
 
-void SaveRam() {
+bool SaveRam() {
     std::string path = startDirectory + "/ram.bin";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return;
-    for (uint32_t address = 0; address < 0x10000; ++address) std::fputc(ReadMemory(uint16_t(address)), file);
-    std::fclose(file);
+    static uint8_t dump[0x10000];
+    for (uint32_t address = 0; address < 0x10000; ++address) dump[address] = ReadMemory(uint16_t(address));
+    // Through a temporary: a full disk keeps the previous dump whole.
+    int error = 0;
+    bool saved = platform::WriteWholeFile(path, dump, sizeof dump, true, &error);
+    platform::ShowNotice(saved ? "Save Ram: " + path : "Save Ram failed: " + path + ": " + std::strerror(error));
+    return saved;
 }
 
 }  // namespace Machine

@@ -1,4 +1,5 @@
 // MachineTiming: the CPU budget per frame, the frame rate and the timer period.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -47,7 +48,11 @@ void RecomputeTiming() {
     // The settings rule out a zero frame rate; an INI edited by hand must not divide by it.
     if (timing.frameRate < 1) timing.frameRate = 1;
     timing.cyclesPerSecond = displayEnabled() ? timing.screenOnRate : timing.screenOffRate;
-    timing.cyclesPerFrame = timing.cyclesPerSecond / timing.frameRate;
+    // A frame runs to its end before the window sees its next event: a custom
+    // rate of billions at one frame a second would hold it for seconds (and
+    // run the budget near the end of 32 bits). No frame is longer than a
+    // second of the fastest multiplier allows.
+    timing.cyclesPerFrame = std::min(timing.cyclesPerSecond / timing.frameRate, kLongestFrame);
     int64_t q = percent * kTimerRatePerSecond / 100;
     if (q < 1) q = 1;
     int64_t period = timing.cyclesPerSecond / q;

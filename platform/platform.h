@@ -11,6 +11,7 @@
 // Not modelled: several windows, threads, or more than one sound device.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -228,6 +229,29 @@ bool ControllerPrepare(int slot, int axisMinimum, int axisMaximum, int* axes, in
 bool ControllerAcquire(int slot, bool acquire);
 // Polls and reads one controller; Lost when input was lost (re-acquire), Failed otherwise.
 HostResult ControllerRead(int slot, ControllerState* state);
+
+// ---- Files replaced whole ---------------------------------------------------------
+
+// A file written through a temporary beside it ("<file>.tmp-XXXXXX") that
+// takes the file's name only once everything is on disk: a failed or
+// interrupted write leaves the previous file whole and no partial one. A file
+// without write permission (even for root) is refused, not replaced; a device
+// or a pipe is written in place. Errors are errno values.
+struct SafeFile;
+// Starts a new `path`; with `replace` false an existing file is refused
+// (EEXIST). nullptr and *error set when the file cannot be started.
+SafeFile* SafeFileBegin(const std::string& path, bool replace, int* error);
+// Appends bytes; false once any write has failed (later writes do nothing).
+bool SafeFileWrite(SafeFile* file, const void* data, size_t bytes);
+// Flushes and renames; false (the temporary removed, the old file kept) when
+// anything failed. Frees `file`.
+bool SafeFileCommit(SafeFile* file, int* error);
+// Drops what was written; the old file stays. Frees `file`.
+void SafeFileAbandon(SafeFile* file);
+// One buffer as a whole file, as Begin, Write and Commit.
+bool WriteWholeFile(const std::string& path, const void* data, size_t bytes, bool replace, int* error);
+// Removes the temporaries of `path` older than a minute that interrupted writes left.
+void RemoveStaleTemporaries(const std::string& path);
 
 // ---- INI files (private profile) --------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -272,6 +273,38 @@ TEST_F(SettingsFile, AnUnwritableSettingsFileKeepsTheNewValuesInMemory) {
     EXPECT_EQ(settings.ayVolumePercent, 70);
     EXPECT_FALSE(fs::exists(dir + "/missing"));
     EXPECT_TRUE(platform::headless::MessageBoxes().empty());
+
+    // A settings file made read-only is never replaced by any writer.
+    fs::remove(dir + "/VZELVEGA.INI");
+    load("[SOUND]\nayvolpct=80\n");
+    fs::permissions(dir + "/default.ini", fs::perms::owner_read | fs::perms::group_read);
+    SaveEverySection();
+    EXPECT_EQ(contents("default.ini"), "[SOUND]\nayvolpct=80\n");
+    EXPECT_EQ(fs::status(dir + "/default.ini").permissions(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+// Start-up removes the temporaries that killed writes left beside the
+// settings file: only names of that pattern, only those older than a minute.
+TEST_F(SettingsFile, StartUpRemovesStaleTemporariesOfTheSettingsFile) {
+    struct Case {
+        const char* name;
+        int ageSeconds;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"default.ini.tmp-Ab12Cd", 120, true},  {"default.ini.tmp-zzzzzz", 3600, true},
+        {"default.ini.tmp-Ab12Cd0", 120, false}, {"default.ini.tmp-Ab12C", 120, false},
+        {"default.ini.tmp-Ab12C!", 120, false},  {"default.ini.tmp-fresh1", 5, false},
+        {"other.ini.tmp-Ab12Cd", 120, false},    {"default.ini.old-Ab12Cd", 120, false},
+    };
+    for (const Case& c : cases) {
+        put(c.name, "[A]\nk=half");
+        fs::last_write_time(dir + "/" + c.name, fs::file_time_type::clock::now() - std::chrono::seconds(c.ageSeconds));
+    }
+    load("[VIDEO]\nwindowscaling=2\n");
+    EXPECT_EQ(settings.windowScale, 2);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(dir + "/" + c.name), !c.removed) << c.name;
 }
 
 }  // namespace

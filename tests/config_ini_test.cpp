@@ -1,12 +1,10 @@
 // The private-profile INI module: lookups, key-by-key updates that keep the
 // rest of the file, and the atomic replace.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +12,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "tests/full_disk.h"
 
 namespace fs = std::filesystem;
 
@@ -131,6 +130,11 @@ TEST_F(IniFile, LineEndsAndAByteOrderMarkAreKept) {
     ASSERT_TRUE(platform::IniWriteString(path, "A", "k", "5"));
     EXPECT_EQ(contents(), "[A]\r\nk=5\r\nj=2");
     EXPECT_EQ(platform::IniGetString(path, "A", "j", ""), "2");
+    // Each line keeps its own end; a new line takes the first line's.
+    put("[A]\r\nk=1\nj=2\r\n[B]\nx=1");
+    ASSERT_TRUE(platform::IniWriteStrings(path, "A", {{"k", "5"}, {"n", "3"}}));
+    ASSERT_TRUE(platform::IniWriteString(path, "B", "y", "2"));
+    EXPECT_EQ(contents(), "[A]\r\nk=5\nj=2\r\nn=3\r\n[B]\nx=1\r\ny=2");
     // The mark does not hide the first section.
     put("\xEF\xBB\xBF[CONFIG]\nini=other.ini\n");
     EXPECT_EQ(platform::IniGetString(path, "CONFIG", "ini", ""), "other.ini");
@@ -170,6 +174,11 @@ TEST_F(IniFile, UnwritableLocationsFailWithoutDamage) {
     EXPECT_TRUE(fs::is_directory(dir + "/folder.ini"));
     EXPECT_EQ(contents(), "[A]\nk=1\n");
     EXPECT_EQ(strayFiles(), 1);  // only the folder
+    // A file without write permission stays as it is (for root too).
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    EXPECT_FALSE(platform::IniWriteString(path, "A", "k", "2"));
+    EXPECT_EQ(contents(), "[A]\nk=1\n");
+    EXPECT_EQ(strayFiles(), 1);
 }
 
 TEST_F(IniFile, AWriteCutShortLeavesTheOldFileWhole) {
@@ -177,15 +186,7 @@ TEST_F(IniFile, AWriteCutShortLeavesTheOldFileWhole) {
     // limit, so writing the temporary fails part way, as on a full disk.
     std::string old = "[A]\nk=1\n; keep me\n";
     put(old);
-    struct rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool written = platform::IniWriteString(path, "A", "k", std::string(500, 'x'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool written = WithDiskRoom(64, [&] { return platform::IniWriteString(path, "A", "k", std::string(500, 'x')); });
 
     EXPECT_FALSE(written);
     EXPECT_EQ(contents(), old);

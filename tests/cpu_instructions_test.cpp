@@ -2,6 +2,9 @@
 // worked out by hand from the instruction descriptions: loads, stack,
 // exchanges, jumps, block transfers, ports, interrupt acceptance, the EI
 // delay, HALT, prefixes, the idle-loop shortcuts and 64K wrap-around.
+#include <cstdlib>
+#include <cstring>
+
 #include "tests/cpu_test_support.h"
 
 using namespace cputest;
@@ -201,4 +204,16 @@ TEST(CpuInstructions, TrapSeesAndChangesTheRegisters) {
     EXPECT_EQ(trapped.de, 0x3344u);
     EXPECT_EQ(trapped.pc, kOrigin + 2u);
     EXPECT_EQ(Cpu().af >> 8, 0x43u);
+}
+
+// Memory of only zero-cost steps would run one slice for ever: it ends, as
+// spent, after 131072 steps; a free run that reaches costing code is not cut.
+TEST(CpuInstructions, EndlessFreeStepsEndTheSlice) {
+    for (int fill : {0xDD, 0xFD, 0xED, -0xDD}) {  // negative: a NOP after 65535 prefixes
+        FreshCore();
+        std::memset(FlatBus::memory, std::abs(fill), sizeof FlatBus::memory);
+        if (fill < 0) FlatBus::memory[kOrigin - 1] = 0x00;
+        EXPECT_EQ(FlatCore::Execute(fill < 0 ? 1 : 1000), fill < 0 ? 4 : 1000) << fill;
+        EXPECT_EQ(stepReports.size(), fill < 0 ? 65536u : 131072u) << fill;
+    }
 }

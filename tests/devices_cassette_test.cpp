@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "devices_test_support.h"
+#include "tests/full_disk.h"
 
 using namespace devices_test;
 namespace headless = platform::headless;
@@ -244,8 +245,21 @@ TEST_F(CassetteTest, ShortCancelledOrFailedRecordingsAreDroppedOrReported) {
     EXPECT_EQ(headless::DebugLines().back(), "Failed to open Cassette file " + bad + " for output\n");
     EXPECT_STREQ(settings.cassetteRecordPath, "cassav.cp6");
 
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
+    // The disk fills part way: the older tape of that name stays whole, no partial file is left.
     bytes.insert(bytes.end(), 5000, 0x42);
+    std::string kept = folder.File("kept.cp6");
+    WriteBytes(kept, {1, 2, 3});
+    WithDiskRoom(1000, [&] {
+        Record(bytes, kept);
+        deck::EndRecording();
+        return 0;
+    });
+    EXPECT_EQ(ReadBytes(kept), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(headless::DebugLines().back(), "Cassette file " + kept + " was not written completely\n");
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
+
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
     Record(bytes, std::string("/dev/full"));
     deck::EndRecording();
     EXPECT_EQ(headless::DebugLines().back(), "Cassette file /dev/full was not written completely\n");
@@ -275,13 +289,15 @@ TEST_F(CassetteTest, IdleRecordingAndResetLeaveCompleteClosedFiles) {
 
 TEST_F(CassetteTest, BadTapeFilesLoadNothing) {
     StartTape({1, 2, 3});
-    EXPECT_FALSE(deck::LoadFile(folder.File("nothing-here.cp6")));  // cannot open: old tape stays
-    EXPECT_TRUE(deck::HasTape());
+    for (const std::string& path : {folder.File("nothing-here.cp6"), folder.Path()}) {
+        EXPECT_FALSE(deck::LoadFile(path));  // cannot open (a folder is no file): old tape stays
+        EXPECT_TRUE(deck::HasTape());
+    }
     std::string stored = settings.cassettePlayPath;
     WriteBytes(folder.File("empty.cp6"), {});
     devices_test::WriteSparse(folder.File("giant.cp6"), 3ull << 30, 0x77);  // beyond a signed 32-bit size
-    // Empty, a folder (opens, cannot be read), too large: the old tape is ejected, nothing new.
-    for (const std::string& path : {folder.File("empty.cp6"), folder.Path(), folder.File("giant.cp6")}) {
+    // Empty, too large: the old tape is ejected, nothing new.
+    for (const std::string& path : {folder.File("empty.cp6"), folder.File("giant.cp6")}) {
         SCOPED_TRACE(path);
         StartTape({1, 2, 3});
         EXPECT_FALSE(deck::LoadFile(path));

@@ -166,7 +166,8 @@ TEST_F(PrinterDialogTest, WidthEntriesAreClamped) {
         {"0", 32}, {"1", 32}, {"", 32}, {"12x", 32}, {"2", 2}, {"65535", 65535}, {"70000", 65535},
         {"99999999999", 32},  // not a 32-bit number at all
     };
-    for (const auto& [text, width] : cases) {
+    for (const auto& [entry, width] : cases) {
+        const char* text = entry;  // a lambda may not capture a structured binding before clang 16
         Run([&](platform::Dialog* d) {
             headless::Click(d, ids::kFixedWidth);
             headless::TypeText(d, ids::kWidthField, text);

@@ -58,6 +58,7 @@ TEST_F(MachineRunnerHelpersTest, KeyNamesAndNumbers) {
     const struct { const char* text; uint32_t maximum; int64_t value; } numbers[] = {
         {"49152", 0xFFFF, 49152}, {"$C000", 0xFFFF, 0xC000}, {"0x4c00", 0xFFFF, 0x4C00}, {"F6h", 255, 0xF6},
         {"65536", 0xFFFF, -1},    {"$", 0xFFFF, -1},         {"12a", 0xFFFF, -1},        {"", 0xFFFF, -1},
+        {"000000000000000042", 255, 42}, {"99999999999999999999", 0xFFFFFFFF, -1},
     };
     for (const auto& n : numbers) {
         auto parsed = RunHelpers::ParseNumber(n.text, n.maximum);

@@ -1,6 +1,10 @@
 // Timing numbers and the frame scheduler: pacing, dropped frames, "Fast!",
 // the video update limit, file speed-up and the speed meter.
+#include <fstream>
+
+#include "config/config_dialogs.h"
 #include "devices/cassette.h"
+#include "resources/config_dialogs_layout.h"
 #include "tests/machine_fixture.h"
 
 using MachineTimingTest = MachineTest;
@@ -12,7 +16,8 @@ TEST_F(MachineTimingTest, TimingTable) {
         const char* name;
         uint8_t option;
         uint16_t percent;
-        int32_t customActive, customBlank, customFps;
+        uint32_t customActive, customBlank;
+        int32_t customFps;
         bool displayOn;
         int32_t frameRate, cyclesPerFrame, timerPeriod, onRate, offRate;
     };
@@ -34,6 +39,11 @@ TEST_F(MachineTimingTest, TimingTable) {
         // p = 0 still gives q = 1; 10 / 1 T-states is raised to 24.
         {"custom tiny", 2, 100, 10, 14, 1, true, 1, 10, 24, 0, 0},
         {"custom 1000", 2, 100, 18208460, 1000000, 1, true, 1, 18208460, 3746, 0, 0},
+        // The largest accepted rates at 1 fps: the rate is held to 2147483647
+        // (p = 117938, q = 573178), the frame to one second at 1000 % display off.
+        {"custom largest on", 2, 100, 4294967295u, 4294967295u, 1, true, 1, 34363630, 3746, 2147483647, 2147483647},
+        {"custom largest off", 2, 100, 4294967295u, 4294967295u, 1, false, 1, 34363630, 7070, 0, 0},
+        {"NTSC 1000 off", 0, 1000, 0, 0, 0, false, 60, 572727, 7070, 18208460, 34363630},
         {"option out of range becomes NTSC", 7, 100, 0, 0, 0, true, 60, 30347, 3746, 0, 0},
     };
     for (const Row& r : rows) {
@@ -219,4 +229,30 @@ TEST_F(MachineSchedulerTest, SpeedMeter) {
     for (int i = 0; i < 32; ++i) frameEvery(i % 3 == 2 ? 16 : 17);
     EXPECT_GE(FrameScheduler::state.speedPercent, 188);
     EXPECT_LE(FrameScheduler::state.speedPercent, 189);
+}
+
+// The largest rates the settings file and the timing dialog accept, at one
+// frame a second: a frame is 34363630 T-states (one second at 1000 % with the
+// display off), run whole without the count wrapping.
+TEST_F(MachineSchedulerTest, LargestCustomRatesGiveBoundedFrames) {
+    std::ofstream(iniPath) << "[SPEED]\ncpuspeedopt=2\nactivescancust=4294967295\nvblankcust=99999999999\nfpscust=1\n";
+    Settings::LoadAll();
+    Machine::RecomputeTiming();
+    EXPECT_EQ(Machine::timing.cyclesPerFrame, 34363630);
+    int32_t executed = FrameScheduler::RunFrame();  // NOPs: 4 T-states each
+    EXPECT_GE(executed, 34363630);
+    EXPECT_LT(executed, 34363634);
+
+    settings = Settings::Defaults();
+    platform::headless::QueueDialogScript([](platform::Dialog* d) {
+        platform::headless::Click(d, TimingDialog::kCustom);
+        for (int field : {TimingDialog::kActiveRate, TimingDialog::kBlankRate})
+            platform::headless::TypeText(d, field, "4294967295");
+        platform::headless::TypeText(d, TimingDialog::kFps, "1");
+        platform::headless::Click(d, platform::kDialogOk);
+    });
+    ASSERT_TRUE(ConfigDialogs::Timing());
+    Machine::RecomputeTiming();
+    EXPECT_EQ(Machine::timing.cyclesPerFrame, 34363630);
+    EXPECT_EQ(Machine::timing.timerPeriod, 3746);
 }

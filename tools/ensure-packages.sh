@@ -3,6 +3,8 @@
 # Sourced by ./run and ./test.
 vz_packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev qt6-base-dev libsdl2-dev pasmo
              libcli11-dev xvfb xauth xdotool x11-apps imagemagick)
+# .ci/run also builds with clang's sanitizers and libFuzzer.
+[ -n "${VZ_SANITIZER_PACKAGES:-}" ] && vz_packages+=(clang libclang-rt-14-dev)
 vz_missing=()
 for p in "${vz_packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || vz_missing+=("$p")

@@ -33,8 +33,8 @@ void put32(uint8_t* p, uint32_t v) {
 
 enum class WriteResult { Written, NameTaken, Failed };
 
-// Writes the BMP. With `fresh` an existing file is never replaced (NameTaken),
-// and a file left incomplete by a failed write is removed again.
+// Writes the BMP whole or not at all. With `fresh` an existing file is never
+// replaced (NameTaken).
 WriteResult writeBmp(const std::string& path, bool fresh) {
     if (!Video::framePixels) return WriteResult::Failed;
 
@@ -71,13 +71,14 @@ WriteResult writeBmp(const std::string& path, bool fresh) {
         for (int x = 0; x < platform::kFrameWidth; ++x) target[x] = lookup[source[x]];
     }
 
-    std::FILE* file = std::fopen(path.c_str(), fresh ? "wbx" : "wb");
-    if (!file) return fresh && errno == EEXIST ? WriteResult::NameTaken : WriteResult::Failed;
-    bool written = std::fwrite(headers, 1, kPixelOffset, file) == size_t(kPixelOffset) &&
-                   std::fwrite(image.get(), 1, kImageBytes, file) == size_t(kImageBytes);
-    written = std::fclose(file) == 0 && written;
-    if (!written && fresh) std::remove(path.c_str());
-    return written ? WriteResult::Written : WriteResult::Failed;
+    // Through a temporary: a failed write leaves no partial file and an older file of that name whole.
+    int error = 0;
+    platform::SafeFile* file = platform::SafeFileBegin(path, !fresh, &error);
+    if (!file) return error == EEXIST ? WriteResult::NameTaken : WriteResult::Failed;
+    platform::SafeFileWrite(file, headers, kPixelOffset);
+    platform::SafeFileWrite(file, image.get(), kImageBytes);
+    if (platform::SafeFileCommit(file, &error)) return WriteResult::Written;
+    return error == EEXIST ? WriteResult::NameTaken : WriteResult::Failed;
 }
 
 }  // namespace

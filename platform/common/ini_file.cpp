@@ -1,11 +1,11 @@
 // Private-profile INI files: read a key, write a key, keep everything else.
 //
-// The file is kept as its lines. A read parses it and looks the key up; a
-// write changes or adds one line and replaces the whole file through a
-// temporary file in the same folder (written, flushed to disk, renamed), so a
-// crash or a full disk leaves either the old file or the new one, never a
-// mixture. Sections, keys, comments and blank lines the program does not know
-// stay where they are.
+// The file is kept as its lines, each with its own line end. A read parses it
+// and looks the key up; a write changes or adds one line and replaces the
+// whole file through SafeFile (a temporary renamed over it), so a crash or a
+// full disk leaves either the old file or the new one, never a mixture.
+// Sections, keys, comments and blank lines the program does not know stay
+// where they are; new lines take the first line's end.
 //
 // Syntax accepted: "[section]" lines, "key=value" lines, comments starting
 // with ';' or '#'. Names compare case-insensitively (ASCII); blanks around
@@ -13,15 +13,15 @@
 // whatever is written reads back the same. When a section or key appears
 // twice, the first one counts.
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -41,10 +41,10 @@ struct ParsedLine {
 };
 
 struct IniText {
-    std::vector<std::string> lines;  // without their line ends, written back as they were
+    std::vector<std::string> lines;  // without their line ends
+    std::vector<std::string> ends;   // each line's own end: "\r\n", "\n", or "" for a last line without one
     std::vector<ParsedLine> parsed;  // one per line
-    std::string lineEnd = "\n";      // the file's own convention, kept on rewrite
-    bool finalLineEnd = true;
+    std::string lineEnd = "\n";      // the first line's end, for new lines
 };
 
 std::string lowered(const std::string& s) {
@@ -87,29 +87,40 @@ ParsedLine parseLine(const std::string& line) {
 enum class ReadResult { Ok, Missing, Failed };
 
 ReadResult readBytes(const std::string& path, std::string* data) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+    // Plain descriptors: a lookup costs no stream buffer.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
     data->clear();
     char buffer[8192];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data->append(buffer, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    return failed ? ReadResult::Failed : ReadResult::Ok;
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        data->append(buffer, size_t(n));
+    }
+    ::close(fd);
+    return n < 0 ? ReadResult::Failed : ReadResult::Ok;
 }
 
 void parseText(const std::string& data, IniText* text) {
     text->lines.clear();
+    text->ends.clear();
     text->parsed.clear();
     size_t firstBreak = data.find('\n');
     text->lineEnd = (firstBreak != std::string::npos && firstBreak > 0 && data[firstBreak - 1] == '\r') ? "\r\n" : "\n";
-    text->finalLineEnd = data.empty() || data.back() == '\n';
     size_t start = 0;
     while (start < data.size()) {
         size_t end = data.find('\n', start);
         if (end == std::string::npos) end = data.size();
         std::string line = data.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string lineEnd = end < data.size() ? "\n" : "";
+        if (!lineEnd.empty() && !line.empty() && line.back() == '\r') {
+            line.pop_back();
+            lineEnd = "\r\n";
+        }
+        text->ends.push_back(lineEnd);
         // A byte-order mark from a Windows editor is kept but not part of the first name.
         bool bom = start == 0 && line.compare(0, 3, "\xEF\xBB\xBF") == 0;
         text->parsed.push_back(parseLine(bom ? line.substr(3) : line));
@@ -139,45 +150,49 @@ int sectionEnd(const IniText& text, int header) {
     return int(i);
 }
 
-int findKey(const IniText& text, int header, const std::string& lowerKey) {
-    int end = sectionEnd(text, header);
-    for (int i = header + 1; i < end; ++i) {
-        const ParsedLine& p = text.parsed[size_t(i)];
-        if (p.kind == LineKind::Key && p.name == lowerKey) return i;
-    }
-    return -1;
-}
-
 // Start-up reads hundreds of keys from one file: the file is read each time,
-// but parsed again only when its bytes changed.
+// but parsed and indexed again only when its bytes changed.
 struct ReadCache {
     std::string path;
     std::string data;
     IniText text;
+    // "section\0key" (lower case) to the line that counts: the first key of
+    // that name under the first header of that section.
+    std::unordered_map<std::string, size_t> index;
     bool valid = false;
 };
 
-const IniText* parsedFile(const std::string& path) {
+void indexKeys(const IniText& text, std::unordered_map<std::string, size_t>* index) {
+    index->clear();
+    std::unordered_set<std::string> sectionsSeen;
+    const std::string* section = nullptr;  // the section being indexed, or none
+    for (size_t i = 0; i < text.parsed.size(); ++i) {
+        const ParsedLine& p = text.parsed[i];
+        if (p.kind == LineKind::Section) section = sectionsSeen.insert(p.name).second ? &p.name : nullptr;
+        else if (p.kind == LineKind::Key && section) index->emplace(*section + '\0' + p.name, i);
+    }
+}
+
+const ReadCache* parsedFile(const std::string& path) {
     static ReadCache c;
-    std::string data;
+    static std::string data;  // reused: a lookup reads the file without allocating
     if (readBytes(path, &data) != ReadResult::Ok) return nullptr;
     if (!(c.valid && c.path == path && c.data == data)) {
         parseText(data, &c.text);
+        indexKeys(c.text, &c.index);
         c.path = path;
-        c.data = std::move(data);
+        c.data = data;
         c.valid = true;
     }
-    return &c.text;
+    return &c;
 }
 
 bool lookUp(const std::string& path, const std::string& section, const std::string& key, std::string* value) {
-    const IniText* text = parsedFile(path);
-    if (!text) return false;
-    int header = findSection(*text, lowered(section));
-    if (header < 0) return false;
-    int at = findKey(*text, header, lowered(key));
-    if (at < 0) return false;
-    *value = text->parsed[size_t(at)].value;
+    const ReadCache* file = parsedFile(path);
+    if (!file) return false;
+    auto at = file->index.find(lowered(section) + '\0' + lowered(key));
+    if (at == file->index.end()) return false;
+    *value = file->text.parsed[at->second].value;
     return true;
 }
 
@@ -199,99 +214,48 @@ void setLine(IniText* text, size_t at, const std::string& line) {
 }
 
 void insertLine(IniText* text, size_t at, const std::string& line) {
+    std::string end = text->lineEnd;
+    // After a last line without an end: that line gets one, the new last line none.
+    if (at == text->lines.size() && at > 0 && text->ends.back().empty()) std::swap(end, text->ends.back());
     text->lines.insert(text->lines.begin() + long(at), line);
+    text->ends.insert(text->ends.begin() + long(at), end);
     text->parsed.insert(text->parsed.begin() + long(at), parseLine(line));
 }
 
-void setKey(IniText* text, const std::string& section, const std::string& key, const std::string& value) {
-    std::string line = key + "=" + value;
+// Sets the keys in order, as one call per key would: an existing key's line
+// is replaced, a new key goes after the section's last non-blank line (before
+// the blank lines that separate it from the next section), a new section at
+// the end of the file.
+void setKeys(IniText* text, const std::string& section, const std::vector<std::pair<std::string, std::string>>& entries) {
     int header = findSection(*text, lowered(section));
     if (header < 0) {
         if (!text->lines.empty() && !trim(text->lines.back()).empty()) insertLine(text, text->lines.size(), "");
+        header = int(text->lines.size());
         insertLine(text, text->lines.size(), "[" + section + "]");
-        insertLine(text, text->lines.size(), line);
-        return;
     }
-    int at = findKey(*text, header, lowered(key));
-    if (at >= 0) {
-        setLine(text, size_t(at), line);
-        return;
-    }
-    // A new key goes after the section's last non-blank line, before the blank
-    // lines that separate it from the next section.
-    int insert = sectionEnd(*text, header);
-    while (insert > header + 1 && trim(text->lines[size_t(insert - 1)]).empty()) --insert;
-    insertLine(text, size_t(insert), line);
-}
-
-// The file a write really replaces: a symbolic link is followed, so the
-// link stays and its target gets the new contents.
-std::string targetOf(const std::string& path) {
-    char* real = realpath(path.c_str(), nullptr);
-    if (!real) return path;
-    std::string result(real);
-    std::free(real);
-    return result;
-}
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool writeAll(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
+    int end = sectionEnd(*text, header);
+    std::unordered_map<std::string, size_t> keys;  // the first line of each key name
+    for (int i = header + 1; i < end; ++i)
+        if (text->parsed[size_t(i)].kind == LineKind::Key) keys.emplace(text->parsed[size_t(i)].name, size_t(i));
+    size_t insert = size_t(end);
+    while (insert > size_t(header) + 1 && trim(text->lines[insert - 1]).empty()) --insert;
+    for (const auto& [key, value] : entries) {
+        std::string line = key + "=" + value;
+        auto at = keys.find(lowered(key));
+        if (at != keys.end()) {
+            setLine(text, at->second, line);
+        } else {
+            // Every key of the section lies before the insertion point: no index moves.
+            insertLine(text, insert, line);
+            keys.emplace(lowered(key), insert++);
         }
-        done += size_t(n);
     }
-    return true;
 }
 
-bool replaceFile(const std::string& path, const IniText& text, bool existed) {
+bool replaceFile(const std::string& path, const IniText& text) {
     std::string data;
-    for (size_t i = 0; i < text.lines.size(); ++i) {
-        data += text.lines[i];
-        if (i + 1 < text.lines.size() || text.finalLineEnd) data += text.lineEnd;
-    }
-
-    std::string target = targetOf(path);
-    std::string pattern = target + ".tmp-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return false;
-
-    // The new file gets the old file's permissions, or the usual ones for a new file.
-    mode_t mode;
-    struct stat old;
-    if (existed && ::stat(target.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = std::rename(name.data(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(name.data());
-        return false;
-    }
-    // Make the rename itself durable.
-    int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return true;
+    for (size_t i = 0; i < text.lines.size(); ++i) data += text.lines[i] + text.ends[i];
+    return WriteWholeFile(path, data.data(), data.size(), true, nullptr);
 }
 
 }  // namespace
@@ -331,8 +295,8 @@ bool IniWriteStrings(const std::string& path, const std::string& section,
     ReadResult read = readIni(path, &text);
     // A file that exists but cannot be read is left alone rather than replaced.
     if (read == ReadResult::Failed) return false;
-    for (const auto& [key, value] : entries) setKey(&text, section, key, value);
-    return replaceFile(path, text, read == ReadResult::Ok);
+    setKeys(&text, section, entries);
+    return replaceFile(path, text);
 }
 
 bool IniWriteString(const std::string& path, const std::string& section, const std::string& key,

@@ -51,7 +51,7 @@ struct ControllerSlot {
 struct HeadlessState {
     ClockState clock;
     std::vector<headless::MessageBoxRecord> messageBoxes;
-    std::vector<std::string> debugLines;
+    std::deque<std::string> debugLines;  // the latest kKeptDebugLines only
     std::vector<std::string> notices;
     std::deque<std::optional<std::string>> fileAnswers;
     std::string saveFolder;
@@ -111,7 +111,11 @@ uint32_t MillisecondClock() { return H().clock.ms; }
 // ---- Diagnostics and message boxes ---------------------------------------------
 
 void DebugOutput(const char* text) {
-    H().debugLines.emplace_back(text);
+    // A running program writes a line per RETI: only the latest few are kept,
+    // so a run of any length stays the same size.
+    auto& lines = H().debugLines;
+    if (lines.size() == headless::kKeptDebugLines) lines.pop_front();
+    lines.emplace_back(text);
     if (std::getenv("VZELVEGA_DEBUG")) std::fputs(text, stderr);
 }
 
@@ -403,7 +407,7 @@ void SetMilliseconds(uint32_t ms) { H().clock.ms = ms; }
 void AdvanceMilliseconds(uint32_t ms) { H().clock.ms += ms; }
 
 const std::vector<MessageBoxRecord>& MessageBoxes() { return H().messageBoxes; }
-const std::vector<std::string>& DebugLines() { return H().debugLines; }
+std::vector<std::string> DebugLines() { return {H().debugLines.begin(), H().debugLines.end()}; }
 const std::vector<std::string>& Notices() { return H().notices; }
 void ClearRecords() {
     H().messageBoxes.clear();

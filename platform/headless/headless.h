@@ -33,7 +33,9 @@ struct MessageBoxRecord {
     MessageIcon icon;
 };
 const std::vector<MessageBoxRecord>& MessageBoxes();
-const std::vector<std::string>& DebugLines();  // every DebugOutput line, kept always
+// The latest DebugOutput lines since the last ClearRecords, oldest first.
+constexpr size_t kKeptDebugLines = 64;
+std::vector<std::string> DebugLines();
 const std::vector<std::string>& Notices();     // every ShowNotice line since the last ClearRecords
 void ClearRecords();
 

@@ -1,6 +1,7 @@
 #!/bin/bash
-# Files and text vzelvega-run produces: the screen as 16 rows of 32 cells and
-# the mixed sound as a 22050 Hz WAV with one frame of samples per frame.
+# Files and text vzelvega-run produces: the screen as 16 rows of 32 cells,
+# the mixed sound as a 22050 Hz WAV with one frame of samples per frame, and
+# screenshot and RAM dump written whole or not at all.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
 
@@ -21,4 +22,13 @@ rate=$(od -An -tu4 -j 24 -N 4 "$TMP/out.wav" | tr -d ' ')
 "$RUN" --workdir "$TMP" --frames 10 --quiet --screenshot "$TMP/shot.bmp" --ay-log || fail "exited with $?"
 [ "$(head -c 2 "$TMP/shot.bmp")" = "BM" ] || fail "screenshot is not a BMP"
 ls "$TMP"/aysound_*.txt >/dev/null 2>&1 || fail "no AY log in the work directory"
+# A full disk (20 KB of room for a 61558-byte BMP): the old screenshot and
+# ram.bin stay whole, no partial or temporary file is left, the user is told.
+mkdir "$TMP/full" && cp "$TMP/shot.bmp" "$TMP/full/shot.bmp" && head -c 100 /dev/zero >"$TMP/full/ram.bin"
+err=$( (trap '' XFSZ; ulimit -f 20; "$RUN" --workdir "$TMP/full" --frames 1 --quiet --screenshot shot.bmp --save-ram) 2>&1)
+cmp -s "$TMP/shot.bmp" "$TMP/full/shot.bmp" || fail "old screenshot damaged"
+[ "$(stat -c %s "$TMP/full/ram.bin")" -eq 100 ] || fail "old ram.bin damaged"
+[ "$(ls "$TMP/full" | wc -l)" -eq 2 ] || fail "stray files: $(ls "$TMP/full")"
+grep -q "screenshot not written: shot.bmp" <<<"$err" || fail "no screenshot message: $err"
+grep -q "Save Ram failed: .*/ram.bin: File too large" <<<"$err" || fail "no Save Ram notice: $err"
 echo "run_outputs: ok"

@@ -354,7 +354,7 @@ private slots:
 
     void coloursDialogScaleResizesTheWindowAndRebuildsTheFrame() {
         for (auto [choice, size] : {std::pair{QString("300%"), QSize(840, 648)}, std::pair{QString("200% (best)"), QSize(560, 432)}}) {
-            commandWithDialog(App::kConfigureColours, [choice](QDialog* dialog) {
+            commandWithDialog(App::kConfigureColours, [choice = choice](QDialog* dialog) {
                 QRadioButton* r = radio(dialog, choice);
                 QVERIFY(r);
                 clickMark(r);

@@ -93,7 +93,7 @@ std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t maximum) {
         base = 16;
         digits.pop_back();
     }
-    if (digits.empty() || digits.size() > 10) return std::nullopt;
+    if (digits.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : digits) {
         int d;
@@ -101,7 +101,8 @@ std::optional<uint32_t> ParseNumber(const std::string& text, uint32_t maximum) {
         else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
         else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
         else return std::nullopt;
-        value = value * uint64_t(base) + uint64_t(d);
+        // Any number of digits (leading zeros too): stop growing once out of range.
+        if (value <= maximum) value = value * uint64_t(base) + uint64_t(d);
     }
     if (value > maximum) return std::nullopt;
     return uint32_t(value);

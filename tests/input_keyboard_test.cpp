@@ -1,9 +1,10 @@
-// Host key-downs into emulated key codes: the tables, both mapping modes,
-// delivery with its interrupt vector, and the game-keys byte.
+// Host key-downs into emulated key codes, typed as a user types them (key
+// state held, key-down sent, the frame's poll): the whole key table in both
+// mapping modes, the vectors, one key per frame and the game-keys byte.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
@@ -14,232 +15,196 @@
 namespace {
 
 using namespace KeyboardMapper;
+namespace hl = platform::headless;
 
 constexpr uint8_t kShift = 0x10, kCtrl = 0x11;
+
+// The key table as documented: host key (US layout), then per layer "name=code",
+// empty where the layer does not exist. Rows 10-44 follow from their rule.
+const char* const kFixedRows[] = {
+    "24|CLR=0C|HOME\tShift CLR=0B|Ctrl CLR=0C", "23|Stop=03|Shift Stop=03|Ctrl Stop=03",
+    "2D|Insert=12|Shift Insert=12|Ctrl Insert=12", "2E|Delete=7F|Shift Delete=7F|Ctrl Delete=7F",
+    "1B|Esc=1B|Shift Esc=1B|", "30|0=30||", "BD|-=2D|==3D|", "BB|^=5E||", "DC|\\=5C||",
+    "21|Exchange page=FE||Ctrl Exchange page=FE", "09|Tab=09|Shift Tab=09|", "0D|Enter=0D|Shift Enter=0D|",
+    "26|Cursor up=1E|Shift Cursor up=1E|", "25|Cursor left=1D|Cursor left=1D|",
+    "28|Cursor down=1F|Cursor down=1F|", "27|Cursor right=1C|Cursor right=1C|", "DB|[=5B||", "C0|@=40|@=40|",
+    "BA|;=3B|Shift ;\t+=2B|", "DE|:=3A|Shift :\t*=2A|", "DD|]=5D||", "BC|,=2C|Shift ,\t<=3C|",
+    "BE|.=2E|Shift .\t>=3E|", "BF|/=2F|Shift /\t?=3F|", "22||_=5F|", "20|Space=20|Space=20|"};
+
+std::string Hex(int v) {
+    char t[8];
+    std::snprintf(t, sizeof t, "%02X", v);
+    return t;
+}
+
+std::vector<std::string> DocumentedTable() {
+    std::vector<std::string> rows;
+    for (int i = 0; i < 5; ++i) {
+        std::string f = "F" + std::to_string(i + 1);
+        rows.push_back(Hex(0x70 + i) + "|" + f + "=" + Hex(0xF0 + i) + "|Shift " + f + "=" + Hex(0xF5 + i) + "|");
+    }
+    for (int i = 0; i < 5; ++i) rows.push_back(kFixedRows[i]);
+    for (char c = 'a'; c <= 'z'; ++c)
+        rows.push_back(Hex(c - 32) + "|" + c + "=" + Hex(c) + "|Shift " + c + "=" + Hex(c - 32) + "|" +
+                       (c == 'd' ? "ctrl " : "Ctrl ") + c + "=" + Hex(c - 0x60));
+    for (char d = '1'; d <= '9'; ++d)
+        rows.push_back(Hex(d) + "|" + d + "=" + Hex(d) + "|Shift " + d + "\t" + "!\"#$%&'()"[d - '1'] + "=" + Hex(d - 0x10) + "|");
+    for (size_t i = 5; i < std::size(kFixedRows); ++i) rows.push_back(kFixedRows[i]);
+    return rows;
+}
 
 class Keyboard : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::headless::ResetAll();
+        hl::ResetAll();
         settings = Settings::Defaults();
         BuildTables();
-        state.keyDownPending = false;
-        CpuCore::ClearPendingInterrupts();
-        Machine::state.ppiPortA = 0xFF;
+        Taken();
     }
     void TearDown() override {
-        platform::headless::ResetAll();
+        hl::ResetAll();
         settings = Settings::Defaults();
         CpuCore::ClearPendingInterrupts();
     }
-
     // Holds the modifiers and the key, sends the key-down, runs one poll.
-    static void type(uint8_t key, std::initializer_list<uint8_t> modifiers = {}) {
-        for (uint8_t m : modifiers) platform::headless::SetKeyDown(m, true);
-        platform::headless::SetKeyDown(key, true);
+    static void Type(uint8_t key, std::initializer_list<uint8_t> modifiers = {}) {
+        for (uint8_t m : modifiers) hl::SetKeyDown(m, true);
+        hl::SetKeyDown(key, true);
         OnKeyDown(key);
         PollFrame();
-        platform::headless::ReleaseAllKeys();
+        hl::ReleaseAllKeys();
     }
-    // The delivered code and vector, then ready for the next one.
-    struct Delivery {
-        int code;
-        int vector;
-    };
-    static Delivery taken() {
-        Delivery d{Machine::state.ppiPortA, CpuCore::state.pendingIrq};
+    // "code/vector" delivered since the last call ("-" for nothing), then ready for the next.
+    static std::string Taken() {
+        std::string d = CpuCore::state.pendingIrq == kIrqNone ? "-"
+                        : Hex(Machine::state.ppiPortA) + "/" + Hex(CpuCore::state.pendingIrq);
         Machine::state.ppiPortA = 0xFF;
         CpuCore::ClearPendingInterrupts();
         return d;
     }
-    static void expectNothingDelivered() {
-        EXPECT_EQ(CpuCore::state.pendingIrq, kIrqNone);
-        EXPECT_EQ(Machine::state.ppiPortA, 0xFF);
-    }
-    static int keysDownInSnapshot() {
-        int n = 0;
-        for (uint8_t v : state.keyStateSnapshot) n += (v & 0x80) ? 1 : 0;
-        return n;
+    static std::vector<int> Snapshot() {
+        std::vector<int> down;
+        for (int k = 0; k < 256; ++k)
+            if (state.keyStateSnapshot[k] & 0x80) down.push_back(k);
+        return down;
     }
 };
 
-// List counts, list order and names are also seen through the keyboard dialog.
-TEST_F(Keyboard, TablesFollowTheRowOrder) {
-    // Row 64 (Page Down) has no normal layer, so Space is the last normal entry.
-    EXPECT_EQ(layerList[kNormalLayer].rows[64], 65);
-    EXPECT_EQ(layerList[kCtrlLayer].rows[4], 10);  // Ctrl: rows 5-8 come before "a"
-    const std::pair<int, int> hostRows[] = {{0x5A, 35}, {0x30, 45}, {0xC0, 57}, {0x08, kNoRow}, {0x75, kNoRow}};
-    for (auto [key, row] : hostRows) EXPECT_EQ(hostKeyToRow[key], row) << "host key " << key;
-    EXPECT_STREQ(EmulatedKeyTable[14].layers[kCtrlLayer].name, "Ctrl e");
-    EXPECT_STREQ(EmulatedKeyTable[48].layers[kNormalLayer].name, "\\");
-    EXPECT_EQ(EmulatedKeyTable[64].layers[kNormalLayer].name, nullptr);
-}
-
-// Key vector 02h, F0h-F9h on the function-key vector 14h; a layer without a
-// name delivers 00.
-TEST_F(Keyboard, EmulatedLayoutCodesAndVectors) {
-    struct Row {
-        uint8_t key;
-        std::initializer_list<uint8_t> modifiers;
-        int code, vector;
-    };
-    const Row rows[] = {
-        {0x41, {}, 0x61, 0x02},                // a
-        {0x41, {kShift}, 0x41, 0x02},          // A
-        {0x41, {kCtrl}, 0x01, 0x02},           // Ctrl a
-        {0x41, {kShift, kCtrl}, 0x41, 0x02},   // Shift wins over Ctrl
-        {0x32, {kShift}, 0x22, 0x02},          // Shift 2 is the double quote
-        {0xBB, {}, 0x5E, 0x02},                // host = key gives the caret
-        {0xDE, {}, 0x3A, 0x02},                // host ' key gives the colon
-        {0xBA, {kShift}, 0x2B, 0x02},          // Shift ; is +
-        {0xBD, {kShift}, 0x3D, 0x02},          // Shift - is =
-        {0x24, {kShift}, 0x0B, 0x02},          // Shift Home
-        {0x21, {}, 0xFE, 0x02},                // Page Up: Exchange page
-        {0x22, {kShift}, 0x5F, 0x02},          // Shift Page Down: underline
-        {0x72, {}, 0xF2, 0x14},                // F3
-        {0x72, {kShift}, 0xF7, 0x14},          // Shift F3
-        {0x70, {}, 0xF0, 0x14},                // F1
-        {0x74, {kShift}, 0xF9, 0x14},          // Shift F5, the last of the range
-        {0x70, {kCtrl}, 0x00, 0x02},           // Ctrl F1
-        {0x30, {kShift}, 0x00, 0x02},          // Shift 0
-        {0xBB, {kShift}, 0x00, 0x02},          // Shift on the host = key
-        {0x31, {kCtrl}, 0x00, 0x02},           // Ctrl 1
-        {0x22, {}, 0x00, 0x02},                // Page Down alone
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(::testing::Message() << "host key " << int(r.key) << " with " << r.modifiers.size()
-                                          << " modifiers");
-        type(r.key, r.modifiers);
-        Delivery d = taken();
-        EXPECT_EQ(d.code, r.code);
-        EXPECT_EQ(d.vector, r.vector);
-    }
-    // Codes just outside F0-F9 use the key vector.
-    for (uint8_t code : {0xFA, 0xEF}) {
-        DeliverKey(code);
-        EXPECT_EQ(taken().vector, 0x02) << int(code);
-    }
-}
-
-TEST_F(Keyboard, OnlyTheLastKeyOfAFrameIsDelivered) {
-    platform::headless::SetKeyDown(0x41, true);
-    platform::headless::SetKeyDown(0x42, true);
-    OnKeyDown(0x41);
-    OnKeyDown(0x142);  // only the low byte counts
-    PollFrame();
-    Delivery d = taken();
-    EXPECT_EQ(d.code, 0x62);
-    EXPECT_EQ(d.vector, 0x02);
-    // Still held but no new key-down: nothing more.
-    PollFrame();
-    expectNothingDelivered();
-    // An auto-repeat key-down delivers again.
-    OnKeyDown(0x42);
-    PollFrame();
-    EXPECT_EQ(taken().code, 0x62);
-}
-
-TEST_F(Keyboard, AKeyWithoutARowDeliversNothingButTheSnapshotFollows) {
-    type(0x08);  // Backspace
-    expectNothingDelivered();
-    EXPECT_FALSE(state.keyDownPending);
-    // The poll read the key state while Backspace was held.
-    EXPECT_EQ(state.keyStateSnapshot[0x08], 0x80);
-    EXPECT_EQ(keysDownInSnapshot(), 1);
-}
-
-TEST_F(Keyboard, ADeliveryReplacesAPendingRequest) {
-    CpuCore::RequestInterrupt(0x06);
-    DeliverKey(0x41);
-    EXPECT_EQ(CpuCore::state.pendingIrq, 0x02);
-    EXPECT_EQ(Machine::state.ppiPortA, 0x41);
-}
-
-TEST_F(Keyboard, SensibleModeWithDefaultTablesTypesNothing) {
-    settings.keyboardEmulated = 0;
-    for (uint8_t key : {0x41, 0x70, 0x20, 0x0D}) {
-        platform::headless::SetKeyDown(key, true);
-        OnKeyDown(key);
-        PollFrame();
-        expectNothingDelivered();
-        // The frame of the unassigned key-down shows no key at all...
-        EXPECT_EQ(keysDownInSnapshot(), 0);
-        // ...and the next frames follow the host keys.
-        PollFrame();
-        EXPECT_EQ(state.keyStateSnapshot[key], 0x80);
-        platform::headless::ReleaseAllKeys();
-    }
-}
-
-TEST_F(Keyboard, SensibleAssignmentsPickKeyAndLayer) {
-    settings.keyboardEmulated = 0;
-    // Host Shift+A assigned to the Shift layer, list index 0Ah (row 10).
-    settings.sensibleKeyMap[1][0x41] = 0x010A;
-    type(0x41, {kShift});
-    Delivery d = taken();
-    EXPECT_EQ(d.code, 0x41);
-    EXPECT_EQ(d.vector, 0x02);
-    EXPECT_EQ(state.keyStateSnapshot[kShift], 0x80);
-    EXPECT_EQ(state.keyStateSnapshot[0x41], 0x80);
-    EXPECT_EQ(keysDownInSnapshot(), 2);
-
-    // Without Shift the no-modifier map applies, which is empty.
-    type(0x41);
-    expectNothingDelivered();
-
-    // Host F1 alone as Ctrl "a" (Ctrl list index 4): Ctrl and A in the snapshot.
-    settings.sensibleKeyMap[0][0x70] = 0x0204;
-    type(0x70);
-    EXPECT_EQ(taken().code, 0x01);
-    EXPECT_EQ(state.keyStateSnapshot[kCtrl], 0x80);
-    EXPECT_EQ(state.keyStateSnapshot[0x41], 0x80);
-    EXPECT_EQ(state.keyStateSnapshot[0x70], 0x00);
-
-    // Host Ctrl+Q as the normal F1 key: function-key vector.
-    settings.sensibleKeyMap[2][0x51] = 0x0000;
-    type(0x51, {kCtrl});
-    d = taken();
-    EXPECT_EQ(d.code, 0xF0);
-    EXPECT_EQ(d.vector, 0x14);
-    EXPECT_EQ(state.keyStateSnapshot[0x70], 0x80);
-    EXPECT_EQ(state.keyStateSnapshot[kCtrl], 0x00);
-
-    // Normal list index 64 is Space (row 65).
-    settings.sensibleKeyMap[0][0x42] = 64;
-    type(0x42);
-    EXPECT_EQ(taken().code, 0x20);
-}
-
-TEST_F(Keyboard, SensibleValuesThatNameNoKeyDeliverNothing) {
-    settings.keyboardEmulated = 0;
-    const uint16_t values[] = {
-        0xFFFF,  // unassigned, other spelling
-        0x0042,  // list index 66: past every list
-        0x0241,  // Ctrl list index 65: the Ctrl list has 31 entries
-        0x013C,  // Shift list index 60: the Shift list has 60 entries
-        0x0041,  // normal list index 65: the normal list has 65 entries
-        0x040A,  // an unknown layer bit
-    };
-    for (uint16_t value : values) {
-        settings.sensibleKeyMap[0][0x41] = value;
-        type(0x41);
-        EXPECT_EQ(CpuCore::state.pendingIrq, kIrqNone) << "value " << value;
-        taken();
-    }
-}
-
-TEST_F(Keyboard, GameKeysComeFromTheLastPoll) {
-    platform::headless::SetKeyDown(0x20, true);  // Space
-    platform::headless::SetKeyDown(0x26, true);  // Up
-    EXPECT_EQ(GameKeyByte(), 0x00);  // not polled yet
-    PollFrame();
-    EXPECT_EQ(GameKeyByte(), 0x84);
-    platform::headless::ReleaseAllKeys();
-    for (uint8_t key : {0x25, 0x27, 0x28, 0x23, 0xA0}) platform::headless::SetKeyDown(key, true);
-    PollFrame();
-    // Left 20h, Right 10h, Down 08h, End (Stop) 02h, Shift 01h.
-    EXPECT_EQ(GameKeyByte(), 0x3B);
-    expectNothingDelivered();  // keys held without key-down messages type nothing
-}
-
 }  // namespace
+
+// Every row typed alone, with Shift and with Ctrl: the row's codes (00 for a
+// layer without a name), vector 14h for F0h-F9h; and the names the dialog shows.
+TEST_F(Keyboard, EmulatedModeTypesTheWholeTable) {
+    std::vector<std::string> expected, typed;
+    for (const std::string& row : DocumentedTable()) {
+        std::string line = row.substr(0, 2);
+        size_t at = 3;
+        for (int layer = 0; layer < 3; ++layer) {
+            size_t end = row.find('|', at);
+            std::string field = row.substr(at, end == std::string::npos ? std::string::npos : end - at);
+            std::string code = field.empty() ? "00" : field.substr(field.size() - 2);
+            line += "|" + field.substr(0, field.empty() ? 0 : field.size() - 3) + "=" + code + "/" +
+                    (code >= "F0" && code <= "F9" ? "14" : "02");
+            at = end + 1;
+        }
+        expected.push_back(line);
+    }
+    for (int r = 0; r < kRowCount; ++r) {
+        const KeyRow& row = EmulatedKeyTable[r];
+        std::string line = Hex(row.hostKey);
+        const uint8_t key = uint8_t(std::stoi(expected[size_t(r)].substr(0, 2), nullptr, 16));
+        for (int layer = 0; layer < 3; ++layer) {
+            Type(key, layer == 1 ? std::initializer_list<uint8_t>{kShift} : layer == 2 ? std::initializer_list<uint8_t>{kCtrl}
+                                                                                       : std::initializer_list<uint8_t>{});
+            const char* name = row.layers[layer].name;
+            line += std::string("|") + (name ? name : "") + "=" + Taken();
+        }
+        typed.push_back(line);
+    }
+    EXPECT_EQ(typed, expected);
+    // Shift wins over Ctrl; keys without a row type nothing but show in the snapshot.
+    Type(0x41, {kShift, kCtrl});
+    EXPECT_EQ(Taken(), "41/02");
+    Type(0x08);
+    EXPECT_EQ(Taken(), "-");
+    EXPECT_EQ(Snapshot(), std::vector<int>{0x08});
+    for (uint8_t code : {0xEF, 0xFA}) {
+        DeliverKey(code);
+        EXPECT_EQ(Taken(), Hex(code) + "/02");
+    }
+}
+
+// Sensible mode: a value names a layer and a position in that layer's list of
+// rows (table order); every position of every list types its row's code.
+TEST_F(Keyboard, SensibleModeTypesEveryListPosition) {
+    settings.keyboardEmulated = 0;
+    for (uint8_t key : {0x41, 0x70, 0x20}) {  // default tables: nothing
+        Type(key);
+        EXPECT_EQ(Taken(), "-");
+    }
+    const std::vector<std::string> table = DocumentedTable();
+    for (int layer = 0; layer < 3; ++layer) {
+        std::vector<std::string> expected, typed;
+        for (const std::string& row : table) {
+            size_t at = 3;
+            for (int l = 0; l < layer; ++l) at = row.find('|', at) + 1;
+            size_t end = row.find('|', at);
+            std::string field = row.substr(at, end == std::string::npos ? std::string::npos : end - at);
+            if (!field.empty()) expected.push_back(field.substr(field.size() - 2));
+        }
+        for (int index = 0; index < 70; ++index) {
+            settings.sensibleKeyMap[0][0x42] = uint16_t(layer << 8 | index);
+            Type(0x42);
+            std::string d = Taken();
+            if (d == "-") break;
+            typed.push_back(d.substr(0, 2));
+        }
+        EXPECT_EQ(typed, expected) << "layer " << layer;
+    }
+    // Shift+A as Shift list position 0Ah: the snapshot shows Shift and A, not the host keys.
+    settings.sensibleKeyMap[1][0x70] = 0x010A;
+    Type(0x70, {kShift});
+    EXPECT_EQ(Taken(), "41/02");
+    EXPECT_EQ(Snapshot(), (std::vector<int>{kShift, 0x41}));
+    settings.sensibleKeyMap[2][0x51] = 0x0000;  // Ctrl+Q as F1
+    Type(0x51, {kCtrl});
+    EXPECT_EQ(Taken(), "F0/14");
+    EXPECT_EQ(Snapshot(), std::vector<int>{0x70});
+    // Values that name no key: unassigned, past every list, an unknown layer bit; that frame's snapshot is empty.
+    for (uint16_t value : {0x00FF, 0xFFFF, 0x0042, 0x0441}) {
+        settings.sensibleKeyMap[0][0x41] = value;
+        Type(0x41);
+        EXPECT_EQ(Taken(), "-") << value;
+        EXPECT_EQ(Snapshot(), std::vector<int>{}) << value;
+    }
+}
+
+TEST_F(Keyboard, OneKeyPerFrameAndRepeats) {
+    hl::SetKeyDown(0x41, true), hl::SetKeyDown(0x42, true);
+    OnKeyDown(0x41), OnKeyDown(0x142);  // the later one, low byte only
+    PollFrame();
+    EXPECT_EQ(Taken(), "62/02");
+    PollFrame();  // held, no new key-down
+    EXPECT_EQ(Taken(), "-");
+    OnKeyDown(0x42);  // auto-repeat
+    PollFrame();
+    EXPECT_EQ(Taken(), "62/02");
+    CpuCore::RequestInterrupt(0x06);
+    DeliverKey(0x41);  // replaces a pending request
+    EXPECT_EQ(Taken(), "41/02");
+}
+
+// One bit per key: Space 80h, Left 20h, Right 10h, Down 08h, Up 04h, End 02h, Shift 01h; from the last poll.
+TEST_F(Keyboard, GameKeysComeFromTheLastPoll) {
+    std::vector<int> bytes;
+    for (uint8_t key : {0x20, 0x25, 0x27, 0x28, 0x26, 0x23, 0xA0, 0x41}) {
+        hl::SetKeyDown(key, true);
+        bytes.push_back(GameKeyByte());
+        PollFrame();
+        bytes.push_back(GameKeyByte());
+        hl::ReleaseAllKeys();
+        PollFrame();
+    }
+    EXPECT_EQ(bytes, (std::vector<int>{0, 0x80, 0, 0x20, 0, 0x10, 0, 0x08, 0, 0x04, 0, 0x02, 0, 0x01, 0, 0}));
+    EXPECT_EQ(Taken(), "-");  // keys held without key-downs type nothing
+}

@@ -11,47 +11,16 @@
 #include "input/keyboard.h"
 #include "machine/machine.h"
 #include "platform/headless/headless.h"
+#include "tests/key_table.h"
 
 namespace {
 
 using namespace KeyboardMapper;
+using keytable::DocumentedTable;
+using keytable::Hex;
 namespace hl = platform::headless;
 
 constexpr uint8_t kShift = 0x10, kCtrl = 0x11;
-
-// The key table as documented: host key (US layout), then per layer "name=code",
-// empty where the layer does not exist. Rows 10-44 follow from their rule.
-const char* const kFixedRows[] = {
-    "24|CLR=0C|HOME\tShift CLR=0B|Ctrl CLR=0C", "23|Stop=03|Shift Stop=03|Ctrl Stop=03",
-    "2D|Insert=12|Shift Insert=12|Ctrl Insert=12", "2E|Delete=7F|Shift Delete=7F|Ctrl Delete=7F",
-    "1B|Esc=1B|Shift Esc=1B|", "30|0=30||", "BD|-=2D|==3D|", "BB|^=5E||", "DC|\\=5C||",
-    "21|Exchange page=FE||Ctrl Exchange page=FE", "09|Tab=09|Shift Tab=09|", "0D|Enter=0D|Shift Enter=0D|",
-    "26|Cursor up=1E|Shift Cursor up=1E|", "25|Cursor left=1D|Cursor left=1D|",
-    "28|Cursor down=1F|Cursor down=1F|", "27|Cursor right=1C|Cursor right=1C|", "DB|[=5B||", "C0|@=40|@=40|",
-    "BA|;=3B|Shift ;\t+=2B|", "DE|:=3A|Shift :\t*=2A|", "DD|]=5D||", "BC|,=2C|Shift ,\t<=3C|",
-    "BE|.=2E|Shift .\t>=3E|", "BF|/=2F|Shift /\t?=3F|", "22||_=5F|", "20|Space=20|Space=20|"};
-
-std::string Hex(int v) {
-    char t[8];
-    std::snprintf(t, sizeof t, "%02X", v);
-    return t;
-}
-
-std::vector<std::string> DocumentedTable() {
-    std::vector<std::string> rows;
-    for (int i = 0; i < 5; ++i) {
-        std::string f = "F" + std::to_string(i + 1);
-        rows.push_back(Hex(0x70 + i) + "|" + f + "=" + Hex(0xF0 + i) + "|Shift " + f + "=" + Hex(0xF5 + i) + "|");
-    }
-    for (int i = 0; i < 5; ++i) rows.push_back(kFixedRows[i]);
-    for (char c = 'a'; c <= 'z'; ++c)
-        rows.push_back(Hex(c - 32) + "|" + c + "=" + Hex(c) + "|Shift " + c + "=" + Hex(c - 32) + "|" +
-                       (c == 'd' ? "ctrl " : "Ctrl ") + c + "=" + Hex(c - 0x60));
-    for (char d = '1'; d <= '9'; ++d)
-        rows.push_back(Hex(d) + "|" + d + "=" + Hex(d) + "|Shift " + d + "\t" + "!\"#$%&'()"[d - '1'] + "=" + Hex(d - 0x10) + "|");
-    for (size_t i = 5; i < std::size(kFixedRows); ++i) rows.push_back(kFixedRows[i]);
-    return rows;
-}
 
 class Keyboard : public ::testing::Test {
 protected:
@@ -142,16 +111,9 @@ TEST_F(Keyboard, SensibleModeTypesEveryListPosition) {
         Type(key);
         EXPECT_EQ(Taken(), "-");
     }
-    const std::vector<std::string> table = DocumentedTable();
     for (int layer = 0; layer < 3; ++layer) {
         std::vector<std::string> expected, typed;
-        for (const std::string& row : table) {
-            size_t at = 3;
-            for (int l = 0; l < layer; ++l) at = row.find('|', at) + 1;
-            size_t end = row.find('|', at);
-            std::string field = row.substr(at, end == std::string::npos ? std::string::npos : end - at);
-            if (!field.empty()) expected.push_back(field.substr(field.size() - 2));
-        }
+        for (const std::string& field : keytable::Layer(layer)) expected.push_back(field.substr(field.size() - 2));
         for (int index = 0; index < 70; ++index) {
             settings.sensibleKeyMap[0][0x42] = uint16_t(layer << 8 | index);
             Type(0x42);

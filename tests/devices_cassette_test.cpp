@@ -202,10 +202,18 @@ TEST_F(CassetteTest, ProposedNamesComeFromBytesTenToFifteenAndStayInTheFolder) {
         {Header("../a/b"), "___a_b_BAS.CP6"},
         {nasty, "_______BAS.CP6"},
     };
-    for (const Case& c : cases) EXPECT_EQ(deck::ProposedName(c.header.data()), c.name);
-    EXPECT_EQ(deck::ProposedPath("cassav.cp6", Header("HELLO").data()), "HELLO_BAS.CP6");
-    EXPECT_EQ(deck::ProposedPath("/data/tapes/old.cp6", Header("../../").data()), "/data/tapes/_______BAS.CP6");
-
+    // The save chooser proposes the name in the folder of the last recording.
+    std::vector<std::string> proposed, expected;
+    for (const Case& c : cases) {
+        for (const char* last : {"cassav.cp6", "/data/tapes/old.cp6"}) {
+            setPath(settings.cassetteRecordPath, last);
+            Record(c.header, std::nullopt);
+            deck::EndRecording();
+            proposed.push_back(headless::FileChoosers().back().request.presetPath);
+            expected.push_back(std::string(last[0] == '/' ? "/data/tapes/" : "") + c.name);
+        }
+    }
+    EXPECT_EQ(proposed, expected);
     // Through a recording, the proposal answered in a folder.
     headless::SetSaveFolder(folder.Path());
     deck::BeginRecording();

@@ -142,9 +142,12 @@ TEST_F(MachinePortsTest, ControllerCommands) {
     EXPECT_FALSE(CassetteDeck::cassetteMotorOn);
     EXPECT_EQ(CpuCore::state.pendingIrq, kIrqNone);
     EXPECT_EQ(Machine::state.ppiPortA, 0x99);
+    platform::headless::SetKeyDown(0x20, true), platform::headless::SetKeyDown(0x26, true);  // Space, Up
+    KeyboardMapper::PollFrame();
     Out(0x90, 0x06);
     EXPECT_EQ(CpuCore::state.pendingIrq, 0x16);
-    EXPECT_EQ(Machine::state.ppiPortA, KeyboardMapper::GameKeyByte());
+    EXPECT_EQ(Machine::state.ppiPortA, 0x84);
+    platform::headless::ReleaseAllKeys();
 
     platform::headless::SetSaveFolder(dir_.string());
     for (char name : {'A', 'B'}) {

@@ -36,6 +36,15 @@ enum Command : int {
     kPaste = 3790,
     kTest = 3792,
     kLogAySound = 3793,
+    // Save states and the time controls.
+    kSaveState = 3840,
+    kLoadState = 3841,
+    kPause = 3842,
+    kFrameAdvance = 3843,
+    kRewind = 3844,
+    kWarp = 3845,
+    kQuickSave1 = 3851,  // .. 3859 for slots 1-9
+    kQuickLoad1 = 3861,  // .. 3869
 };
 
 // Start-up flags: the start-up reset is posted once all three are set.

@@ -16,6 +16,9 @@
 #include "platform/platform.h"
 #include "sound/ay_log.h"
 #include "sound/sound_stream.h"
+#include "machine/scheduler.h"
+#include "state/rewind.h"
+#include "state/save_state.h"
 #include "video/colours_dialog.h"
 #include "video/screenshot.h"
 
@@ -40,6 +43,12 @@ void aboutProc(platform::Dialog* dialog, platform::DialogEvent event, int id, vo
 
 void RunCommand(int id) {
     state.lastCommand = id;
+    if (id >= kQuickSave1 && id < kQuickSave1 + SaveState::kQuickSlots) {
+        SaveState::QuickSave(id - kQuickSave1 + 1);
+    } else if (id >= kQuickLoad1 && id < kQuickLoad1 + SaveState::kQuickSlots) {
+        SaveState::QuickLoad(id - kQuickLoad1 + 1);
+        presentFrame(true);  // the loaded moment at once, paused or not
+    }
     switch (id) {
         case kStartUpReset:
             // Once; the reset reopens the sound stream itself.
@@ -82,7 +91,36 @@ void RunCommand(int id) {
         case kLogAySound: toggleAyLog(); break;
         case kAbout: platform::RunDialog(kAboutLayout, aboutProc, nullptr); break;
         case kTest: break;
-        default: return;  // not ours
+        case kSaveState: SaveState::SaveDialog(); break;
+        case kLoadState:
+            SaveState::LoadDialog();
+            presentFrame(true);
+            break;
+        case kPause:
+            FrameScheduler::SetPaused(!FrameScheduler::state.paused);
+            platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
+            presentFrame(true);  // "Paused" where the speed figure stands
+            if (FrameScheduler::state.paused) return;  // the stream stays stopped
+            break;
+        case kFrameAdvance:
+            FrameScheduler::AdvanceFrame();
+            platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
+            presentFrame(true);
+            return;  // silent: no reopened, playing stream
+        case kRewind:
+            Rewind::StepBack();
+            presentFrame(true);
+            if (FrameScheduler::state.paused) return;
+            break;
+        case kWarp:
+            FrameScheduler::SetWarpOn(!FrameScheduler::state.warpOn);
+            platform::SetMenuCheck(kWarp, FrameScheduler::state.warpOn);
+            break;
+        default:
+            if ((id >= kQuickSave1 && id < kQuickSave1 + SaveState::kQuickSlots) ||
+                (id >= kQuickLoad1 && id < kQuickLoad1 + SaveState::kQuickSlots))
+                break;
+            return;  // not ours
     }
     SoundRedo();
 }

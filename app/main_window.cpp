@@ -33,6 +33,8 @@ namespace {
 
 constexpr uint8_t kVkShift = 0x10, kVkControl = 0x11, kVkAlt = 0x12;
 constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF;
+constexpr uint8_t kVkF6 = 0x75, kVkF7 = 0x76, kVkF8 = 0x77, kVkPause = 0x13, kVkS = 0x53, kVkL = 0x4C;
+constexpr uint8_t kVk1 = 0x31, kVk9 = 0x39;
 
 void setStartupFlag(uint8_t flag);
 void closeSequence();
@@ -54,6 +56,7 @@ protected:
             Machine::AcquireGameControllers(false);
             // Keys released while another window had the focus are never seen.
             platform::qt::ReleaseAllKeys();
+            FrameScheduler::SetWarpHeld(false);
         }
         return QMainWindow::event(event);
     }
@@ -74,8 +77,7 @@ struct MenuItem {
     int id;
 };
 
-void addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> items) {
-    QMenu* menu = bar->addMenu(QString::fromLatin1(title));
+void addItems(QMenu* menu, std::initializer_list<MenuItem> items) {
     for (const MenuItem& item : items) {
         QAction* action = menu->addAction(QString::fromLatin1(item.text));
         action->setData(item.id);
@@ -83,38 +85,66 @@ void addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> i
         QObject::connect(action, &QAction::triggered, menu, [id] { RunCommand(id); });
         platform::qt::RegisterMenuAction(id, action);
         if (id == kPaste) pasteAction = action;
+        if (id == kPause || id == kWarp) action->setCheckable(true);
     }
+}
+
+// Slots 1-9 of a quick-slot submenu; `keys` is the accelerator's modifier text.
+void addSlots(QMenu* menu, const char* title, int firstId, const char* keys) {
+    QMenu* sub = menu->addMenu(QString::fromLatin1(title));
+    for (int slot = 1; slot <= 9; ++slot) {
+        QAction* action = sub->addAction(QString("Slot %1\t").arg(slot) + QString::fromLatin1(keys) + QString::number(slot));
+        const int id = firstId + slot - 1;
+        action->setData(id);
+        QObject::connect(action, &QAction::triggered, sub, [id] { RunCommand(id); });
+        platform::qt::RegisterMenuAction(id, action);
+    }
+}
+
+QMenu* addMenu(QMenuBar* bar, const char* title, std::initializer_list<MenuItem> items) {
+    QMenu* menu = bar->addMenu(QString::fromLatin1(title));
+    addItems(menu, items);
     QObject::connect(menu, &QMenu::aboutToShow, menu, [] {
         SoundSuspend();
         if (pasteAction) pasteAction->setEnabled(platform::ClipboardHasText());
     });
+    return menu;
 }
 
 void buildMenus(QMainWindow* window) {
     QMenuBar* bar = window->menuBar();
-    addMenu(bar, "File",
-            {{"E&xit", kExit},
-             {"Save Ram", kSaveRam},
-             {"Soft Reset\tF9", kSoftReset},
-             {"Hard Reset\tShift+F9", kHardReset},
-             {"Quick Type...", kQuickType},
-             {"Play Cassette File...", kPlayCassette},
-             {"Load Game ROM...", kLoadGameRom},
-             {"Remove Game ROM", kRemoveGameRom}});
-    addMenu(bar, "Configure",
+    QMenu* file = addMenu(bar, "&File",
+                          {{"E&xit", kExit},
+                           {"Save Ram", kSaveRam},
+                           {"Soft Reset\tF9", kSoftReset},
+                           {"Hard Reset\tShift+F9", kHardReset},
+                           {"Quick Type...", kQuickType},
+                           {"Play Cassette File...", kPlayCassette},
+                           {"Load Game ROM...", kLoadGameRom},
+                           {"Remove Game ROM", kRemoveGameRom},
+                           {"Save State...\tAlt+S", kSaveState},
+                           {"Load State...\tAlt+L", kLoadState}});
+    addSlots(file, "Quick Save", kQuickSave1, "Alt+Shift+");
+    addSlots(file, "Quick Load", kQuickLoad1, "Alt+");
+    addMenu(bar, "&Configure",
             {{"Memory...", kConfigureMemory},
              {"Printer...", kConfigurePrinter},
              {"Keyboard...", kConfigureKeyboard},
              {"Video and Colors...", kConfigureColours},
              {"Sound...", kConfigureSound},
              {"System Timing...", kConfigureTiming}});
-    addMenu(bar, "Util",
+    addMenu(bar, "&Emulation",
+            {{"Pause\tF6", kPause},
+             {"Frame Advance\tF7", kFrameAdvance},
+             {"Rewind\tShift+F7", kRewind},
+             {"Warp\tShift+F8", kWarp}});
+    addMenu(bar, "&Util",
             {{"Load Binary File ...", kLoadBinary},
              {"Screenshot\tF11", kScreenshot},
              {"Full screen mode\tF12", kFullScreen},
              {"Paste", kPaste},
              {"Log AY Sound", kLogAySound}});
-    addMenu(bar, "Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
+    addMenu(bar, "&Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
 
 void setStartupFlag(uint8_t flag) {
@@ -132,26 +162,58 @@ int acceleratorFor(uint8_t vk) {
     if (vk == kVkF11 && !shift && !control && !alt) return kScreenshot;
     if (vk == kVkF12 && !shift && !control && !alt) return kFullScreen;
     if (vk == kVkSlash && alt && !control) return kAbout;  // Alt+/ and Alt+?
+    if ((vk == kVkF6 || vk == kVkPause) && !shift && !control && !alt) return kPause;
+    if (vk == kVkF7 && !control && !alt) return shift ? kRewind : kFrameAdvance;
+    if (vk == kVkF8 && shift && !control && !alt) return kWarp;
+    // Alt with a letter or a digit (by key position); AltGr is not Alt here.
+    if (alt && !control && platform::qt::KeyIsDown(0xA4)) {
+        if (vk == kVkS && !shift) return kSaveState;
+        if (vk == kVkL && !shift) return kLoadState;
+        if (vk >= kVk1 && vk <= kVk9) return (shift ? kQuickSave1 : kQuickLoad1) + (vk - kVk1);
+    }
     return 0;
 }
 
-void keyDown(uint8_t vk, bool autoRepeat) {
+// Held, Rewind keeps going back: its key repeats the command.
+bool repeats(int command) { return command == kRewind; }
+
+// F10 opens the menu bar from the keyboard, as the host's system key would.
+void openMenuBar() {
+    if (!mainWindow) return;
+    QMenuBar* bar = mainWindow->menuBar();
+    if (bar->isVisible() && !bar->actions().isEmpty()) bar->setActiveAction(bar->actions().first());
+}
+
+void keyDown(uint8_t vk, uint32_t character, bool autoRepeat) {
     if (int command = acceleratorFor(vk)) {
-        if (!autoRepeat) PostCommand(command);
+        if (!autoRepeat || repeats(command)) PostCommand(command);
         return;
     }
-    // System keys (Alt, anything with Alt, F10) never reach the keyboard.
-    if (platform::qt::KeyIsDown(kVkAlt) || vk == kVkAlt || vk == 0xA4 || vk == 0xA5 || vk == kVkF10) return;
-    if (vk == 0) return;
+    // F8 alone warps while it is held.
+    if (vk == kVkF8 && !platform::qt::KeyIsDown(kVkShift) && !platform::qt::KeyIsDown(kVkControl) &&
+        !platform::qt::KeyIsDown(kVkAlt)) {
+        FrameScheduler::SetWarpHeld(true);
+        return;
+    }
+    if (vk == kVkF10 && !platform::qt::KeyIsDown(kVkAlt)) {
+        if (!autoRepeat) openMenuBar();
+        return;
+    }
+    // System keys (Alt, anything with Alt) never reach the keyboard.
+    if (platform::qt::KeyIsDown(kVkAlt) || vk == kVkAlt || vk == 0xA4 || vk == 0xA5) return;
     // Key-down messages carry the generic Shift and Ctrl codes.
     if (vk == 0xA0 || vk == 0xA1) vk = kVkShift;
     if (vk == 0xA2 || vk == 0xA3) vk = kVkControl;
-    KeyboardMapper::OnKeyDown(vk);
+    // A key the host layer cannot place may still give a character (host layout).
+    if (vk == 0 && character == platform::kNoCharacter) return;
+    KeyboardMapper::OnKeyDown(vk, character, autoRepeat);
 }
 
 // Keys are taken before shortcuts and the menu bar see them: every key of the
-// main window belongs to the emulated keyboard or the accelerators. Key state
-// follows every key event of the program, dialogs included.
+// main window belongs to the emulated keyboard or the accelerators, except
+// Alt and what is typed with it (a lone Alt and Alt+letter reach the menu bar)
+// and what goes to the menu bar while it has the keyboard. Key state follows
+// every key event of the program, dialogs included.
 class KeyFilter : public QObject {
 public:
     bool eventFilter(QObject* receiver, QEvent* event) override {
@@ -162,12 +224,15 @@ public:
         uint8_t vk = platform::qt::VirtualKeyFor(*key);
         if (type == QEvent::KeyPress && vk) platform::qt::SetKeyState(vk, true);
         if (type == QEvent::KeyRelease && vk && !key->isAutoRepeat()) platform::qt::SetKeyState(vk, false);
+        if (type == QEvent::KeyRelease && vk == kVkF8 && !key->isAutoRepeat()) FrameScheduler::SetWarpHeld(false);
         auto* widget = static_cast<QWidget*>(receiver);
-        if (!mainWindow || widget->window() != mainWindow.data() || QApplication::activePopupWidget() ||
-            QApplication::activeModalWidget())
+        if (!mainWindow || (widget != mainWindow.data() && widget != platform::qt::Screen()) ||
+            QApplication::activePopupWidget() || QApplication::activeModalWidget())
             return false;
+        bool alt = key->key() == Qt::Key_Alt || (key->modifiers() & Qt::AltModifier);
+        if (alt && type != QEvent::KeyPress) return false;  // the menu bar's Alt and mnemonics
         event->accept();
-        if (type == QEvent::KeyPress) keyDown(vk, key->isAutoRepeat());
+        if (type == QEvent::KeyPress) keyDown(vk, platform::qt::KeyCharacter(*key), key->isAutoRepeat());
         return true;
     }
 };
@@ -196,7 +261,8 @@ void createSteps() {
 // Milliseconds the loop may sleep before the next frame is due; 0 to run at once.
 int millisecondsToNextFrame() {
     const auto& scheduler = FrameScheduler::state;
-    if (settings.cpuSpeedOption == 3 || scheduler.fileSpeedUp) return 0;
+    if (scheduler.paused) return -1;  // nothing to do until an event comes
+    if (settings.cpuSpeedOption == 3 || scheduler.fileSpeedUp || scheduler.warping) return 0;
     int frameRate = std::max(1, int(Machine::timing.frameRate));
     if (!scheduler.useHighResolutionClock || scheduler.counterFrequency <= 0) return std::max(1, 1000 / frameRate);
     int64_t now = 0;
@@ -280,6 +346,10 @@ bool Start() {
     };
     screen->onPointer = [](int x, int y, bool left) { trackPointer(x, y, left); };
     screen->onRightButton = [] { toggleFullScreenMenu(); };
+    screen->onComposedText = [](const QString& text) {
+        // Characters without a key of their own: the host layout types them.
+        for (uint character : text.toUcs4()) KeyboardMapper::OnKeyDown(0, character);
+    };
     platform::qt::AttachMainWindow(window, screen);
     createSteps();
     window->move(10, 10);

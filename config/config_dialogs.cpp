@@ -334,6 +334,14 @@ void timingProc(Dialog* dialog, DialogEvent event, int id, void* contextPointer)
     }
 }
 
+// The run's key click and AY sound from before "Fast!" switched them off,
+// given back when the timing leaves Fast. Never written to the file.
+struct SoundBeforeFast {
+    bool held = false;
+    uint8_t clickerOn = 0, ayOn = 0;
+};
+SoundBeforeFast soundBeforeFast;
+
 }  // namespace
 
 namespace ConfigDialogs {
@@ -352,6 +360,7 @@ bool Sound() {
     if (platform::RunDialog(SoundDialog::kLayout, soundProc, nullptr) != platform::kDialogOk) return false;
     settings = settingsCopy;
     Settings::SaveSound();
+    soundBeforeFast.held = false;  // the user's own choice from now on
     return true;
 }
 
@@ -359,6 +368,13 @@ bool Timing() {
     settingsCopy = settings;
     TimingContext context;
     if (platform::RunDialog(TimingDialog::kLayout, timingProc, &context) != platform::kDialogOk) return false;
+    if (settingsCopy.cpuSpeedOption == 3) {
+        if (!soundBeforeFast.held) soundBeforeFast = {true, settings.clickerOn, settings.ayOn};
+    } else if (soundBeforeFast.held) {
+        settingsCopy.clickerOn = soundBeforeFast.clickerOn;
+        settingsCopy.ayOn = soundBeforeFast.ayOn;
+        soundBeforeFast.held = false;
+    }
     settings = settingsCopy;
     Settings::SaveSpeed();
     return true;

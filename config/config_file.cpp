@@ -145,7 +145,12 @@ void loadPrinter() {
 }
 
 void loadKeyboard() {
+    // A file that already chose a mode by "emulatedflag" alone keeps it; the
+    // host layout is the choice of a file that names no mode at all.
+    constexpr const char* kAbsent = "\x01";
+    if (platform::IniGetString(iniPath, "KEYBOARD", "emulatedflag", kAbsent) != kAbsent) settings.keyboardHostLayout = 0;
     readFlag("KEYBOARD", "emulatedflag", settings.keyboardEmulated);
+    readFlag("KEYBOARD", "hostlayoutflag", settings.keyboardHostLayout);
     for (int map = 0; map < 3; ++map) {
         for (int hostKey = 0; hostKey < 256; ++hostKey) {
             uint16_t& value = settings.sensibleKeyMap[map][hostKey];
@@ -249,11 +254,12 @@ void Settings::SavePrinter() {
 
 void Settings::SaveKeyboard() {
     Entries entries;
-    entries.reserve(1 + 3 * 256);
+    entries.reserve(2 + 3 * 256);
     entries.emplace_back("emulatedflag", flagText(settings.keyboardEmulated));
     for (int map = 0; map < 3; ++map)
         for (int hostKey = 0; hostKey < 256; ++hostKey)
             entries.emplace_back(keyboardKey(map, hostKey), std::to_string(settings.sensibleKeyMap[map][hostKey]));
+    entries.emplace_back("hostlayoutflag", flagText(settings.keyboardHostLayout));
     write("KEYBOARD", entries);
 }
 

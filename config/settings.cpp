@@ -28,6 +28,7 @@ Settings Settings::Defaults() {
     s.printerWidth = 132;
     setPath(s.printerPath, "LPRINT.TXT");
     s.keyboardEmulated = 1;
+    s.keyboardHostLayout = 1;
     for (auto& layer : s.sensibleKeyMap)
         for (auto& value : layer) value = 0x00FF;
     s.cpuSpeedOption = 0;

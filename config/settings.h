@@ -35,6 +35,7 @@ struct Settings {
     char printerPath[kPathSize];  // "filename"
     // KEYBOARD
     uint8_t keyboardEmulated;            // "emulatedflag"
+    uint8_t keyboardHostLayout;          // "hostlayoutflag": keys type the host layout's characters (wins)
     uint16_t sensibleKeyMap[3][256];     // n00..nff, s00..sff, c00..cff; 00FFh unassigned
     // SPEED
     uint8_t cpuSpeedOption;           // "cpuspeedopt" 0 NTSC, 1 PAL, 2 custom, 3 fast

@@ -36,6 +36,10 @@
 // Zero-cost steps in a row after which a slice ends: twice the address space,
 // so every address has been passed even with an interrupt accepted on the way.
 constexpr uint32_t kZeroCostRunLimit = 2 * 65536;
+// A HALT or an idle loop burns the rest of the slice; the burnt T-states
+// reach OnCpuCycles in pieces of this size (the HALT's own refresh cycle),
+// and the wait ends at the first piece after which a request can be taken.
+constexpr int32_t kIdlePieceTStates = 4;
 
 template <class Bus>
 struct Z80Core {
@@ -57,7 +61,10 @@ struct Z80Core {
     // undefined ED bytes) ends the slice after kZeroCostRunLimit steps.
     // Calls Bus::OnCpuCycles after every step with that step's T-states
     // modulo 256; a step may include an accepted interrupt and, after EI,
-    // the instruction that follows it.
+    // the instruction that follows it. A step that burns the slice (HALT,
+    // idle loops) reports its instruction, then the burnt time in pieces of
+    // kIdlePieceTStates, and ends the wait early when a request becomes
+    // acceptable; the slice's budget and the returned count are unchanged.
     static int32_t Execute(int32_t budget);
     // kIrqNmi raises an NMI, kIrqNone does nothing, anything else replaces the pending request.
     static void RequestInterrupt(int32_t value);

@@ -109,11 +109,20 @@ template <class Bus>
     } while (0)
 #define TSTATES(n) (cl -= (n))
 #define NEXT goto stepEnd
-// Burn the slice: the rest of the budget counts as spent.
-#define BURN() \
-    if (cl > 0) cl = 0
-#define CAP(n) \
-    if (cl > (n)) cl = (n)
+// Burn the slice: the rest of the budget counts as spent, and the step ends
+// through the idle report, which hands the burnt time to the bus in pieces.
+#define BURN()             \
+    if (cl > 0) {          \
+        burnt += cl;       \
+        cl = 0;            \
+        special |= kIdle;  \
+    }
+#define CAP(n)                   \
+    if (cl > (n)) {              \
+        burnt += cl - (n);       \
+        cl = (n);                \
+        special |= kIdle;        \
+    }
 // Steps that cost nothing (dropped prefixes, undefined ED bytes, the trap)
 // change nothing but pc and R, and each moves pc on: a run of that many has
 // passed every address and would go on for ever, so the slice ends there.
@@ -183,8 +192,10 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
         kAfterEi = 1,          // the instruction after EI ran: accept, then end the step
         kAcceptThenFetch = 2,  // a mode 0 opcode ran at the start of a step: fetch as usual
         kAcceptThenEnd = 3,    // a mode 0 opcode ran after an EI delay: end the step
+        kIdle = 4,             // flag: HALT or an idle loop burnt `burnt` T-states of the slice
     };
     int special = kPlain;
+    int32_t burnt = 0;
     bool acceptAtStart = true;
 
     uint8_t A, F, B, C, D, E, H, L;
@@ -223,12 +234,38 @@ reportStep:
     return budget - cl;
 
 specialEnd: {
-    int was = special;
-    special = kPlain;
+    int was = special & ~kIdle;
+    special &= kIdle;  // an idle burn stays flagged until the step is reported
     if (was == kAcceptThenFetch) goto fetch;
-    if (was == kAcceptThenEnd) goto reportStep;
+    if (was == kPlain || was == kAcceptThenEnd) goto stepDone;
     acceptAtStart = false;
     goto accept;
+}
+
+stepDone:
+    if (special == kPlain) goto reportStep;
+    special = kPlain;
+    {
+    // A waiting CPU still lets time pass: the burnt T-states go to the bus in
+    // pieces of one HALT refresh cycle, so timers and the tape run at their
+    // real rate, and the wait ends as soon as a request can be taken; the
+    // rest of the slice is then run as usual.
+    int32_t left = cl + burnt;  // the budget as it stood before the burn
+    cyclesLeft = left;
+    Bus::OnCpuCycles(uint32_t(stepStart - left) & 255);  // the instruction itself
+    while (burnt > 0 && state.pendingNmi == 0 && (state.pendingIrq == kIrqNone || state.iff1 == 0)) {
+        int32_t piece = burnt < kIdlePieceTStates ? burnt : kIdlePieceTStates;
+        burnt -= piece;
+        left -= piece;
+        cyclesLeft = left;
+        Bus::OnCpuCycles(uint32_t(piece));
+    }
+    burnt = 0;
+    cl = left;
+    cyclesLeft = cl;
+    if (cl > 0) goto step;
+    SAVE_REGS();
+    return budget - cl;
 }
 
 accept: {
@@ -236,6 +273,13 @@ accept: {
     if (state.pendingNmi == 0 && (state.pendingIrq == kIrqNone || state.iff1 == 0)) goto acceptDone;
     lastOpcodeAddress = -1;
     state.iff1 = 0;
+    // Taken in the step that burnt the slice (EI; HALT with a request
+    // waiting): the CPU never waited, so the burnt time is given back.
+    if (special & kIdle) {
+        cl += burnt;
+        burnt = 0;
+        special &= ~kIdle;
+    }
     if (state.halted) {
         ++pc;
         state.halted = 0;
@@ -269,7 +313,7 @@ accept: {
 }
 acceptDone:
     if (acceptAtStart) goto fetch;
-    goto reportStep;
+    goto stepDone;
 
 #include "cpu/z80_ops_main.inc"
 

@@ -26,6 +26,7 @@ HostFile::WholeFile tape;
 // The recording goes to a temporary that takes the chosen name when it ends:
 // a full disk or a kill never leaves half a tape in place of an older one.
 platform::SafeFile* recordFile = nullptr;
+std::string tapePath;
 std::string recordFilePath;
 
 platform::FileChooserRequest CassetteChooser(const std::string& extension, bool mustExist,
@@ -98,6 +99,7 @@ bool LoadFile(const std::string& path) {
     std::fclose(file);
     if (!ok) return false;
     tape = std::move(loaded);
+    tapePath = path;
     state.tapeSize = tape.size;
     state.tapePosition = 0;
     tapeLoaded = true;
@@ -214,6 +216,73 @@ void EndRecording() {
     }
     recordFile = nullptr;
     state.recordCount = 0;
+}
+
+void SaveState(StateWriter& out) {
+    out.BeginSection(kStateSectionTag, kStateSectionVersion);
+    out.Bool(cassetteMotorOn);
+    out.Bool(tapeLoaded);
+    out.Bool(tape.data != nullptr);
+    out.String(tape.data ? tapePath : std::string());
+    out.I32(state.tapeSize);
+    out.I32(state.tapePosition);
+    out.U32(state.lastReadCycle);
+    out.U32(state.byteInterval);
+    out.Bool(state.leaderSeen);
+    out.U32(state.intervalAccumulator);
+    out.String(recordFile ? recordFilePath : std::string());
+    out.U32(state.recordCount);
+    out.Bytes(state.headerBuffer, kHeaderBytes);
+    out.U32(state.lastWriteCycle);
+    out.EndSection();
+}
+
+bool LoadState(StateReader& in, uint16_t, Saved* into) {
+    into->motorOn = in.Bool();
+    into->tapeLoaded = in.Bool();
+    into->hasTape = in.Bool();
+    into->tapePath = in.String(4096);
+    State& s = into->state;
+    s.tapeSize = in.I32();
+    s.tapePosition = in.I32();
+    s.lastReadCycle = in.U32();
+    s.byteInterval = in.U32();
+    s.leaderSeen = in.Bool();
+    s.intervalAccumulator = in.U32();
+    into->recordPath = in.String(4096);
+    s.recordCount = in.U32();
+    in.Bytes(s.headerBuffer, kHeaderBytes);
+    s.lastWriteCycle = in.U32();
+    if (!in.Ok() || (into->tapeLoaded && !into->hasTape)) return false;
+    if (!into->hasTape) return s.tapeSize == 0 && s.tapePosition == 0;
+    if (s.tapeSize < 1 || s.tapePosition < 0 || s.tapePosition > s.tapeSize) return false;
+    // The same file, unchanged in size, or no tape at all.
+    into->tape = HostFile::WholeFile{};
+    if (std::FILE* file = std::fopen(into->tapePath.c_str(), "rb")) {
+        HostFile::WholeFile again;
+        if (HostFile::ReadAll(file, HostFile::kLargestFile, &again) == HostFile::ReadResult::Ok &&
+            again.size == s.tapeSize)
+            into->tape = std::move(again);
+        std::fclose(file);
+    }
+    return true;
+}
+
+void RestoreState(Saved& saved) {
+    EndRecording();
+    Eject();
+    cassetteMotorOn = saved.motorOn;
+    state = saved.state;
+    state.recordCount = 0;  // the recording was closed
+    if (saved.hasTape && saved.tape.data) {
+        tape = std::move(saved.tape);
+        tapePath = saved.tapePath;
+        tapeLoaded = saved.tapeLoaded;
+        if (tapeLoaded) fileActivity |= kActivityPlaying;
+    } else {
+        state.tapeSize = 0;
+        state.tapePosition = 0;
+    }
 }
 
 }  // namespace CassetteDeck

@@ -18,6 +18,9 @@
 #include <cstdint>
 #include <string>
 
+#include "devices/host_file.h"
+#include "state/state_io.h"
+
 namespace CassetteDeck {
 
 // T-states between bytes, and the gap after the first 00 byte of a load (the leader's end).
@@ -95,5 +98,26 @@ bool RecordingToFile();
 std::string ProposedName(const uint8_t* header);
 // The proposed name placed in the folder of `recordPath`.
 std::string ProposedPath(const std::string& recordPath, const uint8_t* header);
+
+// Save states: section "TAPE", version 1: motor, the deck's counters, the
+// tape's file path and position, the recording's path and count. Loading
+// reads the tape file again (the tape is reopened at its position); a
+// recording in progress is closed, as a reset closes it.
+constexpr char kStateSectionTag[] = "TAPE";
+constexpr uint16_t kStateSectionVersion = 1;
+struct Saved {
+    bool motorOn = false;
+    bool tapeLoaded = false;  // playing (not paused)
+    State state;
+    bool hasTape = false;     // loaded or paused
+    std::string tapePath;
+    HostFile::WholeFile tape;  // the file read again; empty when it could not be
+    std::string recordPath;    // the recording's file, kept for the record only
+};
+void SaveState(StateWriter& out);
+// False on a damaged section; a tape file that cannot be read again is not
+// an error (`tape` stays empty and the state loads without the tape).
+bool LoadState(StateReader& in, uint16_t version, Saved* into);
+void RestoreState(Saved& saved);
 
 }  // namespace CassetteDeck

@@ -148,4 +148,22 @@ bool ConfigureDialog() {
     return true;
 }
 
+void SaveState(StateWriter& out) {
+    out.BeginSection(kStateSectionTag, kStateSectionVersion);
+    out.U8(state.printerColumn);
+    out.U32(state.lastPrinterCycle);
+    out.EndSection();
+}
+
+bool LoadState(StateReader& in, uint16_t, State* into) {
+    into->printerColumn = in.U8();
+    into->lastPrinterCycle = in.U32();
+    return in.Ok();
+}
+
+void RestoreState(const State& saved) {
+    Close();
+    state = saved;
+}
+
 }  // namespace PrinterPort

@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+#include "state/state_io.h"
+
 namespace PrinterPort {
 
 // Idle T-states after which the output file is closed.
@@ -39,6 +41,14 @@ void WriteByte(uint8_t b);
 void OnFrame();
 // Completes and closes the output file; the column is kept.
 void Close();
+// Save states: section "PRNT", version 1: the column and the time of the
+// last write. Restoring closes the open output file, as a reset does; the
+// next printed byte appends to the file again.
+constexpr char kStateSectionTag[] = "PRNT";
+constexpr uint16_t kStateSectionVersion = 1;
+void SaveState(StateWriter& out);
+bool LoadState(StateReader& in, uint16_t version, State* into);
+void RestoreState(const State& saved);
 // Whether the output file is open.
 bool IsOpen();
 // "Configure Serial Printer"; true on OK (settings saved).

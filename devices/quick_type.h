@@ -3,8 +3,11 @@
 //
 // One character is offered every second frame in which the CPU's interrupts
 // are enabled at poll time, through the keyboard's key delivery (vector 02h).
-// Only printable ASCII (20h-7Eh) and carriage return are typed; any other
-// byte uses up its slot and types nothing.
+// Only printable ASCII (20h-7Eh) and carriage return are typed; a line feed
+// not preceded by CR ends its line as CR does (text written on this host);
+// any other byte uses up its slot and types nothing. Clipboard text is UTF-8:
+// curly quotes, dashes, the ellipsis and no-break spaces are typed as their
+// ASCII equivalents, any other character outside ASCII uses up one slot.
 //
 // Use: TypeFile (menu) or TypeFilePath (runner), Paste (menu); FeedFrame as
 // the first step of the keyboard's per-frame poll; Stop at every reset and at
@@ -14,6 +17,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "state/state_io.h"
 
 namespace QuickType {
 
@@ -38,5 +44,17 @@ bool FeedFrame();
 // Discards the rest of the text.
 void Stop();
 bool IsActive();
+
+// Save states: section "QTYP", version 1: the position and, while typing,
+// the text itself.
+constexpr char kStateSectionTag[] = "QTYP";
+constexpr uint16_t kStateSectionVersion = 1;
+struct Saved {
+    State state;
+    std::vector<uint8_t> text;
+};
+void SaveState(StateWriter& out);
+bool LoadState(StateReader& in, uint16_t version, Saved* into);
+void RestoreState(Saved& saved);
 
 }  // namespace QuickType

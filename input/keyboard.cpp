@@ -92,8 +92,26 @@ uint8_t hostKeyToRow[256];
 LayerList layerList[3];
 State state;
 
+namespace {
+
+constexpr uint8_t kDeleteRow = 8;
+constexpr uint8_t kNumberPadFirst = 0x60;  // Num 0; with Num Lock off the host reports the navigation keys
+constexpr uint8_t kNumberPadLast = 0x6F;   // Num /
+
+// Number-pad keys with Num Lock on type their digit or operator, whatever
+// the modifiers; -1 where the key is no number-pad key (6Ch is the unused separator).
+int numberPadCode(uint8_t hostKey) {
+    static constexpr char kCodes[] = "0123456789*+ -./";
+    if (hostKey < kNumberPadFirst || hostKey > kNumberPadLast || hostKey == 0x6C) return -1;
+    return kCodes[hostKey - kNumberPadFirst];
+}
+
+}  // namespace
+
 void BuildTables() {
     std::memset(state.keyStateSnapshot, 0, sizeof state.keyStateSnapshot);
+    state.queueHead = 0;
+    state.queueCount = 0;
     std::memset(hostKeyToRow, kNoRow, sizeof hostKeyToRow);
     for (int row = 0; row < kRowCount; ++row) {
         KeyRow& key = EmulatedKeyTable[row];
@@ -101,6 +119,8 @@ void BuildTables() {
         // Later rows win where two share a host key.
         hostKeyToRow[key.hostKey] = uint8_t(row);
     }
+    // The host's Backspace erases as the Delete key does (no row of its own).
+    hostKeyToRow[kHostBackspace] = kDeleteRow;
     for (int layer = 0; layer < 3; ++layer) {
         layerList[layer].count = 0;
         for (int row = 0; row < kRowCount; ++row)
@@ -108,21 +128,88 @@ void BuildTables() {
     }
 }
 
-void OnKeyDown(uint32_t hostKeyCode) {
-    state.keyDownPending = true;
-    state.pendingHostKey = uint8_t(hostKeyCode & 0xFF);
+CharacterCodes CodesForCharacter(uint32_t character) {
+    if ((character >= 0x20 && character <= 0x7E) || character == 0x0D) return {1, {uint8_t(character)}};
+    switch (character) {
+        case 0x00A0: case 0x2007: case 0x202F:  // no-break spaces
+            return {1, {' '}};
+        case 0x2018: case 0x2019: case 0x201A: case 0x201B: case 0x2032:  // single quotes, prime
+            return {1, {'\''}};
+        case 0x201C: case 0x201D: case 0x201E: case 0x201F: case 0x2033:  // double quotes, double prime
+            return {1, {'"'}};
+        case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2015: case 0x2212:  // dashes, minus
+            return {1, {'-'}};
+        case 0x2026:  // ellipsis
+            return {3, {'.', '.', '.'}};
+        default:
+            return {0, {}};
+    }
+}
+
+void OnKeyDown(uint32_t hostKeyCode, uint32_t character, bool autoRepeat) {
+    uint8_t key = uint8_t(hostKeyCode & 0xFF);
+    if (key == kHostShift || key == kHostCtrl) return;
+    // A held key repeats only into an empty queue, so it never runs ahead of the program.
+    if (autoRepeat && state.queueCount > 0) return;
+    if (state.queueCount == kQueueCapacity) return;
+    uint8_t keys[256];
+    platform::GetKeyboardState(keys);
+    uint8_t modifiers = uint8_t(((keys[kHostShift] & kKeyDown) ? kWithShift : 0) |
+                                ((keys[kHostCtrl] & kKeyDown) ? kWithCtrl : 0));
+    state.queue[(state.queueHead + state.queueCount) % kQueueCapacity] = QueuedKey{key, modifiers, 0, character};
+    ++state.queueCount;
 }
 
 namespace {
 
 bool isDown(const uint8_t keys[256], uint8_t key) { return (keys[key] & kKeyDown) != 0; }
 
-// The code a row gives with this key state's Shift and Ctrl (Shift wins over Ctrl).
-uint8_t codeOfRow(uint8_t row, const uint8_t keys[256]) {
+// The code a row gives with Shift and Ctrl (Shift wins over Ctrl).
+uint8_t codeOfRow(uint8_t row, bool shift, bool ctrl) {
     const KeyRow& key = EmulatedKeyTable[row];
-    if (isDown(keys, kHostShift)) return key.layers[kShiftLayer].code;
-    if (isDown(keys, kHostCtrl)) return key.layers[kCtrlLayer].code;
+    if (shift) return key.layers[kShiftLayer].code;
+    if (ctrl) return key.layers[kCtrlLayer].code;
     return key.layers[kNormalLayer].code;
+}
+
+uint8_t codeOfRow(uint8_t row, const uint8_t keys[256]) {
+    return codeOfRow(row, isDown(keys, kHostShift), isDown(keys, kHostCtrl));
+}
+
+// Emulated layout: the key's row, or its number-pad symbol; -1 for none.
+// Code 00 (a layer without a name) counts as a code.
+int emulatedCode(uint8_t hostKey, uint8_t modifiers) {
+    int padCode = numberPadCode(hostKey);
+    if (padCode >= 0) return padCode;
+    uint8_t row = hostKeyToRow[hostKey];
+    if (row == kNoRow) return -1;
+    return codeOfRow(row, modifiers & kWithShift, modifiers & kWithCtrl);
+}
+
+bool isControlCharacter(uint32_t c) { return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0); }
+
+// Host layout: delivers the key's next code; true when the key-down is done.
+bool deliverHostLayout(QueuedKey& key) {
+    uint32_t c = key.character;
+    if (c == platform::kDeadKey) return true;  // the accent comes with the next key's character
+    bool shift = key.modifiers & kWithShift, ctrl = key.modifiers & kWithCtrl;
+    if (ctrl && !shift) {
+        // Ctrl+letter by the letter the layout puts there (as text or as its control character).
+        uint32_t letter = (c >= 0x01 && c <= 0x1A) ? c + 0x60 : (c | 0x20);
+        if (letter >= 'a' && letter <= 'z') {
+            DeliverKey(uint8_t(letter - 0x60));
+            return true;
+        }
+    } else if (c != platform::kNoCharacter && !isControlCharacter(c)) {
+        CharacterCodes codes = CodesForCharacter(c);
+        if (codes.count == 0) return true;  // a character the machine lacks types nothing
+        DeliverKey(codes.codes[key.codesSent++]);
+        return key.codesSent >= codes.count;
+    }
+    // No character (or Enter, Tab, Esc, Backspace, Delete, Ctrl with a non-letter): the emulated row.
+    int code = emulatedCode(key.hostKey, key.modifiers);
+    if (code >= 0) DeliverKey(uint8_t(code));
+    return true;
 }
 
 // Sensible mode: the assignment picks an emulated key and layer; the key state
@@ -156,28 +243,38 @@ int resolveAssignment(uint16_t value, uint8_t synthesized[256]) {
 }  // namespace
 
 void PollFrame() {
-    // A character typed by quick type this frame holds back the host key.
+    // A character typed by quick type this frame holds back the host keys.
     if (QuickType::FeedFrame()) return;
 
     uint8_t keys[256];
     platform::GetKeyboardState(keys);
 
-    if (settings.keyboardEmulated) {
-        if (state.keyDownPending) {
-            uint8_t row = hostKeyToRow[state.pendingHostKey];
-            // Code 00 (a layer without a name) is delivered too.
-            if (row != kNoRow) DeliverKey(codeOfRow(row, keys));
+    // The next key waits while the program has not yet taken the last one
+    // (interrupts off): delivering it would replace that code unseen.
+    int32_t pending = CpuCore::state.pendingIrq;
+    bool keyUntaken = pending == kKeyVector || pending == kFunctionKeyVector;
+    if (state.queueCount > 0 && !keyUntaken) {
+        QueuedKey& key = state.queue[state.queueHead];
+        bool done = true;
+        if (settings.keyboardHostLayout) {
+            done = deliverHostLayout(key);
+        } else if (settings.keyboardEmulated) {
+            int code = emulatedCode(key.hostKey, key.modifiers);
+            if (code >= 0) DeliverKey(uint8_t(code));
+        } else {
+            int map = (key.modifiers & kWithShift) ? kShiftLayer : (key.modifiers & kWithCtrl) ? kCtrlLayer : kNormalLayer;
+            uint8_t synthesized[256];
+            int code = resolveAssignment(settings.sensibleKeyMap[map][key.hostKey], synthesized);
+            if (code >= 0 && code != 0xFF) DeliverKey(uint8_t(code));
+            // The game keys then see the assigned key, not the host's.
+            std::memcpy(keys, synthesized, sizeof keys);
         }
-    } else if (state.keyDownPending) {
-        int map = isDown(keys, kHostShift) ? kShiftLayer : isDown(keys, kHostCtrl) ? kCtrlLayer : kNormalLayer;
-        uint8_t synthesized[256];
-        int code = resolveAssignment(settings.sensibleKeyMap[map][state.pendingHostKey], synthesized);
-        if (code >= 0 && code != 0xFF) DeliverKey(uint8_t(code));
-        // The game keys then see the assigned key, not the host's.
-        std::memcpy(keys, synthesized, sizeof keys);
+        if (done) {
+            state.queueHead = uint8_t((state.queueHead + 1) % kQueueCapacity);
+            --state.queueCount;
+        }
     }
 
-    state.keyDownPending = false;
     std::memcpy(state.keyStateSnapshot, keys, sizeof state.keyStateSnapshot);
 }
 
@@ -194,5 +291,44 @@ uint8_t GameKeyByte() {
                    (isDown(keys, kHostUp) ? 0x04 : 0) | (isDown(keys, kHostEnd) ? 0x02 : 0) |
                    (isDown(keys, kHostShift) ? 0x01 : 0));
 }
+
+void SaveState(StateWriter& out) {
+    out.BeginSection(kStateSectionTag, kStateSectionVersion);
+    out.U8(state.queueCount);
+    for (int i = 0; i < state.queueCount; ++i) {
+        const QueuedKey& key = state.queue[(state.queueHead + i) % kQueueCapacity];
+        out.U8(key.hostKey);
+        out.U8(key.modifiers);
+        out.U8(key.codesSent);
+        out.U32(key.character);
+    }
+    out.Bytes(state.keyStateSnapshot, 256);
+    out.EndSection();
+}
+
+bool LoadState(StateReader& in, uint16_t version, State* into) {
+    *into = State{};
+    if (version < 2) {
+        bool pending = in.Bool();
+        uint8_t hostKey = in.U8();
+        if (pending) into->queue[into->queueCount++] = {hostKey, 0, 0, platform::kNoCharacter};
+    } else {
+        uint8_t count = in.U8();
+        if (count > kQueueCapacity) return false;
+        for (int i = 0; i < count && in.Ok(); ++i) {
+            QueuedKey& key = into->queue[i];
+            key.hostKey = in.U8();
+            key.modifiers = in.U8();
+            key.codesSent = in.U8();
+            key.character = in.U32();
+            if (key.modifiers > (kWithShift | kWithCtrl) || key.codesSent > 3) return false;
+        }
+        into->queueCount = count;
+    }
+    in.Bytes(into->keyStateSnapshot, 256);
+    return in.Ok();
+}
+
+void RestoreState(const State& saved) { state = saved; }
 
 }  // namespace KeyboardMapper

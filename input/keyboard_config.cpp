@@ -143,21 +143,49 @@ void deleteAssignment(platform::Dialog* dialog) {
     listAssignments(dialog);
 }
 
+constexpr int kModes[] = {L::kHostLayoutMode, L::kEmulatedMode, L::kSensibleMode};
+
+void chooseMode(platform::Dialog* dialog, int mode) {
+    for (int id : kModes) platform::DialogCheck(dialog, id, id == mode);
+}
+
+bool anyAssignment() {
+    for (const auto& map : settingsCopy.sensibleKeyMap)
+        for (uint16_t value : map)
+            if (value != kUnassigned) return true;
+    return false;
+}
+
+// OK: the mode is taken. Sensible mode without a single assignment would type
+// nothing at all: the user is told and the dialog stays open.
+void confirm(platform::Dialog* dialog) {
+    bool host = platform::DialogIsChecked(dialog, L::kHostLayoutMode);
+    bool sensible = platform::DialogIsChecked(dialog, L::kSensibleMode);
+    if (sensible && !anyAssignment()) {
+        platform::ShowMessageBox("Configure Keyboard", kNothingAssigned, platform::MessageIcon::Exclamation);
+        return;
+    }
+    settingsCopy.keyboardHostLayout = host ? 1 : 0;
+    // With the host layout the file also names the emulated layout, the closest older choice.
+    settingsCopy.keyboardEmulated = sensible ? 0 : 1;
+    platform::DialogEnd(dialog, platform::kDialogOk);
+}
+
 void onEvent(platform::Dialog* dialog, platform::DialogEvent event, int id, void*) {
     using platform::DialogEvent;
     switch (event) {
         case DialogEvent::Init:
             assignLayer = 0;
             buildPcKeyNames();
-            platform::DialogCheck(dialog, L::kEmulatedMode, settingsCopy.keyboardEmulated != 0);
-            platform::DialogCheck(dialog, L::kSensibleMode, settingsCopy.keyboardEmulated == 0);
+            chooseMode(dialog, settingsCopy.keyboardHostLayout ? L::kHostLayoutMode
+                               : settingsCopy.keyboardEmulated ? L::kEmulatedMode
+                                                               : L::kSensibleMode);
             promptText.clear();
             chooseLayer(dialog, L::kAssignNormal, 0);
             break;
         case DialogEvent::Click:
-            if (id == L::kEmulatedMode || id == L::kSensibleMode) {
-                platform::DialogCheck(dialog, L::kEmulatedMode, id == L::kEmulatedMode);
-                platform::DialogCheck(dialog, L::kSensibleMode, id == L::kSensibleMode);
+            if (id == L::kHostLayoutMode || id == L::kEmulatedMode || id == L::kSensibleMode) {
+                chooseMode(dialog, id);
             } else if (id == L::kAssignNormal) {
                 chooseLayer(dialog, id, 0);
             } else if (id == L::kAssignShift) {
@@ -165,8 +193,7 @@ void onEvent(platform::Dialog* dialog, platform::DialogEvent event, int id, void
             } else if (id == L::kAssignCtrl) {
                 chooseLayer(dialog, id, 2 * kLayerStep);
             } else if (id == platform::kDialogOk) {
-                settingsCopy.keyboardEmulated = platform::DialogIsChecked(dialog, L::kEmulatedMode) ? 1 : 0;
-                platform::DialogEnd(dialog, platform::kDialogOk);
+                confirm(dialog);
             } else if (id == platform::kDialogCancel) {
                 platform::DialogEnd(dialog, platform::kDialogCancel);
             }

@@ -1,5 +1,5 @@
-// The "Configure Keyboard" dialog: chooses the emulated or the sensible
-// keyboard mode and edits the sensible assignments (host key, alone or with
+// The "Configure Keyboard" dialog: chooses the host-layout, the emulated or
+// the sensible keyboard mode and edits the sensible assignments (host key, alone or with
 // Shift or Ctrl -> emulated key and layer).
 //
 // The user picks an emulated key in the list of a layer, double-clicks it,
@@ -33,6 +33,9 @@ extern std::string promptText;
 
 constexpr const char* kPromptSelected = "Double click KX-9 key in listbox to edit";
 constexpr const char* kPromptHoldKeys = "Hold down key combination and click HERE";
+constexpr const char* kNothingAssigned =
+    "Sensible mode types only the PC keys assigned below, and none is assigned yet. "
+    "Assign keys first, or choose another mode.";
 
 // Runs the dialog on a copy of the settings; true when confirmed with OK.
 bool Dialog();

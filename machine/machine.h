@@ -12,7 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "state/state_io.h"
 
 // Built-in ROM images, assembled from firmware/ by the build.
 extern const uint8_t BuiltinBasicRom[16384];
@@ -43,7 +46,8 @@ extern const uint8_t* romSource;
 extern const uint8_t ayReadMask[16];
 
 // Latches and counters behind the ports. Plain data; start values as the
-// program starts. Resets leave them alone except cycleCounter and the AY shadow.
+// program starts. Resets leave them alone except cycleCounter, cartridgeCodeRun
+// and the AY shadow.
 struct State {
     uint8_t serialLatch[2] = {0xFF, 0xFF};
     uint8_t ppiPortA = 0xFF;
@@ -63,6 +67,7 @@ struct State {
     uint32_t timerCount = 0;
     bool timerPending = false;
     uint32_t cycleCounter = 0;  // T-states since the last reset
+    bool cartridgeCodeRun = false;  // code fetched from a loaded cartridge since the last reset
     // AY log buffer: (register, value) pairs written this frame, up to 256.
     uint8_t ayLogRegister[kAyLogCapacity] = {};
     uint8_t ayLogValue[kAyLogCapacity] = {};
@@ -98,7 +103,9 @@ void LoadRomImages();
 void LoadGameRom();
 // Loads a cartridge file (1..16384 bytes); false and nothing changed when refused.
 bool LoadGameRomFile(const std::string& path);
-// Frees the cartridge; hard-resets when the CPU was running in 4000-7FFF.
+// Frees the cartridge; hard-resets when the CPU is running in 4000-7FFF or
+// has run cartridge code since the last reset (it may be in a ROM routine
+// the cartridge called, and would return into nothing).
 void RemoveGameRom();
 // Writes the 64K the CPU sees to "ram.bin" in the start directory, whole or
 // not at all, with a notice either way; false when it failed.
@@ -122,6 +129,50 @@ void StartUpReset();
 extern bool startUpResetDone;
 // Stops the devices, removes the cartridge, closes the AY log (window close).
 void Shutdown();
+
+// ---- Save states ----
+// Section "MACH" (the latches and counters of `state`, AY log buffer left
+// out), "TIME" (the timing settings in force) and "MEM " (the memory
+// configuration, the 64K image, the ROM images and the cartridge); layouts
+// in docs/state-format.md.
+constexpr char kLatchSectionTag[] = "MACH";
+constexpr uint16_t kLatchSectionVersion = 2;  // 2: cartridgeCodeRun
+constexpr char kTimingSectionTag[] = "TIME";
+constexpr uint16_t kTimingSectionVersion = 1;
+constexpr char kMemorySectionTag[] = "MEM ";
+constexpr uint16_t kMemorySectionVersion = 1;
+
+struct TimingSaved {
+    uint8_t cpuSpeedOption;
+    int32_t ntscPercent, palPercent;
+    uint32_t customActiveRate, customBlankRate;
+    int32_t customFps;
+};
+
+struct MemorySaved {
+    uint8_t memoryEnhanced;
+    int32_t ramExpansion;
+    uint8_t memory[65536];
+    uint8_t basicRom[kBasicRomSize];
+    uint8_t charRom[kCharRomSize];
+    uint8_t extCharRom[kExtCharRomSize];
+    bool cartridgePresent;
+    uint8_t cartridge[kGameRomSize];
+};
+
+void SaveLatches(StateWriter& out);
+// False when a latch holds a value the machine never sets (a video base off its four pages).
+bool LoadLatches(StateReader& in, uint16_t version, State* into);
+// Takes the latches over and marks the picture for redraw.
+void RestoreLatches(const State& saved);
+void SaveTimingSettings(StateWriter& out);
+bool LoadTimingSettings(StateReader& in, uint16_t version, TimingSaved* into);
+// Puts the timing settings in force (the settings file is not written) and recomputes the timing.
+void RestoreTimingSettings(const TimingSaved& saved);
+void SaveMemoryMap(StateWriter& out);
+bool LoadMemoryMap(StateReader& in, uint16_t version, MemorySaved* into);
+// Memory, ROM images, memory configuration (not written to the settings file) and cartridge.
+void RestoreMemoryMap(const MemorySaved& saved);
 
 // ---- Game controllers ----
 void OpenGameControllers();

@@ -24,7 +24,15 @@ inline uint8_t ReadMemory(uint16_t address) {
     return 0xFF;
 }
 
-inline uint8_t ReadOpcodeByte(uint16_t address) { return ReadMemory(address); }
+// Code fetches: the same map. A fetch in 4000-7FFF with a cartridge loaded is
+// remembered, so removing the cartridge resets a machine that ran its code;
+// the ROM and top-RAM fetches take the same two tests as before.
+inline uint8_t ReadOpcodeByte(uint16_t address) {
+    if (address < 0x4000) return MemoryImage[address];
+    if (address >= 0xC000) return MemoryImage[address];
+    if (address < 0x8000 && GameRomImage) state.cartridgeCodeRun = true;
+    return ReadMemory(address);
+}
 
 inline void WriteMemory(uint16_t address, uint8_t value) {
     if (uint16_t(address - state.videoBase) < kVideoWindowBytes) state.videoDirty = 1;

@@ -124,7 +124,7 @@ void RemoveGameRom() {
     delete[] GameRomImage;
     GameRomImage = nullptr;
     int32_t pc = CpuCore::lastOpcodeAddress;
-    if (pc >= 0x4000 && pc <= 0x7FFF) Reset(2);  // the CPU was running in the cartridge
+    if ((pc >= 0x4000 && pc <= 0x7FFF) || state.cartridgeCodeRun) Reset(2);
 }
 
 bool SaveRam() {
@@ -136,6 +136,66 @@ bool SaveRam() {
     bool saved = platform::WriteWholeFile(path, dump, sizeof dump, true, &error);
     platform::ShowNotice(saved ? "Save Ram: " + path : "Save Ram failed: " + path + ": " + std::strerror(error));
     return saved;
+}
+
+namespace {
+
+// A ROM image as the built-in one (a flag alone) or as its bytes.
+void SaveRom(StateWriter& out, const uint8_t* image, const uint8_t* builtin, size_t size) {
+    bool isBuiltin = std::memcmp(image, builtin, size) == 0;
+    out.U8(isBuiltin ? 0 : 1);
+    if (!isBuiltin) out.Bytes(image, size);
+}
+
+void LoadRom(StateReader& in, uint8_t* into, const uint8_t* builtin, size_t size) {
+    uint8_t kind = in.U8();
+    if (kind == 0) std::memcpy(into, builtin, size);
+    else if (kind == 1) in.Bytes(into, size);
+    else in.Fail();
+}
+
+}  // namespace
+
+void SaveMemoryMap(StateWriter& out) {
+    out.BeginSection(kMemorySectionTag, kMemorySectionVersion);
+    out.U8(settings.memoryEnhanced ? 1 : 0);
+    out.U8(uint8_t(settings.ramExpansion));
+    out.Bytes(MemoryImage, sizeof MemoryImage);
+    SaveRom(out, BasicRomImage, BuiltinBasicRom, kBasicRomSize);
+    SaveRom(out, CharRomImage, BuiltinCharRom, kCharRomSize);
+    SaveRom(out, ExtCharRomImage, BuiltinExtCharRom, kExtCharRomSize);
+    out.Bool(GameRomImage != nullptr);
+    if (GameRomImage) out.Bytes(GameRomImage, kGameRomSize);
+    out.EndSection();
+}
+
+bool LoadMemoryMap(StateReader& in, uint16_t, MemorySaved* into) {
+    into->memoryEnhanced = in.U8();
+    into->ramExpansion = in.U8();
+    in.Bytes(into->memory, sizeof into->memory);
+    LoadRom(in, into->basicRom, BuiltinBasicRom, kBasicRomSize);
+    LoadRom(in, into->charRom, BuiltinCharRom, kCharRomSize);
+    LoadRom(in, into->extCharRom, BuiltinExtCharRom, kExtCharRomSize);
+    into->cartridgePresent = in.Bool();
+    if (into->cartridgePresent) in.Bytes(into->cartridge, kGameRomSize);
+    return in.Ok() && into->memoryEnhanced <= 1 && into->ramExpansion <= 1;
+}
+
+void RestoreMemoryMap(const MemorySaved& saved) {
+    settings.memoryEnhanced = saved.memoryEnhanced;
+    settings.ramExpansion = saved.ramExpansion;
+    std::memcpy(MemoryImage, saved.memory, sizeof MemoryImage);
+    std::memcpy(BasicRomImage, saved.basicRom, kBasicRomSize);
+    std::memcpy(CharRomImage, saved.charRom, kCharRomSize);
+    std::memcpy(ExtCharRomImage, saved.extCharRom, kExtCharRomSize);
+    romSource = BasicRomImage;
+    if (saved.cartridgePresent) {
+        if (!GameRomImage) GameRomImage = new uint8_t[kGameRomSize];
+        std::memcpy(GameRomImage, saved.cartridge, kGameRomSize);
+    } else {
+        delete[] GameRomImage;  // not RemoveGameRom: no reset check, the CPU state is the file's
+        GameRomImage = nullptr;
+    }
 }
 
 }  // namespace Machine

@@ -210,4 +210,64 @@ void ResetIo() {
     }
 }
 
+void SaveLatches(StateWriter& out) {
+    const State& s = state;
+    out.BeginSection(kLatchSectionTag, kLatchSectionVersion);
+    out.Bytes(s.serialLatch, 2);
+    out.U8(s.ppiPortA);
+    out.U8(s.portCLatch);
+    out.U8(s.systemLatch);
+    out.U16(s.videoBase);
+    out.U8(s.ayRegisterSelect);
+    out.Bytes(s.ayShadow, 15);
+    out.Bytes(s.ayWritten, 15);
+    out.U8(s.ayPortBLatch);
+    out.U8(s.pointerX);
+    out.U8(s.pointerY);
+    out.U8(s.pointerDown);
+    out.U8(s.pointerBitsX);
+    out.U8(s.pointerBitsY);
+    out.U8(s.joystick1);
+    out.U8(s.joystick2);
+    out.Bool(s.expectCassetteByte);
+    out.U32(s.timerCount);
+    out.Bool(s.timerPending);
+    out.U32(s.cycleCounter);
+    out.Bool(s.cartridgeCodeRun);
+    out.EndSection();
+}
+
+bool LoadLatches(StateReader& in, uint16_t version, State* into) {
+    State& s = *into;
+    in.Bytes(s.serialLatch, 2);
+    s.ppiPortA = in.U8();
+    s.portCLatch = in.U8();
+    s.systemLatch = in.U8();
+    s.videoBase = in.U16();
+    s.ayRegisterSelect = in.U8();
+    in.Bytes(s.ayShadow, 15);
+    in.Bytes(s.ayWritten, 15);
+    s.ayPortBLatch = in.U8();
+    s.pointerX = in.U8();
+    s.pointerY = in.U8();
+    s.pointerDown = in.U8();
+    s.pointerBitsX = in.U8();
+    s.pointerBitsY = in.U8();
+    s.joystick1 = in.U8();
+    s.joystick2 = in.U8();
+    s.expectCassetteByte = in.Bool();
+    s.timerCount = in.U32();
+    s.timerPending = in.Bool();
+    s.cycleCounter = in.U32();
+    s.cartridgeCodeRun = version >= 2 && in.Bool();
+    s.ayLogCount = 0;  // the log buffer belongs to the frame, not to the moment
+    bool pageKnown = s.videoBase == 0xC000 || s.videoBase == 0xE000 || s.videoBase == 0x8000 || s.videoBase == 0xA000;
+    return in.Ok() && pageKnown && s.pointerDown <= 1 && s.pointerBitsX <= 8 && s.pointerBitsY <= 8;
+}
+
+void RestoreLatches(const State& saved) {
+    state = saved;
+    state.videoDirty = 1;
+}
+
 }  // namespace Machine

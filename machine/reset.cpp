@@ -25,6 +25,7 @@ void Reset(int level) {
     if (level == 2) FillMemoryForHardReset();
     CpuCore::Reset();
     ResetIo();
+    state.cartridgeCodeRun = false;
     FrameScheduler::state.running = true;
     FrameScheduler::ResyncClock();
 }

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "sound/ay_log.h"
 #include "sound/sound_stream.h"
+#include "state/rewind.h"
 
 namespace FrameScheduler {
 
@@ -45,12 +46,24 @@ int32_t RunFrameAt(uint32_t startCycles, uint32_t now) {
     if (i == 0 && elapsed != 0)
         state.speedPercent = int32_t((sum * 1000 / elapsed) * 100 / uint64_t(Machine::kScreenOnBaseRate));
     ++state.framesRun;
+    Rewind::OnFrame();
     return executed;
 }
 
 bool FileActivity() {
     return QuickType::IsActive() || (CassetteDeck::tapeLoaded && CassetteDeck::cassetteMotorOn) ||
            CassetteDeck::fileActivity != 0;
+}
+
+// Warp's start mutes the sound; its end reopens it and resyncs the clock.
+void FollowWarp() {
+    bool warp = state.warpHeld || state.warpOn;
+    if (warp == state.warping) return;
+    state.warping = warp;
+    SoundSetMuted(warp);
+    if (warp) return;
+    SoundRedo();
+    ResyncClock();
 }
 
 }  // namespace
@@ -65,6 +78,8 @@ void InitClock() {
 }
 
 bool OnIdle() {
+    if (state.paused) return false;
+    FollowWarp();
     uint32_t startCycles = Machine::state.cycleCounter;
     uint32_t now = platform::MillisecondClock();
     bool due = false;
@@ -86,7 +101,7 @@ bool OnIdle() {
         state.nextFrameMs = now + uint32_t(1000 / Machine::timing.frameRate);
     }
 
-    if (settings.cpuSpeedOption == 3) due = true;  // "Fast!": frames back to back
+    if (settings.cpuSpeedOption == 3 || state.warping) due = true;  // "Fast!" or warp: frames back to back
 
     if (!settings.limitVideoUpdates) {
         redraw = due;
@@ -127,5 +142,30 @@ void ResyncClock() {
     int64_t t = 0;
     if (platform::ReadCounter(&t)) state.nextFrameTicks = t;
 }
+
+}  // namespace FrameScheduler
+
+namespace FrameScheduler {
+
+void SetPaused(bool paused) {
+    if (paused == state.paused) return;
+    state.paused = paused;
+    if (paused) SoundSuspend();
+    else ResyncClock();
+}
+
+void AdvanceFrame() {
+    if (!state.paused) {
+        SetPaused(true);
+        return;
+    }
+    SoundSetMuted(true);
+    RunFrame();
+    SoundSetMuted(state.warping);
+    SoundSuspend();
+}
+
+void SetWarpHeld(bool held) { state.warpHeld = held; }
+void SetWarpOn(bool on) { state.warpOn = on; }
 
 }  // namespace FrameScheduler

@@ -27,6 +27,11 @@ struct State {
     int32_t speedPercent = 100;
     bool running = false;
     uint32_t framesRun = 0;  // frames run since start, for the runner's figures
+    // Time controls.
+    bool paused = false;    // no frame runs; sound is stopped
+    bool warpHeld = false;  // F8 held
+    bool warpOn = false;    // the "Warp" toggle
+    bool warping = false;   // warp was in force at the last pass (its end resyncs)
 };
 extern State state;
 
@@ -39,5 +44,16 @@ bool OnIdle();
 int32_t RunFrame();
 // The next frame is due now.
 void ResyncClock();
+
+// ---- Time controls ----
+// Pausing stops the sound; resuming makes the next frame due now.
+void SetPaused(bool paused);
+// While paused: one frame, not heard. While running: pauses.
+void AdvanceFrame();
+// Warp, while held or toggled on: frames back to back as with "Fast!" and
+// the sound muted, whatever the timing setting; its end reopens the sound
+// and resyncs the clock, as the end of the file speed-up does.
+void SetWarpHeld(bool held);
+void SetWarpOn(bool on);
 
 }  // namespace FrameScheduler

@@ -59,4 +59,39 @@ void RecomputeTiming() {
     timing.timerPeriod = int32_t(period < kMinimumTimerPeriod ? kMinimumTimerPeriod : period);
 }
 
+void SaveTimingSettings(StateWriter& out) {
+    out.BeginSection(kTimingSectionTag, kTimingSectionVersion);
+    out.U8(settings.cpuSpeedOption);
+    out.I32(settings.ntscPercent);
+    out.I32(settings.palPercent);
+    out.U32(settings.customActiveRate);
+    out.U32(settings.customBlankRate);
+    out.I32(settings.customFps);
+    out.EndSection();
+}
+
+bool LoadTimingSettings(StateReader& in, uint16_t, TimingSaved* into) {
+    into->cpuSpeedOption = in.U8();
+    into->ntscPercent = in.I32();
+    into->palPercent = in.I32();
+    into->customActiveRate = in.U32();
+    into->customBlankRate = in.U32();
+    into->customFps = in.I32();
+    // The ranges the timing dialog accepts.
+    auto percentOk = [](int32_t p) { return p >= 1 && p <= 1000; };
+    return in.Ok() && into->cpuSpeedOption <= 3 && percentOk(into->ntscPercent) && percentOk(into->palPercent) &&
+           into->customActiveRate >= 24 && into->customBlankRate >= 24 && into->customFps >= 1 &&
+           into->customFps <= 600;
+}
+
+void RestoreTimingSettings(const TimingSaved& saved) {
+    settings.cpuSpeedOption = saved.cpuSpeedOption;
+    settings.ntscPercent = saved.ntscPercent;
+    settings.palPercent = saved.palPercent;
+    settings.customActiveRate = saved.customActiveRate;
+    settings.customBlankRate = saved.customBlankRate;
+    settings.customFps = saved.customFps;
+    RecomputeTiming();
+}
+
 }  // namespace Machine

@@ -178,6 +178,15 @@ void GetKeyboardState(uint8_t state[256]);
 // US-layout character-to-key translation (VkKeyScanA): low byte the key
 // code, FFh when the character has no key.
 uint8_t KeyForCharacter(char c);
+// The character a key gives on the US layout, with or without Shift:
+// printable ASCII only, kNoCharacter for keys without one (Enter, F1, Up).
+uint32_t CharacterForKey(uint8_t virtualKey, bool shift);
+
+// What a key-down gives besides its key: a Unicode code point, kNoCharacter
+// (cursor and function keys), or kDeadKey for a key that only starts a
+// composed character (a dead accent).
+constexpr uint32_t kNoCharacter = 0;
+constexpr uint32_t kDeadKey = 0x110000;
 
 // ---- Clipboard ----------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 
 namespace KeyboardDialogLayout {
 
+constexpr int kHostLayoutMode = 1224;
 constexpr int kEmulatedMode = 1214;
 constexpr int kSensibleMode = 1215;
 constexpr int kAssignNormal = 1216;

@@ -80,4 +80,10 @@ void closeAyLog() {
     ayLogFile = nullptr;
 }
 
+void endAyLog() {
+    if (!ayLogFile) return;
+    closeAyLog();
+    platform::SetMenuCheck(kLogAyCommand, false);
+}
+
 bool ayLogOpen() { return ayLogFile != nullptr; }

@@ -17,5 +17,7 @@ void toggleAyLog();
 void logAyFrame();
 // Closes the log file if one is open (shutdown).
 void closeAyLog();
+// Closes the log and clears the menu's check mark (a state is loaded).
+void endAyLog();
 // Whether a log file is open.
 bool ayLogOpen();

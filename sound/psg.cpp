@@ -305,3 +305,76 @@ void psgUpdate(int chip, uint16_t* bufferA, uint16_t* bufferB, uint16_t* bufferC
         count -= n;
     }
 }
+
+namespace {
+
+// Every field but volTable and initialised, in one order for save and load.
+template <class Io, class Chip>
+void psgFields(Io& io, Chip& p) {
+    io.I32(p.latch);
+    io.Bytes(p.regs, 16);
+    for (auto* v : {&p.periodA, &p.periodB, &p.periodC, &p.periodN, &p.periodE, &p.countA, &p.countB, &p.countC,
+                    &p.countN, &p.countE})
+        io.I32(*v);
+    for (auto* v : {&p.volA, &p.volB, &p.volC, &p.volE}) io.U32(*v);
+    for (auto* v : {&p.envA, &p.envB, &p.envC, &p.outA, &p.outB, &p.outC, &p.outN, &p.hold, &p.alternate,
+                    &p.attack, &p.holding})
+        io.U8(*v);
+    io.I8(p.countEnv);
+    io.I32(p.rng);
+    io.Bool(p.initialised);
+}
+
+struct PsgWriter {
+    StateWriter& w;
+    void I32(int32_t v) { w.I32(v); }
+    void U32(uint32_t v) { w.U32(v); }
+    void U8(uint8_t v) { w.U8(v); }
+    void I8(int8_t v) { w.U8(uint8_t(v)); }
+    void Bool(bool v) { w.Bool(v); }
+    void Bytes(const uint8_t* d, size_t n) { w.Bytes(d, n); }
+};
+
+struct PsgReader {
+    StateReader& r;
+    void I32(int32_t& v) { v = r.I32(); }
+    void U32(uint32_t& v) { v = r.U32(); }
+    void U8(uint8_t& v) { v = r.U8(); }
+    void I8(int8_t& v) { v = int8_t(r.U8()); }
+    void Bool(bool& v) { v = r.Bool(); }
+    void Bytes(uint8_t* d, size_t n) { r.Bytes(d, n); }
+};
+
+}  // namespace
+
+void psgSaveState(StateWriter& out) {
+    out.BeginSection(kPsgSectionTag, kPsgSectionVersion);
+    PsgWriter w{out};
+    psgFields(w, const_cast<const Psg&>(psgChip));
+    out.EndSection();
+}
+
+bool psgLoadState(StateReader& in, uint16_t, Psg* into) {
+    PsgReader r{in};
+    psgFields(r, *into);
+    if (!in.Ok()) return false;
+    if (!into->initialised) return true;
+    for (int32_t period : {into->periodA, into->periodB, into->periodC, into->periodN, into->periodE})
+        if (period < 1) return false;
+    return into->countEnv >= 0 && into->countEnv <= 31 && (into->attack == 0 || into->attack == 0x1F);
+}
+
+void psgRestoreState(const Psg& saved) {
+    bool initialised = psgChip.initialised;
+    int32_t table[kPsgLevels];
+    std::memcpy(table, psgChip.volTable, sizeof table);
+    if (saved.initialised) {
+        psgChip = saved;
+    } else {
+        // Saved before the chip ever ran: a chip fresh from its reset.
+        psgChip.initialised = initialised;
+        if (initialised) psgReset(0);
+    }
+    std::memcpy(psgChip.volTable, table, sizeof table);
+    psgChip.initialised = initialised;
+}

@@ -19,6 +19,8 @@
 
 #include <cstdint>
 
+#include "state/state_io.h"
+
 constexpr int32_t kPsgChipClock = 2000000;  // Hz
 constexpr int32_t kPsgSampleRate = 22050;   // Hz
 // One output sample in the time unit of every counter and period.
@@ -64,3 +66,14 @@ void psgReset(int chip);
 void psgWrite(int chip, int selector, uint8_t value);
 // Renders `count` samples of each channel into the three buffers.
 void psgUpdate(int chip, uint16_t* bufferA, uint16_t* bufferB, uint16_t* bufferC, int count);
+
+// Save states: section "PSG ", version 1, every field of the chip but the
+// amplitude table (rebuilt from the volume setting).
+constexpr char kPsgSectionTag[] = "PSG ";
+constexpr uint16_t kPsgSectionVersion = 1;
+void psgSaveState(StateWriter& out);
+// False when a period is below 1 on an initialised chip (it could never advance).
+bool psgLoadState(StateReader& in, uint16_t version, Psg* into);
+// Takes the registers, counters, noise and envelope over; keeps the live
+// amplitude table and whether the chip feeds the sound stream.
+void psgRestoreState(const Psg& saved);

@@ -86,6 +86,7 @@ void buildClickTables() {
 // Locks n bytes at the write position (restoring a lost buffer once), copies
 // the samples in and unlocks.
 void writeFrame(int i, const int16_t* samples, int32_t n) {
+    if (soundStream.muted) return;
     int id = soundStream.buffers[i];
     void *part1 = nullptr, *part2 = nullptr;
     uint32_t size1 = 0, size2 = 0;
@@ -233,6 +234,16 @@ void SoundFrameStart(uint32_t) {
     soundStream.suspended = false;
     soundStream.clickTimeScale = int64_t(Machine::timing.screenOnRate) + Machine::timing.screenOffRate;
 
+    if (soundStream.muted) {
+        // Rendered as usual, never heard: the buffers stay stopped.
+        for (int i = 0; i < kSoundBuffers; ++i) {
+            if (!present(i)) continue;
+            platform::SoundStop(soundStream.buffers[i]);
+            s_nNextLockSize = s_nLockSize;
+        }
+        return;
+    }
+
     int restarted = 0;
     for (int i = 0; i < kSoundBuffers; ++i) {
         if (!present(i)) continue;
@@ -306,4 +317,28 @@ void SoundFrameEnd() {
 void SoundAddClickEvent(uint32_t time, uint8_t level) {
     if (clickEvents.size() >= clickCapacity) return;
     clickEvents.push_back(ClickEvent{time, level});
+}
+
+void SoundSetMuted(bool muted) { soundStream.muted = muted; }
+
+void SoundSaveState(StateWriter& out) {
+    out.BeginSection(kSoundSectionTag, kSoundSectionVersion);
+    out.Bytes(soundStream.silenceFrames, kSoundBuffers);
+    out.U8(uint8_t(soundStream.currentClick));
+    out.U8(uint8_t(soundStream.clickPosition));
+    out.EndSection();
+}
+
+bool SoundLoadState(StateReader& in, uint16_t, SoundSaved* into) {
+    in.Bytes(into->silenceFrames, kSoundBuffers);
+    uint8_t click = in.U8();
+    into->currentClick = ClickKind(click);
+    into->clickPosition = in.U8();
+    return in.Ok() && click <= uint8_t(ClickKind::Down) && into->clickPosition <= kClickLength;
+}
+
+void SoundRestoreState(const SoundSaved& saved) {
+    std::memcpy(soundStream.silenceFrames, saved.silenceFrames, kSoundBuffers);
+    soundStream.currentClick = saved.currentClick;
+    soundStream.clickPosition = saved.clickPosition;
 }

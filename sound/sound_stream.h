@@ -22,6 +22,8 @@
 
 #include <cstdint>
 
+#include "state/state_io.h"
+
 constexpr int kSoundBuffers = 4;       // 0 clicker, 1-3 AY channels A-C
 constexpr int32_t kRingFrames = 32;    // frames held by every host buffer
 constexpr int32_t kWriteAheadFrames = 3;
@@ -43,6 +45,7 @@ struct SoundStreamState {
     ClickKind currentClick = ClickKind::None;
     int clickPosition = 0;               // 0 to kClickLength within the current click
     int64_t clickTimeScale = 0;          // screenOnRate + screenOffRate of the frame
+    bool muted = false;                  // SoundSetMuted
 };
 extern SoundStreamState soundStream;
 
@@ -74,3 +77,21 @@ extern int32_t s_nLockSize;
 extern int32_t s_nNextLockPos;
 // Bytes to write at the coming SoundFrameEnd (0: none).
 extern int32_t s_nNextLockSize;
+
+// Save states: section "SNDS", version 1: the silence counters and the click
+// in progress, so that a loaded state realigns the buffers when the
+// uninterrupted run would have.
+constexpr char kSoundSectionTag[] = "SNDS";
+constexpr uint16_t kSoundSectionVersion = 1;
+struct SoundSaved {
+    uint8_t silenceFrames[kSoundBuffers];
+    ClickKind currentClick;
+    int clickPosition;
+};
+void SoundSaveState(StateWriter& out);
+bool SoundLoadState(StateReader& in, uint16_t version, SoundSaved* into);
+void SoundRestoreState(const SoundSaved& saved);
+
+// While muted (warp, frame advance) frames are rendered as usual but nothing
+// is written to the host buffers, which stay stopped.
+void SoundSetMuted(bool muted);

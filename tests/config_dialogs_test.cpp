@@ -132,6 +132,19 @@ TEST_F(ConfigDialogsTest, TimingFastTurnsOffSoundInTheRecordButNotInTheFile) {
     EXPECT_EQ(value("SPEED", "cpuspeedopt") + value("SPEED", "speedupfilesflag") + value("SPEED", "activescancust"),
               "311820846");
     EXPECT_EQ(value("SOUND", "clickerflag") + value("SOUND", "ayflag") + value("SOUND", "clickervolpct"), "1180");
+    // Leaving Fast gives the run its sound back, without a word to the file;
+    // a sound choice made while Fast is the user's own and stays.
+    auto dialog = [](bool (*run)(), int click) {
+        hl::QueueDialogScript([click](Dialog* d) { hl::Click(d, click), hl::Click(d, 1); });
+        EXPECT_TRUE(run());
+    };
+    dialog(ConfigDialogs::Timing, 1500);
+    EXPECT_EQ(settings.clickerOn * 10 + settings.ayOn, 11);
+    EXPECT_EQ(value("SOUND", "clickervolpct"), "80");
+    dialog(ConfigDialogs::Timing, 1503);
+    dialog(ConfigDialogs::Sound, 1400);  // key click on
+    dialog(ConfigDialogs::Timing, 1501);
+    EXPECT_EQ(settings.clickerOn * 10 + settings.ayOn, 10);
 }
 
 TEST_F(ConfigDialogsTest, TimingDefaultAndHundredPercentButtons) {

@@ -146,6 +146,12 @@ TEST_F(SettingsFile, EveryKindOfValueIsReadWithItsRules) {
         {"[SPEED]\ncpuspeedopt=-1", FIELD(cpuSpeedOption), 0}, {"[SPEED]\ncpuspeedopt=1", FIELD(cpuSpeedOption), 1},
         {"[KEYBOARD]\nemulatedflag=Off", FIELD(keyboardEmulated), 0},
         {"[KEYBOARD]\nemulatedflag=maybe", FIELD(keyboardEmulated), 1},
+        // A file that names the old mode keeps it; one without a mode gets the host layout.
+        {"[KEYBOARD]\nemulatedflag=1", FIELD(keyboardHostLayout), 0},
+        {"[KEYBOARD]\nemulatedflag=maybe", FIELD(keyboardHostLayout), 0},
+        {"[KEYBOARD]\nn41=255", FIELD(keyboardHostLayout), 1},
+        {"[KEYBOARD]\nemulatedflag=0\nhostlayoutflag=yes", FIELD(keyboardHostLayout), 1},
+        {"[KEYBOARD]\nhostlayoutflag=0", FIELD(keyboardHostLayout), 0},
         {"[MEMORY]\nenhancedflag=YES", FIELD(memoryEnhanced), 1},
         {"[MEMORY]\nusebuiltinromflag=n", FIELD(useBuiltinBasicRom), 0},
         {"[MEMORY]\nusebuiltincharflag=False", FIELD(useBuiltinCharRom), 0},
@@ -181,13 +187,13 @@ TEST_F(SettingsFile, PathsAreTakenUpTo255Characters) {
     EXPECT_STREQ(settings.charRomPath, "ROM/VEGACHAR.BIN");
 }
 
-TEST_F(SettingsFile, SavingTheKeyboardWrites769KeysInOrder) {
+TEST_F(SettingsFile, SavingTheKeyboardWrites770KeysInOrder) {
     Settings::LocateFile();
     settings.keyboardEmulated = 0;
     settings.sensibleKeyMap[1][0x41] = 266;
     Settings::SaveKeyboard();
     std::vector<std::string> lines = sectionLines("default.ini", "KEYBOARD");
-    ASSERT_EQ(lines.size(), 769u);
+    ASSERT_EQ(lines.size(), 770u);
     EXPECT_EQ(lines[0], "emulatedflag=0");
     EXPECT_EQ(lines[1], "n00=255");
     EXPECT_EQ(lines[256], "nff=255");
@@ -195,6 +201,7 @@ TEST_F(SettingsFile, SavingTheKeyboardWrites769KeysInOrder) {
     EXPECT_EQ(lines[257 + 0x41], "s41=266");
     EXPECT_EQ(lines[513], "c00=255");
     EXPECT_EQ(lines[768], "cff=255");
+    EXPECT_EQ(lines[769], "hostlayoutflag=1");
 }
 
 TEST_F(SettingsFile, SectionWritersWriteTheirKeysInOrder) {
@@ -244,6 +251,7 @@ TEST_F(SettingsFile, EverySectionReadsBackWhatWasSaved) {
     settings.printerFixedWidth = 1;
     settings.printerWidth = 80;
     settings.keyboardEmulated = 0;
+    settings.keyboardHostLayout = 0;
     settings.sensibleKeyMap[2][0x70] = 0x0204;
     settings.windowScale = 3;
     settings.colors[7] = Rgb{1, 2, 3};

@@ -22,30 +22,57 @@ protected:
     }
 };
 
+// Through a text file and the clipboard alike.
 TEST_F(QuickTypeTest, EverySecondFrameTypesOnePrintableCharacterOrCarriageReturn) {
-    // -1: a slot that types nothing (LF, tab, control bytes, DEL, 80h and above).
+    // -1: a slot that types nothing (LF after CR, tab, control bytes, DEL, 80h and above).
+    constexpr int CR = 0x0D;
     struct Case {
         std::string text;
         std::vector<int> slots;
     } const cases[] = {
-        {"10 PRINT 1\r\nRUN\r", {'1', '0', ' ', 'P', 'R', 'I', 'N', 'T', ' ', '1', 0x0D, -1, 'R', 'U', 'N', 0x0D}},
-        {"a\t\x1f\x7f\x80\xff ~\nZ", {'a', -1, -1, -1, -1, -1, ' ', '~', -1, 'Z'}},
+        {"10 PRINT 1\r\nRUN\r", {'1', '0', ' ', 'P', 'R', 'I', 'N', 'T', ' ', '1', CR, -1, 'R', 'U', 'N', CR}},
+        {"a\t\x1f\x7f\x80\xff ~\nZ", {'a', -1, -1, -1, -1, -1, ' ', '~', CR, 'Z'}},
+        // Line ends: LF alone, CR alone, CR LF, mixed, LF first, a last line without an end.
+        {"A\nB\n", {'A', CR, 'B', CR}},
+        {"A\rB", {'A', CR, 'B'}},
+        {"1\n2\r\n3\r4\n\n\r\r\n5", {'1', CR, '2', CR, -1, '3', CR, '4', CR, CR, CR, CR, -1, '5'}},
+        {"\nRUN", {CR, 'R', 'U', 'N'}},
+        {"\n\r", {CR, CR}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        WriteBytes(folder.File("prog.txt"), std::vector<uint8_t>(c.text.begin(), c.text.end()));
-        ASSERT_TRUE(QuickType::TypeFilePath(folder.File("prog.txt")));
-        for (int slot : c.slots) {
-            EXPECT_EQ(Frame(), -1) << "odd frames carry nothing";
-            EXPECT_EQ(Frame(), slot);
+    for (bool paste : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << (paste ? "paste " : "file ") << c.text);
+            if (paste) {
+                Paste(c.text);
+            } else {
+                WriteBytes(folder.File("prog.txt"), std::vector<uint8_t>(c.text.begin(), c.text.end()));
+                ASSERT_TRUE(QuickType::TypeFilePath(folder.File("prog.txt")));
+                EXPECT_STREQ(settings.quickTypePath, folder.File("prog.txt").c_str());
+            }
+            for (int slot : c.slots) {
+                EXPECT_EQ(Frame(), -1) << "odd frames carry nothing";
+                EXPECT_EQ(Frame(), slot);
+            }
+            EXPECT_TRUE(QuickType::IsActive());
+            EXPECT_EQ(Frame(), -1);
+            EXPECT_EQ(Frame(), -1);  // the slot after the text ends typing
+            EXPECT_FALSE(QuickType::IsActive());
+            EXPECT_EQ(Frame(), -1);
         }
-        EXPECT_TRUE(QuickType::IsActive());
-        EXPECT_EQ(Frame(), -1);
-        EXPECT_EQ(Frame(), -1);  // the slot after the text ends typing
-        EXPECT_FALSE(QuickType::IsActive());
-        EXPECT_EQ(Frame(), -1);
-        EXPECT_STREQ(settings.quickTypePath, folder.File("prog.txt").c_str());
     }
+}
+
+// Clipboard text is UTF-8: typographic characters become ASCII, any other
+// character outside ASCII takes one slot and types nothing (never a "?").
+TEST_F(QuickTypeTest, PastedUnicodeTypesItsAsciiEquivalents) {
+    Paste("\u201Chi\u201D \u2013 it\u2019s\u2026\u00A0\u00E9\u20AC\U0001F600!\xC3");
+    std::vector<int> typed;
+    while (QuickType::IsActive()) {
+        Frame();
+        typed.push_back(Frame());
+    }
+    EXPECT_EQ(typed, (std::vector<int>{'"', 'h', 'i', '"', ' ', '-', ' ', 'i', 't', '\'', 's', '.', '.', '.', ' ', -1,
+                                       -1, -1, '!', -1, -1}));
 }
 
 TEST_F(QuickTypeTest, InterruptsOffPauseTypingWithoutLosingCharacters) {

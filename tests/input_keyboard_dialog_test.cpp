@@ -74,7 +74,7 @@ TEST_F(KeyboardDialog, OpensOnTheNormalLayerInTheCurrentMode) {
     }
     std::string opened;
     hl::QueueDialogScript([&](platform::Dialog* d) {
-        opened = Checked(d, {L::kEmulatedMode, L::kSensibleMode, L::kAssignNormal, L::kAssignShift, L::kAssignCtrl}) +
+        opened = Checked(d, {L::kHostLayoutMode, L::kEmulatedMode, L::kSensibleMode, L::kAssignNormal, L::kAssignShift, L::kAssignCtrl}) +
                  " " + std::to_string(platform::DialogListCount(d, L::kPcKeys));
         for (int id : {L::kAssignNormal, L::kAssignShift, L::kAssignCtrl}) {
             hl::Click(d, id);
@@ -84,12 +84,38 @@ TEST_F(KeyboardDialog, OpensOnTheNormalLayerInTheCurrentMode) {
     });
     EXPECT_FALSE(KeyboardConfig::Dialog());
     EXPECT_EQ(shown, expected);
-    EXPECT_EQ(opened, std::to_string(L::kEmulatedMode) + " " + std::to_string(L::kAssignNormal) + " 0");
+    EXPECT_EQ(opened, std::to_string(L::kHostLayoutMode) + " " + std::to_string(L::kAssignNormal) + " 0");
     EXPECT_EQ(hl::LastDialogTitle(), "Configure Keyboard");
-    settings.keyboardEmulated = 0;
-    hl::QueueDialogScript([&](platform::Dialog* d) { opened = Checked(d, {L::kEmulatedMode, L::kSensibleMode}); });
-    KeyboardConfig::Dialog();
-    EXPECT_EQ(opened, std::to_string(L::kSensibleMode));
+    // The other modes: emulated, sensible (host layout off).
+    settings.keyboardHostLayout = 0;
+    for (uint8_t emulated : {1, 0}) {
+        settings.keyboardEmulated = emulated;
+        hl::QueueDialogScript([&](platform::Dialog* d) { opened = Checked(d, {L::kHostLayoutMode, L::kEmulatedMode, L::kSensibleMode}); });
+        KeyboardConfig::Dialog();
+        EXPECT_EQ(opened, std::to_string(emulated ? L::kEmulatedMode : L::kSensibleMode));
+    }
+}
+
+// OK stores the mode; the host layout also names the emulated layout for
+// older readers of the file. Sensible without any assignment: a message, and the dialog stays.
+TEST_F(KeyboardDialog, OkStoresTheChosenMode) {
+    for (int radio : {L::kEmulatedMode, L::kHostLayoutMode, L::kSensibleMode}) {
+        bool stayedOpen = false;
+        hl::QueueDialogScript([&](platform::Dialog* d) {
+            hl::Click(d, L::kSensibleMode);
+            hl::Click(d, radio);
+            hl::Click(d, platform::kDialogOk);
+            if ((stayedOpen = hl::IsOpen(d))) hl::Click(d, platform::kDialogCancel);
+        });
+        EXPECT_EQ(KeyboardConfig::Dialog(), radio != L::kSensibleMode);
+        EXPECT_EQ(stayedOpen, radio == L::kSensibleMode);
+        EXPECT_EQ(settings.keyboardHostLayout, radio == L::kEmulatedMode ? 0 : 1);
+        EXPECT_NE(SettingsFileText().find(radio == L::kEmulatedMode ? "[KEYBOARD]\nemulatedflag=1\n"
+                                                                     : "\nhostlayoutflag=1\n"),
+                  std::string::npos);
+    }
+    ASSERT_EQ(hl::MessageBoxes().size(), 1u);
+    EXPECT_EQ(hl::MessageBoxes()[0].text, KeyboardConfig::kNothingAssigned);
 }
 
 TEST_F(KeyboardDialog, HostKeyNamesIncludeTheLayoutKeys) {

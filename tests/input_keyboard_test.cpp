@@ -1,8 +1,10 @@
 // Host key-downs into emulated key codes, typed as a user types them (key
-// state held, key-down sent, the frame's poll): the whole key table in both
-// mapping modes, the vectors, one key per frame and the game-keys byte.
+// state held, key-down sent, the frame's poll): the whole key table in the
+// emulated and sensible modes, the host layout, the vectors, the key queue
+// and the game-keys byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,7 +29,9 @@ protected:
     void SetUp() override {
         hl::ResetAll();
         settings = Settings::Defaults();
+        settings.keyboardHostLayout = 0;  // the emulated layout unless a test says otherwise
         BuildTables();
+        state.queueCount = 0;
         Taken();
     }
     void TearDown() override {
@@ -91,12 +95,19 @@ TEST_F(Keyboard, EmulatedModeTypesTheWholeTable) {
         typed.push_back(line);
     }
     EXPECT_EQ(typed, expected);
-    // Shift wins over Ctrl; keys without a row type nothing but show in the snapshot.
+    // Shift wins over Ctrl; Backspace erases as Delete; the number pad gives
+    // its characters whatever the modifiers; keys without a row type nothing
+    // but show in the snapshot.
     Type(0x41, {kShift, kCtrl});
     EXPECT_EQ(Taken(), "41/02");
-    Type(0x08);
+    Type(0x08, {kShift});
+    EXPECT_EQ(Taken(), "7F/02");
+    std::string pad;
+    for (uint8_t key : {0x67, 0x60, 0x6A, 0x6B, 0x6D, 0x6E, 0x6F}) Type(key, {kCtrl}), pad += Taken() + " ";
+    EXPECT_EQ(pad, "37/02 30/02 2A/02 2B/02 2D/02 2E/02 2F/02 ");
+    Type(0x75);  // F6
     EXPECT_EQ(Taken(), "-");
-    EXPECT_EQ(Snapshot(), std::vector<int>{0x08});
+    EXPECT_EQ(Snapshot(), std::vector<int>{0x75});
     for (uint8_t code : {0xEF, 0xFA}) {
         DeliverKey(code);
         EXPECT_EQ(Taken(), Hex(code) + "/02");
@@ -141,19 +152,56 @@ TEST_F(Keyboard, SensibleModeTypesEveryListPosition) {
     }
 }
 
-TEST_F(Keyboard, OneKeyPerFrameAndRepeats) {
-    hl::SetKeyDown(0x41, true), hl::SetKeyDown(0x42, true);
-    OnKeyDown(0x41), OnKeyDown(0x142);  // the later one, low byte only
-    PollFrame();
-    EXPECT_EQ(Taken(), "62/02");
-    PollFrame();  // held, no new key-down
-    EXPECT_EQ(Taken(), "-");
-    OnKeyDown(0x42);  // auto-repeat
-    PollFrame();
-    EXPECT_EQ(Taken(), "62/02");
+// Key-downs faster than the frames wait their turn with their own Shift and
+// Ctrl; an auto-repeat joins only an empty queue; a key not yet taken by the
+// program (interrupts off) holds the next one back.
+TEST_F(Keyboard, KeyDownsQueueInOrderWithTheirOwnModifiers) {
+    auto polled = [] { return PollFrame(), Taken(); };
+    hl::SetKeyDown(0xA0, true);
+    OnKeyDown(kShift);  // Shift itself takes no place
+    OnKeyDown(0x148);   // H, only the low byte counts
+    hl::SetKeyDown(0xA0, false);
+    OnKeyDown(0x49);
+    hl::SetKeyDown(0xA2, true);
+    OnKeyDown(0x43);  // Ctrl c
+    hl::ReleaseAllKeys();
+    for (uint8_t key : {0x31, 0x75, 0x0D}) OnKeyDown(key, 0, key == 0x75);  // F6: no row, and an auto-repeat
+    std::string got;
+    for (int i = 0; i < 6; ++i) got += polled() + " ";
+    EXPECT_EQ(got, "48/02 69/02 03/02 31/02 0D/02 - ");
+    OnKeyDown(0x41, 0, true);  // into an empty queue an auto-repeat types again
+    OnKeyDown(0x42);
+    for (int i = 0; i < 3; ++i) PollFrame();  // 'a' delivered, not yet accepted: 'b' waits
+    EXPECT_EQ(Taken(), "61/02");
+    EXPECT_EQ(polled(), "62/02");
+    for (int i = 0; i < kQueueCapacity + 5; ++i) OnKeyDown(uint8_t('A' + i % 26));
+    for (int i = 0; i < kQueueCapacity; ++i) ASSERT_EQ(polled(), Hex(0x61 + i % 26) + "/02") << i;  // as many as it holds
+    EXPECT_EQ(polled(), "-");
     CpuCore::RequestInterrupt(0x06);
     DeliverKey(0x41);  // replaces a pending request
     EXPECT_EQ(Taken(), "41/02");
+}
+
+// Host layout beyond the desktop's key events (tests/qt/keys_test.cpp): a
+// character typed as several codes, Ctrl by letter or not, characters without a code.
+TEST_F(Keyboard, HostLayoutTypesTheHostCharacters) {
+    settings.keyboardHostLayout = 1;
+    struct Row {
+        uint8_t key, modifier;
+        uint32_t character;
+        const char* codes;  // one per poll
+    } const rows[] = {{0xBE, 0, 0x2026, "2E/02 2E/02 2E/02 - "}, {0x32, kShift, 0x201E, "22/02 "},
+                      {0x41, kCtrl, 'a', "01/02 "}, {0x31, kCtrl, '1', "00/02 "}, {0x2E, 0, 0x7F, "7F/02 "},
+                      {0xBD, 0, 0xDF, "- "}, {0x09, kShift, '\t', "09/02 "}};
+    for (const Row& r : rows) {
+        if (r.modifier) hl::SetKeyDown(r.modifier, true);
+        OnKeyDown(r.key, r.character);
+        hl::ReleaseAllKeys();
+        std::string got;
+        for (const std::string codes = r.codes; std::count(got.begin(), got.end(), ' ') < std::count(codes.begin(), codes.end(), ' ');)
+            PollFrame(), got += Taken() + " ";
+        EXPECT_EQ(got, r.codes) << "character " << r.character;
+    }
 }
 
 // One bit per key: Space 80h, Left 20h, Right 10h, Down 08h, Up 04h, End 02h, Shift 01h; from the last poll.

@@ -23,6 +23,7 @@ protected:
         platform::headless::ResetAll();
         settings = Settings::Defaults();
         CpuCore::lastOpcodeAddress = 0;
+        Machine::state.cartridgeCodeRun = false;
         Machine::RemoveGameRom();
         Machine::state = Machine::State{};
         Machine::LoadRomImages();
@@ -39,6 +40,7 @@ protected:
     }
     void TearDown() override {
         CpuCore::lastOpcodeAddress = 0;
+        Machine::state.cartridgeCodeRun = false;
         Machine::RemoveGameRom();
         std::error_code ignored;
         std::filesystem::remove_all(dir_, ignored);

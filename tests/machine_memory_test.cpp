@@ -66,6 +66,8 @@ TEST_F(MachineMemoryTest, ReadsDumpAndWritesFollowTheMapInEveryConfiguration) {
                 SCOPED_TRACE(::testing::Message() << "config " << config << " cartridge " << cartridge << " window " << window);
                 Configure(config);
                 for (uint32_t a = 0; a < 0x10000; ++a) Machine::MemoryImage[a] = ImageByte(a);
+                CpuCore::lastOpcodeAddress = 0;
+                Machine::state.cartridgeCodeRun = false;  // the probes below fetch from the cartridge
                 Machine::RemoveGameRom();
                 if (cartridge) ASSERT_TRUE(Machine::LoadGameRomFile(cartPath));
                 Machine::state.portCLatch = window ? 0xFB : 0xFF;
@@ -152,14 +154,21 @@ TEST_F(MachineMemoryTest, LoadGameRomCommand) {
     EXPECT_EQ(Machine::ReadMemory(0x7FFF), 0x33);
 }
 
-// Removing the cartridge hard-resets only when the CPU last fetched in 4000-7FFF, cartridge or not.
+// Removing the cartridge hard-resets when the CPU last fetched in 4000-7FFF
+// (cartridge or not), or fetched code from the cartridge since the last reset
+// (it may wait in a ROM routine the cartridge called).
 TEST_F(MachineMemoryTest, RemoveGameRomResetsOnlyFromTheCartridgeArea) {
-    const struct { int32_t lastOpcode; bool cartridge, resets; } cases[] = {
-        {0x5000, true, true}, {0x4000, true, true},   {0x7FFF, true, true},  {0x3FFF, true, false},
-        {0x8000, true, false}, {0xC123, true, false}, {-1, true, false},     {0x6000, false, true}};
+    const struct { int32_t lastOpcode, fetchedAt; bool cartridge, resetBetween, resets; } cases[] = {
+        {0x5000, -1, true, false, true},     {0x4000, -1, true, false, true},    {0x7FFF, -1, true, false, true},
+        {0x3FFF, -1, true, false, false},    {0x8000, -1, true, false, false},   {0xC123, -1, true, false, false},
+        {-1, -1, true, false, false},        {0x0100, 0x4004, true, false, true}, {0x0100, 0x7FFF, true, false, true},
+        {0x0100, 0x8000, true, false, false}, {0x0100, 0x3FFF, true, false, false}, {0x0100, 0x4004, true, true, false},
+        {0x6000, -1, false, false, true},    {0x0100, 0x4004, false, false, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.lastOpcode);
+        SCOPED_TRACE(::testing::Message() << c.lastOpcode << " fetched " << c.fetchedAt << " cartridge " << c.cartridge);
         if (c.cartridge) ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("c.rom", {0xC9})));
+        if (c.fetchedAt >= 0) Machine::ReadOpcodeByte(uint16_t(c.fetchedAt));
+        if (c.resetBetween) Machine::Reset(0);
         Machine::MemoryImage[0xC000] = 0x55;
         CpuCore::state.pc = 0x1234;
         CpuCore::lastOpcodeAddress = c.lastOpcode;

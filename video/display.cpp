@@ -43,6 +43,7 @@ void originForScale(int* x, int* y) {
 }
 
 std::string speedText() {
+    if (FrameScheduler::state.paused) return " Paused  ";
     char text[32];
     std::snprintf(text, sizeof text, " %d%%  ", int(FrameScheduler::state.speedPercent));
     return text;

@@ -48,4 +48,20 @@ uint8_t KeyForCharacter(char c) {
     }
 }
 
+uint32_t CharacterForKey(uint8_t virtualKey, bool shift) {
+    if (virtualKey >= 'A' && virtualKey <= 'Z') return shift ? virtualKey : virtualKey - 'A' + 'a';
+    if (virtualKey >= '0' && virtualKey <= '9') return uint32_t(shift ? ")!@#$%^&*("[virtualKey - '0'] : virtualKey);
+    struct Pair {
+        uint8_t key;
+        char normal, shifted;
+    };
+    static constexpr Pair kPunctuation[] = {
+        {0x20, ' ', ' '}, {0xBA, ';', ':'}, {0xBB, '=', '+'}, {0xBC, ',', '<'}, {0xBD, '-', '_'}, {0xBE, '.', '>'},
+        {0xBF, '/', '?'}, {0xC0, '`', '~'}, {0xDB, '[', '{'}, {0xDC, '\\', '|'}, {0xDD, ']', '}'}, {0xDE, '\'', '"'},
+    };
+    for (const Pair& p : kPunctuation)
+        if (p.key == virtualKey) return uint32_t(shift ? p.shifted : p.normal);
+    return kNoCharacter;
+}
+
 }  // namespace platform

@@ -102,6 +102,7 @@ uint8_t virtualKeyForQtKey(int key, Qt::KeyboardModifiers modifiers) {
         case Qt::Key_Alt: return 0xA4;
         case Qt::Key_CapsLock: return 0x14;
         case Qt::Key_Space: return 0x20;
+        case Qt::Key_Clear: return 0x0C;  // number pad 5 with Num Lock off
         default: break;
     }
     if (key > 0 && key < 0x80) {
@@ -125,11 +126,25 @@ uint8_t VirtualKeyForScanCode(uint32_t nativeScanCode) {
 }
 
 uint8_t VirtualKeyFor(const QKeyEvent& event) {
+    // AltGr chooses characters; it is neither Alt nor Ctrl to the program.
+    if (event.key() == Qt::Key_AltGr) return 0;
     if (event.nativeScanCode() != 0) {
         uint8_t vk = VirtualKeyForScanCode(event.nativeScanCode());
+        // Number-pad digits and the decimal key with Num Lock off are the
+        // navigation keys the layout gives them (Home, Up, ... Delete).
+        bool padKey = (vk >= 0x60 && vk <= 0x69) || vk == 0x6E;
+        bool padCharacter = (event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9) || event.key() == Qt::Key_Period ||
+                            event.key() == Qt::Key_Comma;
+        if (padKey && !padCharacter) return virtualKeyForQtKey(event.key(), Qt::NoModifier);
         if (vk) return vk;
     }
     return virtualKeyForQtKey(event.key(), event.modifiers());
+}
+
+uint32_t KeyCharacter(const QKeyEvent& event) {
+    if (event.key() >= Qt::Key_Dead_Grave && event.key() <= Qt::Key_Dead_Longsolidusoverlay) return kDeadKey;
+    QList<uint> characters = event.text().toUcs4();
+    return characters.isEmpty() ? kNoCharacter : characters.first();
 }
 
 void SetKeyState(uint8_t virtualKey, bool down) {
@@ -286,8 +301,8 @@ std::optional<std::string> ClipboardText() {
     if (!clipboard) return std::nullopt;
     QString text = clipboard->text();
     if (text.isEmpty()) return std::nullopt;
-    // Typed as 8-bit characters, as the clipboard's plain-text form gives them.
-    return text.toLatin1().toStdString();
+    // UTF-8, so quick type can tell each character outside ASCII.
+    return text.toUtf8().toStdString();
 }
 
 void ShowCursor(bool show) {

@@ -30,11 +30,13 @@ public:
     std::function<void()> onPaint;                       // presentFrame with the paint context
     std::function<void(int x, int y, bool left)> onPointer;  // client (or logical full-screen) coordinates
     std::function<void()> onRightButton;
+    std::function<void(const QString& text)> onComposedText;  // a dead accent with its key, from the input method
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 };
 
 // Starts the host services that need it (SDL); call once after QApplication.
@@ -56,8 +58,12 @@ void RegisterMenuAction(int commandId, QAction* action);
 extern const char* const kWindowTitle;
 
 // ---- Keys ----
-// Windows virtual-key code for a host key by its position (US layout); 0 when unknown.
+// Windows virtual-key code for a host key by its position (US layout); 0 when
+// unknown and for AltGr. The number pad follows Num Lock, as on Windows.
 uint8_t VirtualKeyFor(const QKeyEvent& event);
+// The character the host layout gives for a key-down (AltGr and dead keys
+// applied): a code point, kNoCharacter or kDeadKey.
+uint32_t KeyCharacter(const QKeyEvent& event);
 // From the X keycode (Linux evdev code + 8) alone.
 uint8_t VirtualKeyForScanCode(uint32_t nativeScanCode);
 // Key state bookkeeping: the side entries and the generic Shift/Ctrl/Alt entries.

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QInputMethodEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -50,6 +51,8 @@ ScreenWidget::ScreenWidget(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(1, 1);
+    // The host's input method composes dead accents with the next key.
+    setAttribute(Qt::WA_InputMethodEnabled);
 }
 
 QSize ScreenWidget::sizeHint() const { return QSize(kFrameWidth * 2, kFrameHeight * 2); }
@@ -105,6 +108,11 @@ QPoint logicalPosition(const ScreenWidget* widget, QPoint position) {
 void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
     QPoint p = logicalPosition(this, event->position().toPoint());
     if (onPointer) onPointer(p.x(), p.y(), (event->buttons() & Qt::LeftButton) != 0);
+}
+
+void ScreenWidget::inputMethodEvent(QInputMethodEvent* event) {
+    if (onComposedText && !event->commitString().isEmpty()) onComposedText(event->commitString());
+    event->accept();
 }
 
 void ScreenWidget::mousePressEvent(QMouseEvent* event) {

@@ -8,6 +8,8 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <QTimer>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +40,7 @@ struct SoundState {
     SoundBuffer buffers[kMaxBuffers];
     uint64_t underruns = 0;  // times playback overtook the last written frame
     uint64_t samplesPlayed = 0;
+    bool deviceRunning = false;
 };
 SoundState sound;
 
@@ -86,8 +89,7 @@ bool ensureDevice() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    SDL_PauseAudioDevice(sound.device, 0);
-    return true;
+    return true;  // started by the first buffer that plays
 }
 
 class AudioLock {
@@ -99,6 +101,35 @@ public:
         if (sound.device) SDL_UnlockAudioDevice(sound.device);
     }
 };
+
+bool anyPlaying() {
+    AudioLock lock;
+    for (const SoundBuffer& b : sound.buffers)
+        if (b.alive && (b.status & kSoundPlaying)) return true;
+    return false;
+}
+
+// Half a second with nothing playing (the emulator paused) closes the
+// device, so its audio thread stops; the next buffer to play opens it again.
+constexpr int kIdleCloseMs = 500;
+
+void closeIdleDevice() {
+    if (!sound.device || anyPlaying()) return;
+    SDL_CloseAudioDevice(sound.device);
+    sound.device = 0;
+    sound.deviceRunning = false;
+    sound.deviceTried = false;
+}
+
+// The device runs only while a buffer plays. Called without the lock.
+void followPlaying() {
+    bool playing = anyPlaying();
+    if (playing && !sound.device) ensureDevice();
+    if (!sound.device || playing == sound.deviceRunning) return;
+    sound.deviceRunning = playing;
+    SDL_PauseAudioDevice(sound.device, playing ? 0 : 1);
+    if (!playing) QTimer::singleShot(kIdleCloseMs, [] { closeIdleDevice(); });
+}
 
 SoundBuffer* buffer(int id) {
     if (id < 0 || id >= kMaxBuffers || !sound.buffers[id].alive) return nullptr;
@@ -152,9 +183,12 @@ bool SoundOpen() {
 }
 
 void SoundClose() {
-    AudioLock lock;
-    for (SoundBuffer& b : sound.buffers) b = SoundBuffer{};
-    sound.open = false;
+    {
+        AudioLock lock;
+        for (SoundBuffer& b : sound.buffers) b = SoundBuffer{};
+        sound.open = false;
+    }
+    followPlaying();
 }
 
 int SoundCreateBuffer(uint32_t bytes) {
@@ -169,8 +203,11 @@ int SoundCreateBuffer(uint32_t bytes) {
 }
 
 void SoundReleaseBuffer(int id) {
-    AudioLock lock;
-    if (SoundBuffer* b = buffer(id)) *b = SoundBuffer{};
+    {
+        AudioLock lock;
+        if (SoundBuffer* b = buffer(id)) *b = SoundBuffer{};
+    }
+    followPlaying();
 }
 
 uint32_t SoundGetStatus(int id) {
@@ -180,16 +217,22 @@ uint32_t SoundGetStatus(int id) {
 }
 
 HostResult SoundPlayLooping(int id) {
-    AudioLock lock;
-    SoundBuffer* b = buffer(id);
-    if (!b) return HostResult::Failed;
-    b->status = kSoundPlaying | kSoundLooping;
+    {
+        AudioLock lock;
+        SoundBuffer* b = buffer(id);
+        if (!b) return HostResult::Failed;
+        b->status = kSoundPlaying | kSoundLooping;
+    }
+    followPlaying();
     return HostResult::Ok;
 }
 
 void SoundStop(int id) {
-    AudioLock lock;
-    if (SoundBuffer* b = buffer(id)) b->status = 0;
+    {
+        AudioLock lock;
+        if (SoundBuffer* b = buffer(id)) b->status = 0;
+    }
+    followPlaying();
 }
 
 void SoundSetPlayPosition(int id, uint32_t byteOffset) {

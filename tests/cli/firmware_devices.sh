@@ -31,7 +31,7 @@ LIST
 20 FOR I=1 TO 3:PRINT I:NEXT
 READY'
 # CLOAD "other" passes this program over.
-keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+2 88:O 92:T 96:H 100:E 104:R 108:Enter"
+keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+Quote 88:O 92:T 96:H 100:E 104:R 108:Enter"
 screen=$("$RUN" --workdir "$TMP" --tape "$tape" --frames 400 --quiet --keys "$keys" --until-text SKIPPED --screen-text) ||
     fail "a program of another name was not skipped"
 expect_rows 'cload "other' 'FOUND: DEMO

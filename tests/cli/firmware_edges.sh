@@ -145,7 +145,7 @@ mkdir "$TMP/tapes"
 typed '10 PRINT 42\rCSAVE "ABCDEFG"\rCSAVE "A"\rPRINT "DO";"NE"\r' "DONE" --record-dir "$TMP/tapes"
 [ "$(hexat "$TMP/tapes/ABCDEF_BAS.CP6" 10 7)" = "41424344454600" ] || fail "7-character name: $(ls "$TMP/tapes")"
 [ "$(hexat "$TMP/tapes/A_BAS.CP6" 10 7)" = "41000000000000" ] || fail "1-character name: $(ls "$TMP/tapes")"
-keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+2 88:A 92:B 96:C 100:D 104:E 108:F 112:G 116:Enter 300:F1"
+keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+Quote 88:A 92:B 96:C 100:D 104:E 108:F 112:G 116:Enter 300:F1"
 screen=$("$RUN" --workdir "$TMP" --tape "$TMP/tapes/ABCDEF_BAS.CP6" --frames 400 --quiet --keys "$keys" \
     --screen-text) || fail "CLOAD run exited with $?"
 expect_rows 'cload "abcdefg' 'FOUND: ABCDEF
@@ -153,7 +153,7 @@ READY
 LIST
 10 PRINT 42
 READY'
-keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+2 88:A 92:B 96:C 100:D 104:E 108:G 116:Enter"
+keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+Quote 88:A 92:B 96:C 100:D 104:E 108:G 116:Enter"
 screen=$("$RUN" --workdir "$TMP" --tape "$TMP/tapes/ABCDEF_BAS.CP6" --frames 400 --quiet --keys "$keys" \
     --until-text SKIPPED --screen-text) || fail "a program of another name was not skipped"
 expect_rows 'cload "abcdeg' 'FOUND: ABCDEF

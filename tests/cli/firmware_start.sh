@@ -32,6 +32,13 @@ grep -q "BYTES FREE" <<<"$screen" && fail "BASIC started although a cartridge is
 screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --cartridge "$BUILD/examples/cartridge.bin" \
     --type 'Zel 42' --until-text "Zel 42" --screen-text) || fail "the cartridge did not echo typed keys"
 
+# Removed while it waits for a key inside a ROM routine, the cartridge takes
+# the machine back to BASIC (a hard reset) instead of leaving it stuck.
+screen=$("$RUN" --workdir "$TMP" --frames 400 --quiet --cartridge "$BUILD/examples/cartridge.bin" \
+    --remove-cartridge 250 --keys "300:A" --screen-text) || fail "cartridge removal run exited with $?"
+[ "$(row 0)" = "ZEL VEGA BASIC 1.0" ] || fail "after removing the cartridge: '$(row 0)'"
+[ "$(row 3)" = "a" ] || fail "BASIC does not take keys after the removal: '$(row 3)'"
+
 # An unsigned cartridge leaves BASIC in charge.
 printf 'ZVG!' >"$TMP/unsigned.rom"
 screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --cartridge "$TMP/unsigned.rom" --until-text READY --screen-text) ||

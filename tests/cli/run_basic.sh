@@ -25,6 +25,20 @@ text=$("$RUN" --workdir "$TMP" --frames 400 --quiet --screen-text \
 grep -qi "PRINT 7" <<<"$text" || fail "the typed line is not on the screen: $text"
 grep -Eq "^ ?7 *$" <<<"$text" || fail "no result row ' 7': $text"
 
+# Keys in a burst at one frame, typed as a US keyboard gives them (the host
+# layout): nothing is lost.
+keys='150:P 150:R 150:I 150:N 150:T 150:Space 150:Shift+Quote 150:H 150:I 150:Shift+Quote 150:Semicolon 150:2'
+keys+=' 150:Shift+Equals 150:2 150:Enter'
+text=$("$RUN" --workdir "$TMP" --frames 300 --quiet --keys "$keys" --until-text 'hi 4' --screen-text) ||
+    fail "print \"hi\";2+2 in the host layout: $text"
+
+# Line ends as this host writes them: LF alone enters a line, in a file and in pasted text.
+printf '10 PRINT 6*7\nRUN\n' >"$TMP/lf.txt"
+"$RUN" --workdir "$TMP" --frames 1500 --quiet --type-file "$TMP/lf.txt" --until-text 42 >/dev/null ||
+    fail "a text file with LF line ends was not entered"
+"$RUN" --workdir "$TMP" --frames 1500 --quiet --paste $'10 PRINT \u201C6*7=\u201D;6*7\r\nRUN\n' --until-text '6*7= 42' \
+    >/dev/null || fail "pasted UTF-8 text with CR LF and LF line ends was not entered"
+
 # The pointing device read serially by the ROM: X, Y and the button.
 text=$("$RUN" --workdir "$TMP" --frames 1500 --quiet --pointer 100,50,down --screen-text \
     --type 'PRINT JOY(3);JOY(4);JOY(5)\n') || fail "pointer run exited with $?"

@@ -31,4 +31,18 @@ cmp -s "$TMP/shot.bmp" "$TMP/full/shot.bmp" || fail "old screenshot damaged"
 [ "$(ls "$TMP/full" | wc -l)" -eq 2 ] || fail "stray files: $(ls "$TMP/full")"
 grep -q "screenshot not written: shot.bmp" <<<"$err" || fail "no screenshot message: $err"
 grep -q "Save Ram failed: .*/ram.bin: File too large" <<<"$err" || fail "no Save Ram notice: $err"
+# A state saved at frame 300 and loaded by a second run goes on as the first
+# run did: the same RAM and picture 200 frames later; a missing or foreign
+# state file is refused with exit code 2.
+prog='10 MODE 8\n20 PSET RND(256),RND(192):GOTO 20\nRUN\n'
+"$RUN" --workdir "$TMP" --quiet --type "$prog" --frames 500 --save-state "$TMP/at300.vzs@300" --save-ram \
+    --screenshot "$TMP/a.bmp" || fail "--save-state exited with $?"
+mv "$TMP/ram.bin" "$TMP/a.bin"
+[ "$(head -c 7 "$TMP/at300.vzs")" = "VZSTATE" ] || fail "no state file"
+"$RUN" --workdir "$TMP" --quiet --load-state "$TMP/at300.vzs" --frames 200 --save-ram --screenshot "$TMP/b.bmp" ||
+    fail "--load-state exited with $?"
+cmp -s "$TMP/a.bin" "$TMP/ram.bin" || fail "RAM after the loaded state differs"
+cmp -s "$TMP/a.bmp" "$TMP/b.bmp" || fail "picture after the loaded state differs"
+"$RUN" --workdir "$TMP" --quiet --load-state "$TMP/a.bmp" --frames 1 2>"$TMP/err.txt"
+[ $? -eq 2 ] && grep -q "not a Virtual Zel Vega state file" "$TMP/err.txt" || fail "a BMP was not refused: $(cat "$TMP/err.txt")"
 echo "run_outputs: ok"

@@ -1,16 +1,22 @@
 // Host keys by position: X keycodes (evdev + 8) into Windows virtual-key
-// codes of the US layout, and the 256-entry key state.
+// codes of the US layout, the 256-entry key state, and host-layout typing
+// from key events as a US and a German keyboard send them.
 #include <QKeyEvent>
 #include <QtTest>
 
+#include "config/settings.h"
+#include "cpu/cpu_core.h"
+#include "input/keyboard.h"
+#include "machine/machine.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_host.h"
 #include "qt_tests.h"
 
 namespace {
 
-QKeyEvent keyWithScanCode(int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    return QKeyEvent(QEvent::KeyPress, qtKey, modifiers, scanCode, 0, 0);
+QKeyEvent keyWithScanCode(int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                          const QString& text = {}) {
+    return QKeyEvent(QEvent::KeyPress, qtKey, modifiers, scanCode, 0, 0, text);
 }
 
 bool down(uint8_t vk) {
@@ -64,6 +70,48 @@ private slots:
         QCOMPARE(int(platform::qt::VirtualKeyFor(question)), 0xBF);
         QKeyEvent home = keyWithScanCode(Qt::Key_Home, 0);
         QCOMPARE(int(platform::qt::VirtualKeyFor(home)), 0x24);
+    }
+
+    // Host layout: the event a US or German keyboard sends (key, X keycode,
+    // modifiers, text), then the code the machine receives (-1: none). Shift
+    // and Ctrl are held as the modifiers say; AltGr (keycode 108) is no Alt.
+    void hostLayoutTypingFromKeyEvents() {
+        const int S = Qt::ShiftModifier, C = Qt::ControlModifier, K = Qt::KeypadModifier;
+        struct Row {
+            int qtKey;
+            uint scan;
+            int modifiers;
+            const char* text;
+            int code;
+        } const rows[] = {
+            {Qt::Key_At, 11, S, "@", 0x40}, {Qt::Key_QuoteDbl, 48, S, "\"", 0x22},  // US Shift 2, Shift '
+            {Qt::Key_Equal, 21, 0, "=", 0x3D}, {Qt::Key_QuoteDbl, 11, S, "\"", 0x22},  // US =, German Shift 2
+            {Qt::Key_Z, 29, 0, "z", 0x7A}, {Qt::Key_AltGr, 108, 0, "", -1},  // German z where US has y; AltGr
+            {Qt::Key_At, 24, 0, "@", 0x40}, {Qt::Key_Plus, 35, 0, "+", 0x2B},  // German AltGr+Q, +
+            {Qt::Key_Semicolon, 59, S, ";", 0x3B}, {Qt::Key_ssharp, 20, 0, "\u00DF", -1},  // Shift ",", sharp s
+            {Qt::Key_Dead_Circumflex, 49, 0, "", -1}, {Qt::Key_Ecircumflex, 26, 0, "\u00EA", -1},  // dead key, e
+            {Qt::Key_Z, 29, C, "\x1a", 0x1A}, {Qt::Key_Up, 111, 0, "", 0x1E},  // German Ctrl+Z, cursor up
+            {Qt::Key_F1, 67, 0, "", 0xF0}, {Qt::Key_Home, 110, S, "", 0x0B}, {Qt::Key_Backspace, 22, 0, "\b", 0x7F},
+            {Qt::Key_Return, 36, 0, "\r", 0x0D}, {Qt::Key_Up, 80, K, "", 0x1E},  // pad 8, Num Lock off
+            {Qt::Key_Delete, 91, K, "", 0x7F}, {Qt::Key_7, 79, K, "7", 0x37},  // pad ".", Num Lock off; pad 7 on
+        };
+        settings = Settings::Defaults();  // the host layout
+        KeyboardMapper::BuildTables();
+        for (const Row& r : rows) {
+            platform::qt::ReleaseAllKeys();
+            CpuCore::ClearPendingInterrupts();
+            if (r.modifiers & Qt::ShiftModifier) platform::qt::SetKeyState(0xA0, true);
+            if (r.modifiers & Qt::ControlModifier) platform::qt::SetKeyState(0xA2, true);
+            QKeyEvent event = keyWithScanCode(r.qtKey, r.scan, Qt::KeyboardModifiers(r.modifiers), QString::fromUtf8(r.text));
+            uint8_t vk = platform::qt::VirtualKeyFor(event);
+            if (vk) platform::qt::SetKeyState(vk, true);
+            QVERIFY(!down(0x12));
+            KeyboardMapper::OnKeyDown(vk, platform::qt::KeyCharacter(event));
+            KeyboardMapper::PollFrame();
+            int delivered = CpuCore::state.pendingIrq == kIrqNone ? -1 : Machine::state.ppiPortA;
+            QVERIFY2(delivered == r.code, qPrintable(QString("keycode %1 text '%2' gave %3").arg(r.scan).arg(r.text).arg(delivered)));
+        }
+        CpuCore::ClearPendingInterrupts();
     }
 
     void genericShiftAndCtrlFollowEitherSide() {

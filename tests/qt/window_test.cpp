@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -22,6 +23,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <cstring>
 #include <functional>
 
@@ -29,7 +31,9 @@
 #include "config/settings.h"
 #include "input/keyboard.h"
 #include "video/display_calls.h"
+#include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "sound/sound_stream.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_host.h"
 #include "qt_tests.h"
@@ -40,8 +44,9 @@ namespace {
 // X keycodes (evdev + 8).
 constexpr quint32 kKeyF9 = 75, kKeyF11 = 95, kKeyF12 = 96, kKeyLeftShift = 50, kKeyLeftAlt = 64, kKeySlash = 61;
 
-void sendKey(QEvent::Type type, int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QKeyEvent event(type, qtKey, modifiers, scanCode, 0, 0);
+void sendKey(QEvent::Type type, int qtKey, quint32 scanCode, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+             const QString& text = {}) {
+    QKeyEvent event(type, qtKey, modifiers, scanCode, 0, 0, text);
     QApplication::sendEvent(platform::qt::Screen(), &event);
 }
 
@@ -116,17 +121,20 @@ private slots:
             int id;
         };
         const std::vector<std::pair<QString, std::vector<Item>>> expected = {
-            {"File",
+            {"&File",
              {{"E&xit", 105}, {"Save Ram", 3771}, {"Soft Reset\tF9", 3776}, {"Hard Reset\tShift+F9", 3777},
               {"Quick Type...", 3778}, {"Play Cassette File...", 3779}, {"Load Game ROM...", 3780},
-              {"Remove Game ROM", 3781}}},
-            {"Configure",
+              {"Remove Game ROM", 3781}, {"Save State...\tAlt+S", 3840}, {"Load State...\tAlt+L", 3841},
+              {"Quick Save", 0}, {"Quick Load", 0}}},
+            {"&Configure",
              {{"Memory...", 3772}, {"Printer...", 3773}, {"Keyboard...", 3774}, {"Video and Colors...", 3775},
               {"Sound...", 3783}, {"System Timing...", 3782}}},
-            {"Util",
+            {"&Emulation",
+             {{"Pause\tF6", 3842}, {"Frame Advance\tF7", 3843}, {"Rewind\tShift+F7", 3844}, {"Warp\tShift+F8", 3845}}},
+            {"&Util",
              {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
               {"Paste", 3790}, {"Log AY Sound", 3793}}},
-            {"Help", {{"&About ...", 104}, {"(Test)", 3792}}},
+            {"&Help", {{"&About ...", 104}, {"(Test)", 3792}}},
         };
         QList<QAction*> menus = App::Window()->menuBar()->actions();
         QCOMPARE(menus.size(), int(expected.size()));
@@ -137,6 +145,12 @@ private slots:
             for (int i = 0; i < int(items.size()); ++i) {
                 QCOMPARE(items[i]->text(), QString(expected[m].second[size_t(i)].text));
                 QCOMPARE(items[i]->data().toInt(), expected[m].second[size_t(i)].id);
+                if (QMenu* slotMenu = items[i]->menu()) {  // the quick slots
+                    QCOMPARE(slotMenu->actions().size(), 9);
+                    bool save = items[i]->text() == "Quick Save";
+                    QCOMPARE(slotMenu->actions()[8]->text(), QString(save ? "Slot 9\tAlt+Shift+9" : "Slot 9\tAlt+9"));
+                    QCOMPARE(slotMenu->actions()[0]->data().toInt(), save ? 3851 : 3861);
+                }
             }
         }
     }
@@ -168,9 +182,9 @@ private slots:
 
     void acceleratorsBecomeCommands() {
         App::state.lastCommand = 0;
-        KeyboardMapper::state.keyDownPending = false;
+        KeyboardMapper::state.queueCount = 0;
         tap(Qt::Key_F9, kKeyF9);
-        QVERIFY(!KeyboardMapper::state.keyDownPending);  // accelerators are no key-downs
+        QCOMPARE(int(KeyboardMapper::state.queueCount), 0);  // accelerators are no key-downs
         settle();
         QCOMPARE(App::state.lastCommand, int(App::kSoftReset));
 
@@ -201,31 +215,66 @@ private slots:
         QVERIFY(aboutOpened);
         QCOMPARE(App::state.lastCommand, int(App::kAbout));
 
-        // Keys that are no accelerators run no command and go to the emulated keyboard.
+        // Keys that are no accelerators run no command and go to the emulated
+        // keyboard with their text; AltGr is no Alt, so AltGr+Q (German "@") is typed;
+        // a dead accent composed by the input method comes as text; Shift takes no place.
         App::state.lastCommand = 0;
-        KeyboardMapper::state.keyDownPending = false;
-        tap(Qt::Key_A, 38);
-        QVERIFY(KeyboardMapper::state.keyDownPending);
-        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x41);
-        sendKey(QEvent::KeyPress, Qt::Key_Shift, 62);  // right Shift comes as the generic Shift
-        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x10);
+        FrameScheduler::state.running = false;  // no frame takes the queue meanwhile
+        KeyboardMapper::state.queueCount = 0;
+        sendKey(QEvent::KeyPress, Qt::Key_A, 38, Qt::NoModifier, "a");
+        sendKey(QEvent::KeyPress, Qt::Key_Shift, 62);
         sendKey(QEvent::KeyRelease, Qt::Key_Shift, 62);
-        settle();
-        QCOMPARE(App::state.lastCommand, 0);
-        // System keys: F10, Alt, and anything with Alt held.
-        KeyboardMapper::state.keyDownPending = false;
-        tap(Qt::Key_F10, 76);
-        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
-        tap(Qt::Key_B, 56, Qt::AltModifier);
-        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
-        QVERIFY(!KeyboardMapper::state.keyDownPending);
+        sendKey(QEvent::KeyPress, Qt::Key_AltGr, 108);
+        sendKey(QEvent::KeyPress, Qt::Key_Q, 24, Qt::NoModifier, "@");
+        sendKey(QEvent::KeyRelease, Qt::Key_AltGr, 108);
+        QInputMethodEvent composed;
+        composed.setCommitString("^");
+        QApplication::sendEvent(platform::qt::Screen(), &composed);
         // Ctrl+F9 is not the F9 accelerator: it is a key for the machine.
         sendKey(QEvent::KeyPress, Qt::Key_Control, 37);
         tap(Qt::Key_F9, kKeyF9, Qt::ControlModifier);
         sendKey(QEvent::KeyRelease, Qt::Key_Control, 37);
-        QCOMPARE(int(KeyboardMapper::state.pendingHostKey), 0x78);
+        // System keys: Alt and anything with Alt held.
+        sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
+        tap(Qt::Key_B, 56, Qt::AltModifier);
+        sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+        QStringList queued;  // key, character, modifiers of each waiting key-down
+        for (int i = 0; i < KeyboardMapper::state.queueCount; ++i) {
+            const auto& k = KeyboardMapper::state.queue[(KeyboardMapper::state.queueHead + i) % KeyboardMapper::kQueueCapacity];
+            queued << QString("%1 %2 %3").arg(k.hostKey, 0, 16).arg(k.character).arg(k.modifiers);
+        }
+        QCOMPARE(queued, (QStringList{"41 97 0", "51 64 0", "0 94 0", "78 0 2"}));
+        KeyboardMapper::state.queueCount = 0;
+        FrameScheduler::state.running = true;
         settle();
         QCOMPARE(App::state.lastCommand, 0);
+    }
+
+    // F10, Alt+U (a mnemonic) and a lone Alt reach the menu bar as on the host.
+    void menuBarFromTheKeyboard() {
+        QMenuBar* bar = App::Window()->menuBar();
+        App::Window()->activateWindow();  // window shortcuts need the window active
+        QTRY_VERIFY(QApplication::activeWindow() == App::Window());
+        for (int menu : {0, 3}) {  // File, Util
+            if (menu == 0) {
+                tap(Qt::Key_F10, 76);
+            } else {
+                sendKey(QEvent::ShortcutOverride, Qt::Key_Alt, kKeyLeftAlt, Qt::AltModifier);
+                QTest::keyClick(platform::qt::Screen(), Qt::Key_U, Qt::AltModifier);
+            }
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            QCOMPARE(bar->activeAction(), bar->actions()[menu]);
+            QApplication::activePopupWidget()->close();
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+            platform::qt::Screen()->setFocus();
+        }
+        for (auto type : {QEvent::ShortcutOverride, QEvent::KeyPress, QEvent::KeyRelease})
+            sendKey(type, Qt::Key_Alt, kKeyLeftAlt, type == QEvent::KeyRelease ? Qt::NoModifier : Qt::AltModifier);
+        QTRY_VERIFY(bar->hasFocus());  // the next keys are the menu bar's
+        QTest::keyClick(bar, Qt::Key_Escape);
+        QTRY_VERIFY(!bar->hasFocus());
+        platform::qt::Screen()->setFocus();
+        QCOMPARE(int(KeyboardMapper::state.queueCount), 0);
     }
 
     void fullScreenByF12AndBack() {
@@ -250,7 +299,7 @@ private slots:
     }
 
     void pasteIsGreyWithoutClipboardText() {
-        QMenu* util = App::Window()->menuBar()->actions()[2]->menu();
+        QMenu* util = App::Window()->menuBar()->actions()[3]->menu();
         QAction* paste = util->actions()[3];
         QCOMPARE(paste->text(), QString("Paste"));
         QApplication::clipboard()->clear();
@@ -399,13 +448,88 @@ private slots:
     }
 
     void logAySoundChecksItsMenuItem() {
-        QAction* log = App::Window()->menuBar()->actions()[2]->menu()->actions()[4];
+        QAction* log = App::Window()->menuBar()->actions()[3]->menu()->actions()[4];
         QCOMPARE(log->text(), QString("Log AY Sound"));
         App::RunCommand(App::kLogAySound);
         QVERIFY(log->isChecked());
         QVERIFY(!QDir::current().entryList({"aysound_*.txt"}).isEmpty());  // in the start directory
         App::RunCommand(App::kLogAySound);
         QVERIFY(!log->isChecked());
+    }
+
+    // The time controls' keys (none of them the emulated keyboard's) and commands.
+    void timeControlKeysAndCommands() {
+        QTemporaryDir slotDir;
+        Machine::startDirectory = slotDir.path().toStdString();
+        constexpr quint32 kF6 = 72, kF7 = 73, kF8 = 74, kPause = 127, kS = 39, kL = 46, kOne = 10, kNine = 18;
+        struct Case {
+            int qtKey;
+            quint32 scanCode;
+            Qt::KeyboardModifiers modifiers;
+            int command;
+        } cases[] = {
+            {Qt::Key_F6, kF6, Qt::NoModifier, App::kPause},
+            {Qt::Key_Pause, kPause, Qt::NoModifier, App::kPause},
+            {Qt::Key_F7, kF7, Qt::NoModifier, App::kFrameAdvance},
+            {Qt::Key_F7, kF7, Qt::ShiftModifier, App::kRewind},
+            {Qt::Key_F8, kF8, Qt::ShiftModifier, App::kWarp},
+            {Qt::Key_F8, kF8, Qt::ShiftModifier, App::kWarp},
+            {Qt::Key_S, kS, Qt::AltModifier, App::kSaveState},
+            {Qt::Key_L, kL, Qt::AltModifier, App::kLoadState},
+            {Qt::Key_Exclam, kOne, Qt::AltModifier | Qt::ShiftModifier, App::kQuickSave1},
+            {Qt::Key_1, kOne, Qt::AltModifier, App::kQuickLoad1},
+            {Qt::Key_ParenLeft, kNine, Qt::AltModifier | Qt::ShiftModifier, App::kQuickSave1 + 8},
+        };
+        for (const Case& c : cases) {
+            App::state.lastCommand = 0;
+            if (c.modifiers & Qt::AltModifier) sendKey(QEvent::KeyPress, Qt::Key_Alt, kKeyLeftAlt);
+            if (c.modifiers & Qt::ShiftModifier) sendKey(QEvent::KeyPress, Qt::Key_Shift, kKeyLeftShift);
+            KeyboardMapper::state.queueCount = 0;
+            QTimer::singleShot(50, [] {  // the choosers of Alt+S and Alt+L
+                while (QDialog* open = modalDialog()) open->done(QDialog::Rejected);
+            });
+            tap(c.qtKey, c.scanCode, c.modifiers);
+            if (c.modifiers & Qt::ShiftModifier) sendKey(QEvent::KeyRelease, Qt::Key_Shift, kKeyLeftShift);
+            if (c.modifiers & Qt::AltModifier) sendKey(QEvent::KeyRelease, Qt::Key_Alt, kKeyLeftAlt);
+            settle();
+            QCOMPARE(App::state.lastCommand, c.command);
+            QCOMPARE(int(KeyboardMapper::state.queueCount), 0);  // no accelerator reaches the machine
+        }
+        QVERIFY(QFile::exists(slotDir.filePath("slot1.vzs")));
+        QVERIFY(QFile::exists(slotDir.filePath("slot9.vzs")));
+        QVERIFY(FrameScheduler::state.paused);  // F6 paused, Pause resumed, F7 paused again
+        App::RunCommand(App::kPause);
+        QVERIFY(!FrameScheduler::state.warpOn);  // Shift+F8 twice
+
+        // Pause: no frame, "Paused" in the title, the menu item checked; F7 one frame each.
+        QAction* pause = App::Window()->menuBar()->actions()[2]->menu()->actions()[0];
+        App::RunCommand(App::kPause);
+        QVERIFY(pause->isChecked());
+        uint32_t frames = FrameScheduler::state.framesRun;
+        for (int i = 0; i < 20; ++i) App::RunOnce();
+        QCOMPARE(FrameScheduler::state.framesRun, frames);
+        QVERIFY(App::Window()->windowTitle().contains("Paused"));
+        App::RunCommand(App::kFrameAdvance);
+        App::RunCommand(App::kFrameAdvance);
+        QCOMPARE(FrameScheduler::state.framesRun, frames + 2);
+        QVERIFY(FrameScheduler::state.paused);
+        App::RunCommand(App::kPause);
+        QVERIFY(!pause->isChecked());
+        QTRY_VERIFY((App::RunOnce(), FrameScheduler::state.framesRun > frames + 2));
+        QVERIFY(!App::Window()->windowTitle().contains("Paused"));
+        // Warp while F8 is held: frames back to back, muted, the timing setting kept.
+        uint8_t timing = settings.cpuSpeedOption;
+        sendKey(QEvent::KeyPress, Qt::Key_F8, kF8);
+        frames = FrameScheduler::state.framesRun;
+        for (int i = 0; i < 50; ++i) App::RunOnce();
+        QCOMPARE(FrameScheduler::state.framesRun, frames + 50);
+        QVERIFY(soundStream.muted);
+        QCOMPARE(settings.cpuSpeedOption, timing);
+        sendKey(QEvent::KeyRelease, Qt::Key_F8, kF8);
+        App::RunOnce();
+        QVERIFY(!soundStream.muted);
+        QVERIFY(!FrameScheduler::state.warping);
+        Machine::startDirectory = QDir::currentPath().toStdString();
     }
 
     void cursorHidesAndShowsCounted() {
@@ -465,12 +589,12 @@ private slots:
         QCOMPARE(colour, (Rgb{200, 100, 50}));
     }
 
-    void clipboardTextAsEightBitCharacters() {
-        QApplication::clipboard()->setText(QString::fromUtf8("10 PRINT \"caf\u00e9\""));
+    void clipboardTextAsUtf8() {
+        QApplication::clipboard()->setText(QString::fromUtf8("10 PRINT \u201Ccaf\u00e9\u201D"));
         QVERIFY(platform::ClipboardHasText());
         std::optional<std::string> text = platform::ClipboardText();
         QVERIFY(text);
-        QCOMPARE(*text, std::string("10 PRINT \"caf\xe9\""));
+        QCOMPARE(*text, std::string("10 PRINT \xE2\x80\x9C" "caf\xC3\xA9\xE2\x80\x9D"));
         QApplication::clipboard()->clear();
         QVERIFY(!platform::ClipboardHasText());
         QVERIFY(!platform::ClipboardText());

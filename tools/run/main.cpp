@@ -22,6 +22,7 @@
 #include "sound/ay_log.h"
 #include "sound/psg.h"
 #include "sound/sound_stream.h"
+#include "state/save_state.h"
 #include "tools/run/run_helpers.h"
 #include "video/renderer.h"
 #include "video/screenshot.h"
@@ -57,10 +58,33 @@ struct Options {
     std::string paste;
     std::string printer;
     std::string cartridge;
+    long removeCartridgeFrame = -1;
     std::vector<std::string> binaries;
     bool saveRam = false;
     bool quiet = false;
+    std::vector<std::string> saveStates;
+    std::string loadState;
 };
+
+// A state to save: after `frame` frames, or at the end (-1).
+struct StateSave {
+    std::string path;
+    long frame = -1;
+};
+
+// "FILE" or "FILE@FRAME"; nothing when the frame is not a number.
+std::optional<StateSave> ParseStateSave(const std::string& text) {
+    StateSave save{text, -1};
+    size_t at = text.rfind('@');
+    if (at == std::string::npos) return save;
+    std::string number = text.substr(at + 1);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos || number.size() > 9)
+        return std::nullopt;
+    save.path = text.substr(0, at);
+    save.frame = std::stol(number);
+    if (save.path.empty()) return std::nullopt;
+    return save;
+}
 
 size_t messagesShown = 0, noticesShown = 0;
 
@@ -88,13 +112,21 @@ platform::ControllerState JoystickState(uint8_t byte) {
     return controller;
 }
 
+// The key-down with the text a US keyboard gives it, as the desktop passes it on.
 void PressKey(const RunHelpers::KeyPress& press) {
+    // A modifier of an earlier press is let go first, as fingers do before the next key.
+    platform::headless::SetKeyDown(0xA0, false);
+    platform::headless::SetKeyDown(0xA2, false);
+    bool shift = false, ctrl = false;
     for (uint8_t modifier : press.modifiers) {
         platform::headless::SetKeyDown(modifier == 0x10 ? 0xA0 : 0xA2, true);  // the left-hand key
         KeyboardMapper::OnKeyDown(modifier);
+        (modifier == 0x10 ? shift : ctrl) = true;
     }
     platform::headless::SetKeyDown(press.key, true);
-    KeyboardMapper::OnKeyDown(press.key);
+    uint32_t character = platform::CharacterForKey(press.key, shift);
+    if (ctrl && press.key >= 'A' && press.key <= 'Z') character = press.key - 'A' + 1u;  // Ctrl+A gives 01h
+    KeyboardMapper::OnKeyDown(press.key, character);
 }
 
 void ReleaseKey(const RunHelpers::KeyPress& press) {
@@ -119,9 +151,11 @@ int main(int argc, char** argv) {
     app.add_option("--until-text", o.untilText, "Stop when the screen text contains TEXT; exit code 1 if never");
     app.add_option("--ini", o.iniPath, "Settings file to use instead of the one VZELVEGA.INI names");
     app.add_option("--workdir", o.workDir, "Directory to run in (the start directory)");
-    app.add_option("--key", o.keys, "Host key press FRAME:KEY (A, Enter, F3, Shift+A, Comma ...); repeatable");
+    app.add_option("--key", o.keys,
+                   "Host key press FRAME:KEY (A, Enter, F3, Shift+A, Comma, Num7 ...), with the text a US keyboard "
+                   "gives it; repeatable");
     app.add_option("--keys", o.keyList, "Several FRAME:KEY presses separated by spaces");
-    app.add_option("--type", o.typeText, "Type TEXT through the paste path; \\n or \\r is Enter");
+    app.add_option("--type", o.typeText, "Type TEXT through the paste path; \\n, \\r or a line end is Enter");
     app.add_option("--type-frame", o.typeFrame, "Frame at which --type or --paste starts (default 0)")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--screenshot", o.screenshot, "Write the final frame as a BMP file");
@@ -133,13 +167,17 @@ int main(int argc, char** argv) {
     app.add_option("--pointer", o.pointer, "Pointing device X,Y[,down] (0..255)");
     app.add_option("--tape", o.tape, "Load a cassette file (CP6) for playing");
     app.add_option("--record-dir", o.recordDir, "Answer save choosers (cassette recording) in DIR");
-    app.add_option("--type-file", o.typeFile, "Quick-type a text file");
-    app.add_option("--paste", o.paste, "Paste TEXT as the clipboard's text, unchanged");
+    app.add_option("--type-file", o.typeFile, "Quick-type a text file (LF, CR LF or CR line ends)");
+    app.add_option("--paste", o.paste, "Paste TEXT (UTF-8) as the clipboard's text, unchanged: a line feed enters the line as CR does");
     app.add_option("--printer", o.printer, "Printer output file");
     app.add_option("--cartridge", o.cartridge, "Load a cartridge (game ROM) file");
+    app.add_option("--remove-cartridge", o.removeCartridgeFrame, "\"Remove Game ROM\" at FRAME")
+        ->check(CLI::NonNegativeNumber);
     app.add_option("--load-binary", o.binaries, "Load FILE@ADDR[,usr=ADDR] (decimal or $hex); repeatable");
     app.add_flag("--save-ram", o.saveRam, "Write ram.bin (64K as the CPU sees it) at the end");
     app.add_flag("--quiet", o.quiet, "Leave out the speed figures");
+    app.add_option("--save-state", o.saveStates, "Save a state FILE[@FRAME]: after FRAME frames, else at the end; repeatable");
+    app.add_option("--load-state", o.loadState, "Load a state FILE once the machine has started");
     CLI11_PARSE(app, argc, argv);
 
     // Everything is checked before the machine starts.
@@ -177,6 +215,12 @@ int main(int argc, char** argv) {
         if (!load) return Fail("bad binary load \"" + text + "\" (FILE@ADDR or FILE@ADDR,usr=ADDR)");
         binaries.push_back(*load);
     }
+    std::vector<StateSave> stateSaves;
+    for (const std::string& text : o.saveStates) {
+        auto save = ParseStateSave(text);
+        if (!save) return Fail("bad state save \"" + text + "\" (FILE or FILE@FRAME)");
+        stateSaves.push_back(*save);
+    }
     if (!o.workDir.empty() && chdir(o.workDir.c_str()) != 0) return Fail("cannot enter directory " + o.workDir);
     {
         char cwd[4096];
@@ -211,6 +255,20 @@ int main(int argc, char** argv) {
 
     // What the user would do once the machine runs.
     int status = 0;
+    if (!o.loadState.empty()) {
+        std::string error;
+        if (!SaveState::LoadFromPath(o.loadState, &error)) {
+            status = Fail(error);
+        } else if (o.fast) {
+            settings.cpuSpeedOption = 3;  // the state brought its own timing; --fast still holds
+            Machine::RecomputeTiming();
+        }
+        ReportMessageBoxes();
+    }
+    auto saveState = [&](const StateSave& save) {
+        std::string error;
+        if (!SaveState::SaveToPath(save.path, &error)) status = Fail(error);
+    };
     if (!o.cartridge.empty() && !Machine::LoadGameRomFile(o.cartridge))
         status = Fail("cartridge not loaded: " + o.cartridge + " (1 to 16384 bytes)");
     for (const auto& load : binaries) {
@@ -245,12 +303,15 @@ int main(int argc, char** argv) {
     long framesRun = 0;
     bool textFound = o.untilText.empty() ? false : ScreenContains(o.untilText);
     for (long frame = 0; frame < o.frames && !textFound; ++frame) {
+        for (const StateSave& save : stateSaves)
+            if (save.frame == frame) saveState(save);
         for (auto [at, end] = presses.equal_range(frame); at != end; ++at) {
             PressKey(at->second);
             releases.emplace(frame + kKeyHoldFrames, at->second);
         }
         for (auto [at, end] = releases.equal_range(frame); at != end; ++at) ReleaseKey(at->second);
         if (pasting && o.typeFrame > 0 && frame == o.typeFrame) startPaste();
+        if (frame == o.removeCartridgeFrame) Machine::RemoveGameRom();
 
         // The runner's clock: emulated time normally, real time with --fast.
         if (o.fast) {
@@ -277,6 +338,11 @@ int main(int argc, char** argv) {
     }
     double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
+    for (const StateSave& save : stateSaves) {
+        if (save.frame < 0 || save.frame == framesRun) saveState(save);
+        else if (save.frame > framesRun)
+            status = Fail("state not saved: " + save.path + " (the run ended after " + std::to_string(framesRun) + " frames)");
+    }
     for (auto& [frame, press] : releases) ReleaseKey(press);
     if (!o.screenshot.empty()) {
         renderFrame();
@@ -304,6 +370,7 @@ int main(int argc, char** argv) {
     Machine::Shutdown();
     destroyFrame();
     ReportMessageBoxes();
+    if (status != 0) return status;
     if (!o.untilText.empty() && !textFound) {
         std::fprintf(stderr, "vzelvega-run: text not found on the screen: %s\n", o.untilText.c_str());
         return 1;

@@ -32,7 +32,8 @@ constexpr NamedKey kNamedKeys[] = {
     {"end", 0x23},       {"pageup", 0x21},       {"pagedown", 0x22},  {"insert", 0x2D},    {"delete", 0x2E},
     {"minus", 0xBD},     {"equals", 0xBB},       {"comma", 0xBC},     {"period", 0xBE},    {"slash", 0xBF},
     {"semicolon", 0xBA}, {"quote", 0xDE},        {"backquote", 0xC0}, {"backslash", 0xDC}, {"leftbracket", 0xDB},
-    {"rightbracket", 0xDD},
+    {"rightbracket", 0xDD}, {"numstar", 0x6A},   {"numplus", 0x6B},    {"numminus", 0x6D},  {"numdot", 0x6E},
+    {"numslash", 0x6F},
 };
 
 std::optional<uint8_t> KeyCode(const std::string& name) {
@@ -44,6 +45,8 @@ std::optional<uint8_t> KeyCode(const std::string& name) {
     std::string lower = Lower(name);
     for (const NamedKey& k : kNamedKeys)
         if (lower == k.name) return k.key;
+    if (lower.size() == 4 && lower.compare(0, 3, "num") == 0 && lower[3] >= '0' && lower[3] <= '9')
+        return uint8_t(0x60 + lower[3] - '0');  // number pad with Num Lock on
     if (lower.size() >= 2 && lower[0] == 'f') {
         auto n = ParseNumber(lower.substr(1), 24);
         if (n && *n >= 1) return uint8_t(0x70 + *n - 1);  // F1 = 70h

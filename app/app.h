@@ -7,8 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class QMainWindow;
+class QMenu;
 
 namespace App {
 
@@ -36,6 +39,7 @@ enum Command : int {
     kPaste = 3790,
     kTest = 3792,
     kLogAySound = 3793,
+    kMonitor = 3800,
     // Save states and the time controls.
     kSaveState = 3840,
     kLoadState = 3841,
@@ -45,6 +49,10 @@ enum Command : int {
     kWarp = 3845,
     kQuickSave1 = 3851,  // .. 3859 for slots 1-9
     kQuickLoad1 = 3861,  // .. 3869
+    // Opening files, capture.
+    kOpen = 3870,
+    kAutoStart = 3871,
+    kRecent1 = 3881,  // .. 3890 for the ten recent files
 };
 
 // Start-up flags: the start-up reset is posted once all three are set.
@@ -83,5 +91,30 @@ void Destroy();
 int DisplayScale();
 void SetDisplayScale(int scale);
 bool FullScreen();
+
+// ---- Command line, opening files, capture (open_commands.cpp) ----
+
+// The program's options; files are opened after the start-up reset.
+struct Options {
+    std::string iniPath;  // --ini: the settings file instead of the one VZELVEGA.INI names
+    int scale = 0;        // --scale 1..3 for this run (0: the setting)
+    bool fullScreen = false;
+    bool fast = false;    // "Fast!" timing for this run
+    std::vector<std::string> files;
+};
+extern Options options;
+// Reads the arguments (program name first). -1 to go on; otherwise the exit
+// code after --help, --version or a wrong option (the text on stdout or stderr).
+int ParseOptions(const std::vector<std::string>& arguments);
+// After the settings are read: the options' settings for this run, never saved.
+void ApplyOptions();
+// After the start-up reset: full screen and the files of the command line.
+void StartWithOptions();
+// File "Open...", "Recent" and "Auto-start"; Util "Record Sound...", the PNG choices.
+void AddFileMenuItems(QMenu* file);
+// The commands above; false for any other id.
+bool RunOpenCommand(int id);
+// Files dropped on the window, opened in order.
+void OpenDropped(const std::vector<std::string>& paths);
 
 }  // namespace App

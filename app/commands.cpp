@@ -5,8 +5,10 @@
 #include <algorithm>
 
 #include "app/app.h"
+#include "app/monitor_window.h"
 #include "video/display_calls.h"
 #include "config/config_dialogs.h"
+#include "debug/monitor.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"
 #include "devices/printer.h"
@@ -43,6 +45,10 @@ void aboutProc(platform::Dialog* dialog, platform::DialogEvent event, int id, vo
 
 void RunCommand(int id) {
     state.lastCommand = id;
+    if (RunOpenCommand(id)) {
+        SoundRedo();
+        return;
+    }
     if (id >= kQuickSave1 && id < kQuickSave1 + SaveState::kQuickSlots) {
         SaveState::QuickSave(id - kQuickSave1 + 1);
     } else if (id >= kQuickLoad1 && id < kQuickLoad1 + SaveState::kQuickSlots) {
@@ -55,6 +61,7 @@ void RunCommand(int id) {
             if (state.startupResetDone) return;
             state.startupResetDone = true;
             Machine::StartUpReset();
+            StartWithOptions();
             state.startMs = std::max<uint32_t>(1, platform::MillisecondClock());
             return;
         case kExit:
@@ -89,6 +96,7 @@ void RunCommand(int id) {
         case kFullScreen: toggleFullScreen(); break;
         case kPaste: QuickType::Paste(); break;
         case kLogAySound: toggleAyLog(); break;
+        case kMonitor: MonitorWindow::Open(); break;
         case kAbout: platform::RunDialog(kAboutLayout, aboutProc, nullptr); break;
         case kTest: break;
         case kSaveState: SaveState::SaveDialog(); break;
@@ -97,13 +105,23 @@ void RunCommand(int id) {
             presentFrame(true);
             break;
         case kPause:
-            FrameScheduler::SetPaused(!FrameScheduler::state.paused);
+            // The monitor's stop is this pause: ending it is the monitor's run, and
+            // with the monitor shown, pausing is its stop.
+            if (FrameScheduler::state.monitorStopped) Debug::Run();
+            else if (!FrameScheduler::state.paused && MonitorWindow::Shown()) Debug::StopHere("paused");
+            else FrameScheduler::SetPaused(!FrameScheduler::state.paused);
             platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
             presentFrame(true);  // "Paused" where the speed figure stands
             if (FrameScheduler::state.paused) return;  // the stream stays stopped
             break;
         case kFrameAdvance:
+            // Stopped by the monitor: the rest of its frame, breakpoints still armed.
+            if (FrameScheduler::state.monitorStopped) {
+                Debug::Run();
+                FrameScheduler::SetPaused(true);
+            }
             FrameScheduler::AdvanceFrame();
+            if (FrameScheduler::state.paused && MonitorWindow::Shown()) Debug::StopHere("frame advanced");
             platform::SetMenuCheck(kPause, FrameScheduler::state.paused);
             presentFrame(true);
             return;  // silent: no reopened, playing stream

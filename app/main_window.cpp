@@ -4,18 +4,26 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
 #include "app/app.h"
+#include "app/monitor_window.h"
 #include "video/display_calls.h"
 #include "config/settings.h"
+#include "platform/platform.h"
 #include "input/keyboard.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -32,18 +40,39 @@ State state;
 namespace {
 
 constexpr uint8_t kVkShift = 0x10, kVkControl = 0x11, kVkAlt = 0x12;
-constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF;
-constexpr uint8_t kVkF6 = 0x75, kVkF7 = 0x76, kVkF8 = 0x77, kVkPause = 0x13, kVkS = 0x53, kVkL = 0x4C;
+constexpr uint8_t kVkF9 = 0x78, kVkF10 = 0x79, kVkF11 = 0x7A, kVkF12 = 0x7B, kVkSlash = 0xBF, kVkM = 0x4D;
+constexpr uint8_t kVkF6 = 0x75, kVkF7 = 0x76, kVkF8 = 0x77, kVkPause = 0x13, kVkS = 0x53, kVkL = 0x4C, kVkO = 0x4F;
 constexpr uint8_t kVk1 = 0x31, kVk9 = 0x39;
 
 void setStartupFlag(uint8_t flag);
 void closeSequence();
+void rememberGeometry();
 
 class MainWindow : public QMainWindow {
 public:
     MainWindow() {
         setWindowTitle(platform::qt::kWindowTitle);
         setAttribute(Qt::WA_DeleteOnClose, false);
+        setAcceptDrops(true);
+    }
+
+    // Files dropped on the window open as File "Open..." opens them.
+    static std::vector<std::string> localFiles(const QMimeData* data) {
+        std::vector<std::string> paths;
+        if (data)
+            for (const QUrl& url : data->urls())
+                if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+        return paths;
+    }
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (!localFiles(event->mimeData()).empty()) event->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* event) override {
+        std::vector<std::string> paths = localFiles(event->mimeData());
+        if (paths.empty()) return;
+        event->acceptProposedAction();
+        // After the drop has finished: opening may show a dialog.
+        QMetaObject::invokeMethod(this, [paths] { OpenDropped(paths); }, Qt::QueuedConnection);
     }
 
 protected:
@@ -59,6 +88,16 @@ protected:
             FrameScheduler::SetWarpHeld(false);
         }
         return QMainWindow::event(event);
+    }
+
+    void moveEvent(QMoveEvent* event) override {
+        QMainWindow::moveEvent(event);
+        rememberGeometry();
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QMainWindow::resizeEvent(event);
+        rememberGeometry();
     }
 
     void closeEvent(QCloseEvent* event) override {
@@ -126,6 +165,7 @@ void buildMenus(QMainWindow* window) {
                            {"Load State...\tAlt+L", kLoadState}});
     addSlots(file, "Quick Save", kQuickSave1, "Alt+Shift+");
     addSlots(file, "Quick Load", kQuickLoad1, "Alt+");
+    AddFileMenuItems(file);
     addMenu(bar, "&Configure",
             {{"Memory...", kConfigureMemory},
              {"Printer...", kConfigurePrinter},
@@ -143,7 +183,8 @@ void buildMenus(QMainWindow* window) {
              {"Screenshot\tF11", kScreenshot},
              {"Full screen mode\tF12", kFullScreen},
              {"Paste", kPaste},
-             {"Log AY Sound", kLogAySound}});
+             {"Log AY Sound", kLogAySound},
+             {"Monitor...\tAlt+M", kMonitor}});
     addMenu(bar, "&Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
 
@@ -169,6 +210,8 @@ int acceleratorFor(uint8_t vk) {
     if (alt && !control && platform::qt::KeyIsDown(0xA4)) {
         if (vk == kVkS && !shift) return kSaveState;
         if (vk == kVkL && !shift) return kLoadState;
+        if (vk == kVkM && !shift) return kMonitor;
+        if (vk == kVkO && !shift) return kOpen;
         if (vk >= kVk1 && vk <= kVk9) return (shift ? kQuickSave1 : kQuickLoad1) + (vk - kVk1);
     }
     return 0;
@@ -240,7 +283,65 @@ public:
 KeyFilter* keyFilter = nullptr;
 QTimer* wakeTimer = nullptr;
 
+// The window's place and client size, kept across runs in the settings file's
+// WINDOW section (the desktop window's own keys, beside the settings record's
+// sections). Only a plain window counts: not full screen, maximised or minimised.
+constexpr const char* kWindowSection = "WINDOW";
+constexpr int32_t kMissing = INT32_MIN;
+
+struct WindowGeometry {
+    bool known = false;
+    QPoint position;
+    QSize client;
+};
+WindowGeometry lastGeometry;
+
+// Wayland keeps window positions from programs: there the place is neither read nor set.
+bool positionsWork() { return QGuiApplication::platformName() != QLatin1String("wayland"); }
+
+void rememberGeometry() {
+    QWidget* client = platform::qt::Screen();
+    if (!mainWindow || !client || !mainWindow->isVisible() || FullScreen()) return;
+    if (mainWindow->windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)) return;
+    lastGeometry = {true, mainWindow->pos(), client->size()};
+}
+
+void saveGeometry() {
+    if (!lastGeometry.known) return;
+    std::vector<std::pair<std::string, std::string>> keys;
+    if (positionsWork()) {
+        keys.emplace_back("left", std::to_string(lastGeometry.position.x()));
+        keys.emplace_back("top", std::to_string(lastGeometry.position.y()));
+    }
+    keys.emplace_back("clientwidth", std::to_string(lastGeometry.client.width()));
+    keys.emplace_back("clientheight", std::to_string(lastGeometry.client.height()));
+    platform::IniWriteStrings(iniPath, kWindowSection, keys);
+    lastGeometry.known = false;  // once per run of the close steps
+}
+
+// The remembered place and size, if the settings file has them: true when the
+// window took them. A place off every screen is left to the default, and a
+// size is cut to the screen it is shown on.
+bool restoreGeometry(QMainWindow* window, QWidget* client) {
+    int32_t width = platform::IniGetInt(iniPath, kWindowSection, "clientwidth", kMissing);
+    int32_t height = platform::IniGetInt(iniPath, kWindowSection, "clientheight", kMissing);
+    if (width < 1 || height < 1) return false;
+    int32_t left = platform::IniGetInt(iniPath, kWindowSection, "left", kMissing);
+    int32_t top = platform::IniGetInt(iniPath, kWindowSection, "top", kMissing);
+    if (positionsWork() && left != kMissing && top != kMissing && QGuiApplication::screenAt(QPoint(left, top)))
+        window->move(left, top);
+    if (QScreen* screen = window->screen()) {
+        QSize room = screen->availableGeometry().size();
+        width = std::min(width, room.width());
+        height = std::min(height, room.height());
+    }
+    window->resize(window->width() + width - client->width(), window->height() + height - client->height());
+    return true;
+}
+
 void closeSequence() {
+    saveGeometry();
+    MonitorWindow::Shutdown();
     FrameScheduler::state.running = false;
     leaveFullScreen();
     SoundShutdown();
@@ -304,9 +405,11 @@ void pass(bool wait) {
     // An open menu holds the loop, as the host's modal menu loop does.
     bool emulating = FrameScheduler::state.running && !QApplication::activePopupWidget();
     if (emulating && FrameScheduler::OnIdle()) presentFrame(false);
+    MonitorWindow::Poll();
     reportFrameRate();
     if (!wait || state.quit) return;
-    int ms = emulating ? millisecondsToNextFrame() : -1;
+    // Held by the monitor: nothing is due until one of its commands lets the machine go.
+    int ms = emulating && !FrameScheduler::state.monitorStopped ? millisecondsToNextFrame() : -1;
     if (ms == 0) return;
     ++state.waits;
     if (ms > 0) wakeTimer->start(ms);
@@ -321,7 +424,9 @@ QMainWindow* Window() { return mainWindow.data(); }
 bool Start() {
     state = State{};
     Settings::LocateFile();
+    if (!options.iniPath.empty()) iniPath = options.iniPath;
     Settings::LoadAll();
+    ApplyOptions();
     SetDisplayScale(settings.windowScale);
     Machine::RecomputeTiming();
 
@@ -359,7 +464,8 @@ bool Start() {
     window->activateWindow();
     screen->setFocus();
     QCoreApplication::processEvents();
-    resizeToScale();
+    // The place and size the user left the window in, else the scale's size.
+    if (!restoreGeometry(window, screen)) resizeToScale();
     Machine::startDirectory = QDir::currentPath().toStdString();
     return true;
 }

@@ -4,7 +4,10 @@
 // and block instructions, jumps, calls and returns, CB operations), run in
 // frame-sized slices on the flat 64K bus and on the machine's memory map
 // with its per-step callback. The mix has no idle loops, so no slice ends
-// early.
+// early. The monitor's cost: the machine map with the monitor closed is
+// MachineMapMix itself (its core has no checks); armed with one breakpoint
+// that never hits, and with a trace of the last 100000 instructions, the
+// scheduler's slice runs the checking core.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -12,7 +15,10 @@
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
 #include "cpu/flat_bus.h"
+#include "debug/machine_monitor.h"
+#include "debug/monitor.h"
 #include "machine/machine.h"
+#include "machine/scheduler.h"
 
 namespace {
 
@@ -90,8 +96,28 @@ void MachineMapMix(benchmark::State& run) {
     RunMix<CpuCore>(run);
 }
 
+// The scheduler's slice with the monitor armed by `commands`.
+void MonitorArmed(benchmark::State& run, const char* commands) {
+    settings = Settings::Defaults();
+    std::memset(Machine::MemoryImage, 0, sizeof Machine::MemoryImage);
+    std::memcpy(Machine::MemoryImage + kCode, kMix, sizeof kMix);
+    CpuCore::Reset();
+    CpuCore::state.pc = kCode;
+    Debug::AttachMachine();
+    Debug::Command(commands);
+    int64_t tStates = 0;
+    for (auto _ : run) tStates += FrameScheduler::state.cpuSlice(kFrameTStates);
+    run.counters["MHz"] = benchmark::Counter(double(tStates) / 1e6, benchmark::Counter::kIsRate);
+    Debug::Detach();
+}
+
+void MachineMapOneBreakpoint(benchmark::State& run) { MonitorArmed(run, "b 0000"); }
+void MachineMapTrace(benchmark::State& run) { MonitorArmed(run, "trace 100000"); }
+
 }  // namespace
 
 BENCHMARK(FlatBusMix);
 BENCHMARK(MachineMapMix);
+BENCHMARK(MachineMapOneBreakpoint);
+BENCHMARK(MachineMapTrace);
 BENCHMARK_MAIN();

@@ -203,6 +203,12 @@ void loadSpeed() {
     readFlag("SPEED", "speedupfilesflag", settings.speedUpFiles);
 }
 
+void loadAdditions() {
+    readFlag("OPEN", "autostart", settings.autoStart);
+    for (int i = 0; i < kRecentFiles; ++i)
+        readPath("RECENT", ("file" + std::to_string(i + 1)).c_str(), settings.recentFiles[i]);
+}
+
 }  // namespace
 
 void Settings::LocateFile() {
@@ -228,6 +234,15 @@ void Settings::LoadAll() {
     loadFiles();
     loadLoadBinary();
     loadSpeed();
+    loadAdditions();
+}
+
+void Settings::SaveOpen() { write("OPEN", {{"autostart", flagText(settings.autoStart)}}); }
+
+void Settings::SaveRecent() {
+    Entries entries;
+    for (int i = 0; i < kRecentFiles; ++i) entries.emplace_back("file" + std::to_string(i + 1), settings.recentFiles[i]);
+    write("RECENT", entries);
 }
 
 void Settings::SaveMemory() {

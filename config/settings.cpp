@@ -71,5 +71,6 @@ Settings Settings::Defaults() {
         {16, 96, 16},    {40, 224, 40},   {16, 16, 16},    {240, 240, 240},                    // 41-44 two-colour
     };
     for (int i = 0; i < kPaletteSize; ++i) s.colors[i] = kDefaultColours[i];
+    s.autoStart = 1;
     return s;
 }

@@ -14,6 +14,7 @@
 
 constexpr int kPathSize = 260;
 constexpr int kPaletteSize = 45;
+constexpr int kRecentFiles = 10;
 
 // Copies a path into a fixed field, cut to what fits (at most kPathSize - 1 characters).
 void setPath(char (&field)[kPathSize], const std::string& value);
@@ -68,6 +69,10 @@ struct Settings {
     // VIDEO and COLOR
     int32_t windowScale;           // "windowscaling" 1..3
     Rgb colors[kPaletteSize];      // c00..c2c
+    // OPEN: files opened from the command line, by dropping or with File "Open..."
+    uint8_t autoStart;             // "autostart": a tape is loaded with CLOAD and RUN, a cartridge reset
+    // RECENT: the last files opened that way, newest first
+    char recentFiles[kRecentFiles][kPathSize];  // "file1".."file10"; empty: no entry
 
     // The record as the program starts, before the INI file is read.
     static Settings Defaults();
@@ -85,6 +90,8 @@ struct Settings {
     static void SaveSound();
     static void SaveSpeed();
     static void SaveLoadBinary();
+    static void SaveOpen();     // OPEN autostart
+    static void SaveRecent();   // RECENT file1..file10 (an empty entry is written empty)
     // Writes one key of section FILES: "cassette", "cassettewr", "quicktype", "gamerom" or "nscreenshot".
     static void SaveFilesKey(const char* key);
 };

@@ -33,6 +33,33 @@
 
 #include "cpu/cpu_state.h"
 
+// The register file and scalars of one CPU. A bus that names another bus in
+// `using StateOf = OtherBus;` runs the same CPU as that bus's core: the
+// monitor's checking bus shares the machine CPU's registers this way.
+template <class Owner>
+struct Z80Storage {
+    static inline CpuState state{};
+    static inline int32_t cyclesLeft = 0;
+    static inline int32_t lastOpcodeAddress = 0;
+};
+template <class Bus>
+struct Z80StateOwner {
+    using type = Bus;
+};
+template <class Bus>
+    requires requires { typename Bus::StateOf; }
+struct Z80StateOwner<Bus> {
+    using type = typename Bus::StateOf;
+};
+
+// A monitored bus (`static constexpr bool kMonitored = true;`) also offers
+//   static bool BeforeInstruction(uint16_t pc); // registers saved; true stops before it
+//   static void NoteInstruction(uint16_t pc);   // the instruction after EI (never stops)
+//   static bool AfterStep(uint16_t pc, uint16_t sp);  // true stops after the step
+// and its core ends Execute early when asked. No other core pays for it.
+template <class Bus>
+constexpr bool kMonitoredBus = requires { requires Bus::kMonitored; };
+
 // Zero-cost steps in a row after which a slice ends: twice the address space,
 // so every address has been passed even with an interrupt accepted on the way.
 constexpr uint32_t kZeroCostRunLimit = 2 * 65536;
@@ -43,12 +70,14 @@ constexpr int32_t kIdlePieceTStates = 4;
 
 template <class Bus>
 struct Z80Core {
-    static inline CpuState state{};
+    using Storage = Z80Storage<typename Z80StateOwner<Bus>::type>;
+    static constexpr CpuState& state = Storage::state;
     // T-states left in the running Execute; negative after an overshoot.
-    static inline int32_t cyclesLeft = 0;
+    static constexpr int32_t& cyclesLeft = Storage::cyclesLeft;
     // Address of the opcode the last step fetched; -1 after an interrupt acceptance.
-    static inline int32_t lastOpcodeAddress = 0;
-    // The current run of zero-cost steps: cyclesLeft during it, and its length.
+    static constexpr int32_t& lastOpcodeAddress = Storage::lastOpcodeAddress;
+    // The current run of zero-cost steps: cyclesLeft during it, and its length
+    // (each Execute starts them afresh, so every core keeps its own).
     static inline int32_t zeroRunCl = 0;
     static inline uint32_t zeroRun = 0;
 

@@ -123,6 +123,17 @@ template <class Bus>
         cl = (n);                \
         special |= kIdle;        \
     }
+// HALT and idle loops burn only in the plain core: the monitor's checking
+// core runs them instruction by instruction, so a step is one instruction,
+// the trace shows each pass and the clock moves by its T-states.
+#define IDLE_BURN()                                \
+    if constexpr (!kMonitoredBus<Bus>) {           \
+        BURN();                                    \
+    }
+#define IDLE_CAP(n)                                \
+    if constexpr (!kMonitoredBus<Bus>) {           \
+        CAP(n);                                    \
+    }
 // Steps that cost nothing (dropped prefixes, undefined ED bytes, the trap)
 // change nothing but pc and R, and each moves pc on: a run of that many has
 // passed every address and would go on for ever, so the slice ends there.
@@ -197,6 +208,7 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
     int special = kPlain;
     int32_t burnt = 0;
     bool acceptAtStart = true;
+    [[maybe_unused]] bool stepAccepted = false;  // monitored cores: the step began with an acceptance
 
     uint8_t A, F, B, C, D, E, H, L;
     uint16_t ix, iy, pc, sp, af2, bc2, de2, hl2;
@@ -212,12 +224,22 @@ int32_t Z80Core<Bus>::Execute(int32_t budget) {
 
 step:
     stepStart = cl;
+    if constexpr (kMonitoredBus<Bus>) stepAccepted = false;
     // A request that waits for iff1 does not leave the fast path.
     if (__builtin_expect(state.pendingNmi != 0 || (state.pendingIrq != kIrqNone && state.iff1 != 0), 0)) {
         acceptAtStart = true;
         goto accept;
     }
 fetch:
+    if constexpr (kMonitoredBus<Bus>) {
+        SAVE_REGS();
+        if (Bus::BeforeInstruction(pc)) {
+            // Stopped before the instruction; an acceptance already made is this step's work.
+            cyclesLeft = cl;
+            if (stepAccepted || cl != stepStart) Bus::OnCpuCycles(uint32_t(stepStart - cl) & 255);
+            return budget - cl;
+        }
+    }
     ++r;
     op = OPB(pc);
     lastOpcodeAddress = pc;
@@ -229,6 +251,12 @@ stepEnd:
 reportStep:
     cyclesLeft = cl;
     Bus::OnCpuCycles(uint32_t(stepStart - cl) & 255);
+    if constexpr (kMonitoredBus<Bus>) {
+        if (Bus::AfterStep(pc, sp)) {
+            SAVE_REGS();
+            return budget - cl;
+        }
+    }
     if (cl > 0) goto step;
     SAVE_REGS();
     return budget - cl;
@@ -273,6 +301,7 @@ accept: {
     if (state.pendingNmi == 0 && (state.pendingIrq == kIrqNone || state.iff1 == 0)) goto acceptDone;
     lastOpcodeAddress = -1;
     state.iff1 = 0;
+    if constexpr (kMonitoredBus<Bus>) stepAccepted = true;
     // Taken in the step that burnt the slice (EI; HALT with a request
     // waiting): the CPU never waited, so the burnt time is given back.
     if (special & kIdle) {
@@ -373,6 +402,8 @@ acceptDone:
 #undef NEXT
 #undef BURN
 #undef CAP
+#undef IDLE_BURN
+#undef IDLE_CAP
 #undef ZERO_COST_STEP
 #undef SAVE_REGS
 #undef LOAD_REGS

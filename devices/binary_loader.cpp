@@ -153,8 +153,11 @@ std::string FormatAddress(uint16_t value, bool isHex) {
     return text;
 }
 
-bool Dialog() {
+bool Dialog() { return Dialog(settings.binaryPath); }
+
+bool Dialog(const std::string& presetPath) {
     settingsCopy = settings;
+    setPath(settingsCopy.binaryPath, presetPath);
     if (platform::RunDialog(BinaryLoaderLayout::kLayout, DialogProc, nullptr) != platform::kDialogOk) return false;
     settings = settingsCopy;
     Settings::SaveLoadBinary();

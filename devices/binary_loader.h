@@ -32,6 +32,8 @@ ParsedAddress ParseAddress(const std::string& text);
 std::string FormatAddress(uint16_t value, bool isHex);
 // "Load a binary file to memory"; true on OK (file loaded, settings saved).
 bool Dialog();
+// The same dialog with the file already chosen (a file opened or dropped).
+bool Dialog(const std::string& presetPath);
 // Loads a file at `load` as the dialog's OK does, optionally setting the USR
 // vector; returns the error text (empty on success).
 std::string LoadFileAt(const std::string& path, uint16_t load, bool setUsr, uint16_t usr);

@@ -1,7 +1,9 @@
 // The cassette deck: playback pacing, idle rules and recording to CP6 files.
 #include "devices/cassette.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
@@ -51,11 +53,17 @@ void AskForRecordingFile() {
     platform::ShowCursor(true);
     std::optional<std::string> chosen = platform::ChooseSaveFile(CassetteChooser("CP6", false, proposed));
     platform::ShowCursor(false);
-    if (!chosen) return;
-    recordFile = platform::SafeFileBegin(*chosen, true, nullptr);
+    if (!chosen) {
+        platform::ShowNotice("Recording discarded: no file was chosen");
+        return;
+    }
+    int error = 0;
+    recordFile = platform::SafeFileBegin(*chosen, true, &error);
     if (!recordFile) {
+        std::string reason = std::strerror(error);
         std::string line = "Failed to open Cassette file " + *chosen + " for output\n";
         platform::DebugOutput(line.c_str());
+        platform::ShowNotice("Recording discarded: " + *chosen + " cannot be created: " + reason);
         return;
     }
     recordFilePath = *chosen;
@@ -83,7 +91,14 @@ std::string ProposedPath(const std::string& recordPath, const uint8_t* header) {
 }
 
 void PlayFile() {
-    if (tapeLoaded || QuickType::IsActive()) return;
+    if (tapeLoaded) {
+        platform::ShowNotice("Play Cassette File: a tape is playing; wait until it has ended");
+        return;
+    }
+    if (QuickType::IsActive()) {
+        platform::ShowNotice("Play Cassette File: wait until Quick Type has finished");
+        return;
+    }
     std::optional<std::string> chosen =
         platform::ChooseOpenFile(CassetteChooser("cp6", true, settings.cassettePlayPath));
     if (!chosen) return;
@@ -92,12 +107,21 @@ void PlayFile() {
 
 bool LoadFile(const std::string& path) {
     std::FILE* file = HostFile::OpenForReading(path);
-    if (!file) return false;
+    if (!file) {
+        platform::ShowNotice("Tape " + path + " not loaded: " + std::strerror(errno));
+        return false;
+    }
     Eject();
     HostFile::WholeFile loaded;
-    bool ok = HostFile::ReadAll(file, HostFile::kLargestFile, &loaded) == HostFile::ReadResult::Ok;
+    errno = 0;
+    HostFile::ReadResult result = HostFile::ReadAll(file, HostFile::kLargestFile, &loaded);
+    int readError = errno;
     std::fclose(file);
-    if (!ok) return false;
+    if (result != HostFile::ReadResult::Ok) {
+        platform::ShowNotice("Tape " + path + " not loaded: " +
+                             HostFile::Describe(result, readError));
+        return false;
+    }
     tape = std::move(loaded);
     tapePath = path;
     state.tapeSize = tape.size;
@@ -106,6 +130,7 @@ bool LoadFile(const std::string& path) {
     fileActivity |= kActivityPlaying;
     setPath(settings.cassettePlayPath, path);
     Settings::SaveFilesKey("cassette");
+    platform::ShowNotice("Tape " + path + " loaded: " + std::to_string(tape.size) + " bytes");
     return true;
 }
 
@@ -212,6 +237,10 @@ void EndRecording() {
         if (!platform::SafeFileCommit(recordFile, nullptr)) {
             std::string line = "Cassette file " + recordFilePath + " was not written completely\n";
             platform::DebugOutput(line.c_str());
+            platform::ShowNotice("Recording " + recordFilePath + " was not written completely");
+        } else {
+            platform::ShowNotice("Recording saved: " + recordFilePath + " (" + std::to_string(state.recordCount) +
+                                 " bytes)");
         }
     }
     recordFile = nullptr;

@@ -1,9 +1,12 @@
 // Whole-file reads for the devices.
 #include "devices/host_file.h"
 
-#include <new>
 #include <sys/stat.h>
 #include <sys/types.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
 
 namespace HostFile {
 
@@ -11,7 +14,9 @@ std::FILE* OpenForReading(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     struct stat st;
     if (file && (::fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode))) {
+        bool folder = S_ISDIR(st.st_mode);
         std::fclose(file);
+        if (folder) errno = EISDIR;  // so the caller can say why
         return nullptr;
     }
     return file;
@@ -38,6 +43,17 @@ ReadResult ReadAll(std::FILE* file, int64_t maxBytes, WholeFile* out) {
     out->data = std::move(buffer);
     out->size = int32_t(size);
     return ReadResult::Ok;
+}
+
+std::string Describe(ReadResult result, int error) {
+    switch (result) {
+        case ReadResult::Ok: return "read";
+        case ReadResult::Empty: return "the file is empty";
+        case ReadResult::TooBig: return "the file is too large";
+        case ReadResult::NoMemory: return "not enough memory for the file";
+        case ReadResult::ShortRead: break;
+    }
+    return error ? std::string("the file cannot be read: ") + std::strerror(error) : "the file cannot be read";
 }
 
 }  // namespace HostFile

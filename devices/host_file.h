@@ -30,5 +30,8 @@ int64_t SizeOf(std::FILE* file);
 // Reads an open file of 1 .. maxBytes bytes from its start into `out`.
 // `out` is left empty unless the result is Ok.
 ReadResult ReadAll(std::FILE* file, int64_t maxBytes, WholeFile* out);
+// Why a read was refused, for the user: "the file is empty", ... With a
+// ShortRead, `error` (errno after the read, or 0) names the host's reason.
+std::string Describe(ReadResult result, int error);
 
 }  // namespace HostFile

@@ -1,7 +1,9 @@
 // The printer port and its configuration dialog.
 #include "devices/printer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "config/settings.h"
@@ -38,8 +40,12 @@ void WriteByte(uint8_t b) {
         printerFile = std::fopen(settings.printerPath, "ab");
         if (!printerFile) {
             if (!openFailureReported) {
+                std::string reason = std::strerror(errno);
                 std::string line = std::string("Could not open printer file ") + settings.printerPath + "\n";
                 platform::DebugOutput(line.c_str());
+                // The byte is lost as before; the user learns why the file stays empty.
+                platform::ShowNotice(std::string("Printer file ") + settings.printerPath +
+                                     " cannot be opened: " + reason);
                 openFailureReported = true;
             }
             return;
@@ -71,6 +77,7 @@ void Close() {
         if (failed) {
             std::string line = std::string("Printer file ") + openedPath + " was not written completely\n";
             platform::DebugOutput(line.c_str());
+            platform::ShowNotice("Printer file " + openedPath + " was not written completely");
         }
     }
     printerFile = nullptr;

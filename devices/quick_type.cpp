@@ -108,6 +108,16 @@ void Paste() {
     Start(std::move(copy), int32_t(length));
 }
 
+bool TypeText(const std::string& typed) {
+    if (state.quickTypeActive || typed.empty()) return false;
+    HostFile::WholeFile copy;
+    copy.data.reset(new uint8_t[typed.size()]);
+    std::memcpy(copy.data.get(), typed.data(), typed.size());
+    copy.size = int32_t(typed.size());
+    Start(std::move(copy), int32_t(typed.size()));
+    return true;
+}
+
 bool FeedFrame() {
     if (CpuCore::state.iff1 == 0) return false;
     if (!state.quickTypeActive) return false;

@@ -36,6 +36,9 @@ extern State state;
 void TypeFile();
 // Starts typing a file's bytes; false when nothing started.
 bool TypeFilePath(const std::string& path);
+// Types a text the program itself gives (the auto-start's CLOAD and RUN);
+// not refused by a loaded tape. False while typing.
+bool TypeText(const std::string& text);
 // "Paste": types the clipboard's text. Refused while typing, while a tape is
 // loaded for play, or without clipboard text.
 void Paste();

@@ -1,6 +1,8 @@
 // Memory image, ROM images, cartridges and the RAM dump.
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
@@ -85,8 +87,14 @@ void LoadRomImages() {
 }
 
 void LoadGameRom() {
-    if (QuickType::IsActive()) return;
-    if (CassetteDeck::tapeLoaded && CassetteDeck::cassetteMotorOn) return;
+    if (QuickType::IsActive()) {
+        platform::ShowNotice("Load Game ROM: wait until Quick Type has finished");
+        return;
+    }
+    if (CassetteDeck::tapeLoaded && CassetteDeck::cassetteMotorOn) {
+        platform::ShowNotice("Load Game ROM: wait until the tape has stopped");
+        return;
+    }
     platform::FileChooserRequest request;
     request.filters = {{"ROM Game/Application Files (*.ROM, *.BIN)", "*.rom;*.bin"}, {"All Files (*.*)", "*.*"}};
     request.defaultExtension = "bin";
@@ -99,11 +107,18 @@ void LoadGameRom() {
 
 bool LoadGameRomFile(const std::string& path) {
     FILE* file = HostFile::OpenForReading(path);
-    if (!file) return false;
+    if (!file) {
+        platform::ShowNotice("Cartridge " + path + " not loaded: " + std::strerror(errno));
+        return false;
+    }
     long length = FileLength(file);
     // Lengths are taken whole (no 32-bit wrap): a huge file is refused, not cut.
     if (length < 1 || length > long(kGameRomSize)) {
         std::fclose(file);
+        // The old cartridge stays, as before; the user learns why nothing changed.
+        std::string size = length < 0 ? std::string("its size cannot be told") : std::to_string(length) + " bytes";
+        platform::ShowNotice("Cartridge " + path + " refused: " + size + " (1 to " + std::to_string(kGameRomSize) +
+                             " bytes fit)");
         return false;
     }
     RemoveGameRom();
@@ -117,6 +132,10 @@ bool LoadGameRomFile(const std::string& path) {
     std::fclose(file);
     setPath(settings.gameRomPath, path);
     Settings::SaveFilesKey("gamerom");
+    if (GameRomImage)
+        platform::ShowNotice("Cartridge " + path + " loaded: " + std::to_string(length) + " bytes at 4000h");
+    else
+        platform::ShowNotice("Cartridge " + path + " not loaded: the file cannot be read whole; the old one was removed");
     return GameRomImage != nullptr;
 }
 

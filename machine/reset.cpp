@@ -1,6 +1,7 @@
 // Soft and hard reset, start-up and shutdown.
 #include "cpu/cpu_core.h"
 #include "devices/cassette.h"
+#include "devices/open_file.h"
 #include "devices/printer.h"
 #include "devices/quick_type.h"
 #include "input/keyboard.h"
@@ -14,6 +15,7 @@ namespace Machine {
 bool startUpResetDone = false;
 
 void StopDevices() {
+    OpenFile::CancelAutoStart();
     QuickType::Stop();
     CassetteDeck::Eject();
     CassetteDeck::EndRecording();

@@ -4,6 +4,7 @@
 #include "config/settings.h"
 #include "cpu/cpu_core.h"
 #include "devices/cassette.h"
+#include "devices/open_file.h"
 #include "devices/printer.h"
 #include "devices/quick_type.h"
 #include "input/keyboard.h"
@@ -23,16 +24,29 @@ constexpr int kMeterEntries = 16;
 
 // One frame; `now` is the millisecond clock read before it, for the speed meter.
 int32_t RunFrameAt(uint32_t startCycles, uint32_t now) {
-    SoundFrameStart(startCycles);
-    Machine::PollJoysticks();
-    // The budget is read after the poll: a display change in the last frame has
-    // already recomputed it. Overshoot is not carried over.
-    int32_t executed = CpuCore::Execute(Machine::timing.cyclesPerFrame);
+    if (!state.frameOpen) {
+        SoundFrameStart(startCycles);
+        Machine::PollJoysticks();
+        // The budget is read after the poll: a display change in the last frame has
+        // already recomputed it. Overshoot is not carried over.
+        state.frameOpen = true;
+        state.frameLeft = Machine::timing.cyclesPerFrame;
+        state.frameExecuted = 0;
+        state.frameStartMs = now;
+    }
+    int32_t slice = state.cpuSlice ? state.cpuSlice(state.frameLeft) : CpuCore::Execute(state.frameLeft);
+    state.frameExecuted += slice;
+    state.frameLeft -= slice;
+    if (state.monitorStopped && state.frameLeft > 0) return slice;  // stopped inside the frame
+    state.frameOpen = false;
+    int32_t executed = state.frameExecuted;
+    now = state.frameStartMs;
     Machine::PollJoysticks();
     SoundFrameEnd();
     KeyboardMapper::PollFrame();
     PrinterPort::OnFrame();
     CassetteDeck::OnFrame();
+    OpenFile::OnFrame();
     logAyFrame();
 
     int i = state.meterIndex;
@@ -141,6 +155,11 @@ void ResyncClock() {
     if (!state.useHighResolutionClock) return;
     int64_t t = 0;
     if (platform::ReadCounter(&t)) state.nextFrameTicks = t;
+}
+
+void SetMonitorStopped(bool stopped) {
+    state.monitorStopped = stopped;
+    SetPaused(stopped);  // one pause: a resume from the monitor also ends a pause from the menu
 }
 
 }  // namespace FrameScheduler

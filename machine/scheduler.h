@@ -27,6 +27,15 @@ struct State {
     int32_t speedPercent = 100;
     bool running = false;
     uint32_t framesRun = 0;  // frames run since start, for the runner's figures
+    // The monitor's hold (debug/), a pause that the monitor made. A CPU
+    // slice that the monitor ended early leaves its frame open; the frame's
+    // end runs once the rest of its budget has been executed.
+    int32_t (*cpuSlice)(int32_t budget) = nullptr;  // the checking core, only while the monitor is armed
+    bool monitorStopped = false;
+    bool frameOpen = false;
+    int32_t frameLeft = 0;      // T-states of the open frame still to run
+    int32_t frameExecuted = 0;  // T-states the open frame has run
+    uint32_t frameStartMs = 0;  // millisecond clock when the open frame began
     // Time controls.
     bool paused = false;    // no frame runs; sound is stopped
     bool warpHeld = false;  // F8 held
@@ -44,6 +53,8 @@ bool OnIdle();
 int32_t RunFrame();
 // The next frame is due now.
 void ResyncClock();
+// The monitor holds the machine or lets it go: the same pause as SetPaused.
+void SetMonitorStopped(bool stopped);
 
 // ---- Time controls ----
 // Pausing stops the sound; resuming makes the next frame due now.

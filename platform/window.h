@@ -1,6 +1,10 @@
 // The main window's drawing surface, as the display output needs it.
 //
-// Coordinates are client pixels while windowed. In full screen the client is a
+// Coordinates are client pixels while windowed, the frame at the scale the
+// window was sized for. The host shows the frame at the largest whole number of
+// device pixels per frame pixel that fits the real client area (which the user
+// may resize, on a screen of any pixel density), centred on black, and hands
+// pointer positions back in these coordinates. In full screen the client is a
 // logical 640 x 480 screen: the host centres it on the real screen, enlarges it
 // by a whole number and blacks out the rest, and hands pointer positions back
 // in the same logical coordinates.

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "machine/machine.h"
@@ -15,21 +16,25 @@ constexpr int kLogAyCommand = 3793;  // "Log AY Sound"
 constexpr int kAyRegisters = 16;
 
 FILE* ayLogFile = nullptr;
-int ayLogFrames = 0;  // frames since the last line
+std::string ayLogPath;  // the open log's file, for the notices
+int ayLogFrames = 0;    // frames since the last line
 
 // Names repeat (two starts in one millisecond, or the tick count of an
 // earlier session): an existing log is never replaced, the next free name
 // above it is taken instead.
 constexpr unsigned kNameTries = 64;
 
-std::FILE* createLogFile() {
+// The file and its name in `path`; nullptr when none could be created (`path` then names the last try).
+std::FILE* createLogFile(std::string* path) {
     unsigned tick = unsigned(platform::MillisecondClock());
     for (unsigned k = 0; k < kNameTries; ++k) {
         char name[32];
         std::snprintf(name, sizeof name, "/aysound_%x.txt", tick + k);
-        std::FILE* file = std::fopen((Machine::startDirectory + name).c_str(), "wx");
+        *path = Machine::startDirectory + name;
+        std::FILE* file = std::fopen(path->c_str(), "wx");
         if (file || errno != EEXIST) return file;
     }
+    errno = EEXIST;
     return nullptr;
 }
 
@@ -37,11 +42,12 @@ std::FILE* createLogFile() {
 
 void toggleAyLog() {
     if (ayLogFile) {
-        std::fclose(ayLogFile);
-        ayLogFile = nullptr;
+        closeAyLog();
         platform::SetMenuCheck(kLogAyCommand, false);
     } else {
-        ayLogFile = createLogFile();
+        ayLogFile = createLogFile(&ayLogPath);
+        if (ayLogFile) platform::ShowNotice("AY log started: " + ayLogPath);
+        else platform::ShowNotice("AY log not started: " + ayLogPath + ": " + std::strerror(errno));
         // The mark tells whether a log is being written: a failed open leaves it off.
         platform::SetMenuCheck(kLogAyCommand, ayLogFile != nullptr);
     }
@@ -76,8 +82,10 @@ void logAyFrame() {
 
 void closeAyLog() {
     if (!ayLogFile) return;
-    std::fclose(ayLogFile);
+    bool failed = std::ferror(ayLogFile) != 0;
+    if (std::fclose(ayLogFile) != 0) failed = true;
     ayLogFile = nullptr;
+    platform::ShowNotice((failed ? "AY log not written completely: " : "AY log stopped: ") + ayLogPath);
 }
 
 void endAyLog() {

@@ -105,6 +105,7 @@ void TakeOver(Scratch& s) {
     SoundRestoreState(s.sound);
     KeyboardMapper::RestoreState(s.keyboard);
     FrameScheduler::state.running = true;
+    FrameScheduler::state.frameOpen = false;  // a frame the monitor stopped inside belongs to the moment left
     FrameScheduler::ResyncClock();
 }
 

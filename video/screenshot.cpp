@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -34,8 +35,8 @@ void put32(uint8_t* p, uint32_t v) {
 enum class WriteResult { Written, NameTaken, Failed };
 
 // Writes the BMP whole or not at all. With `fresh` an existing file is never
-// replaced (NameTaken).
-WriteResult writeBmp(const std::string& path, bool fresh) {
+// replaced (NameTaken). `reason` (when given) says why a write failed.
+WriteResult writeBmp(const std::string& path, bool fresh, std::string* reason = nullptr) {
     if (!Video::framePixels) return WriteResult::Failed;
 
     uint8_t headers[kPixelOffset] = {};
@@ -62,7 +63,10 @@ WriteResult writeBmp(const std::string& path, bool fresh) {
 
     std::unique_ptr<uint8_t[]> lookup(new (std::nothrow) uint8_t[65536]());
     std::unique_ptr<uint8_t[]> image(new (std::nothrow) uint8_t[kImageBytes]);
-    if (!lookup || !image) return WriteResult::Failed;
+    if (!lookup || !image) {
+        if (reason) *reason = "not enough memory";
+        return WriteResult::Failed;
+    }
     // Of several entries with one pixel value the highest index wins; unknown pixels become 0.
     for (int i = 0; i < kPaletteSize; ++i) lookup[Video::PixelPalette[i]] = uint8_t(i);
     for (int k = 0; k < platform::kFrameHeight; ++k) {
@@ -74,11 +78,14 @@ WriteResult writeBmp(const std::string& path, bool fresh) {
     // Through a temporary: a failed write leaves no partial file and an older file of that name whole.
     int error = 0;
     platform::SafeFile* file = platform::SafeFileBegin(path, !fresh, &error);
-    if (!file) return error == EEXIST ? WriteResult::NameTaken : WriteResult::Failed;
-    platform::SafeFileWrite(file, headers, kPixelOffset);
-    platform::SafeFileWrite(file, image.get(), kImageBytes);
-    if (platform::SafeFileCommit(file, &error)) return WriteResult::Written;
-    return error == EEXIST ? WriteResult::NameTaken : WriteResult::Failed;
+    if (file) {
+        platform::SafeFileWrite(file, headers, kPixelOffset);
+        platform::SafeFileWrite(file, image.get(), kImageBytes);
+        if (platform::SafeFileCommit(file, &error)) return WriteResult::Written;
+    }
+    if (error == EEXIST) return WriteResult::NameTaken;
+    if (reason) *reason = std::strerror(error ? error : EIO);
+    return WriteResult::Failed;
 }
 
 }  // namespace
@@ -100,16 +107,23 @@ void saveScreenshot() {
         std::snprintf(name, sizeof name, "screenshot_%04d.bmp", number);
         std::filesystem::path path = folder / name;
         // A cheap look first; the exclusive open below settles any race.
-        WriteResult result = std::filesystem::exists(path, error) ? WriteResult::NameTaken : writeBmp(path.string(), true);
-        if (result == WriteResult::Failed) return;
+        std::string reason;
+        WriteResult result =
+            std::filesystem::exists(path, error) ? WriteResult::NameTaken : writeBmp(path.string(), true, &reason);
+        if (result == WriteResult::Failed) {
+            platform::ShowNotice("Screenshot not saved: " + path.string() + ": " + reason);
+            return;
+        }
         if (result == WriteResult::Written) {
             settings.screenshotCounter = number == kLastCounter ? 0 : number + 1;
             Settings::SaveFilesKey("nscreenshot");
+            platform::ShowNotice("Screenshot saved: " + path.string());
             return;
         }
         number = number == kLastCounter ? 0 : number + 1;
     }
     platform::DebugOutput("Screenshot not saved: every screenshot number is in use\n");
+    platform::ShowNotice("Screenshot not saved: every number from 0000 to 9999 is in use in " + folder.string());
 }
 
 bool writeScreenshotFile(const char* path) { return path && writeBmp(path, false) == WriteResult::Written; }

@@ -20,12 +20,23 @@ class QMainWindow;
 
 namespace platform::qt {
 
+// Where the frame is drawn in the screen widget, in device pixels: its top
+// left corner and the device pixels per frame pixel.
+struct PicturePlacement {
+    int x, y, scale;
+};
+
 // The main window's client area: the frame, scaled, on black.
 class ScreenWidget : public QWidget {
     Q_OBJECT
 public:
     explicit ScreenWidget(QWidget* parent = nullptr);
     QSize sizeHint() const override;
+    // The widget's size in device pixels.
+    QSize deviceSize() const;
+    PicturePlacement placement() const;
+    // A widget position as the emulator's pointer mapping expects it.
+    QPoint emulatorPosition(QPointF position) const;
 
     std::function<void()> onPaint;                       // presentFrame with the paint context
     std::function<void(int x, int y, bool left)> onPointer;  // client (or logical full-screen) coordinates
@@ -70,6 +81,9 @@ uint8_t VirtualKeyForScanCode(uint32_t nativeScanCode);
 void SetKeyState(uint8_t virtualKey, bool down);
 void ReleaseAllKeys();
 bool KeyIsDown(uint8_t virtualKey);
+
+// The notice on show; empty when none.
+std::string CurrentNotice();
 
 // Full-screen logical area: whole-number enlargement and offset on the real screen.
 void FullScreenPlacement(int widgetWidth, int widgetHeight, int* factor, int* offsetX, int* offsetY);

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/qt/qt_host.h"
 #include "platform/window.h"
@@ -29,19 +30,25 @@ Picture picture;
 bool inPaint = false;  // presentFrame is running inside the paint handler
 
 constexpr int kNoticeMilliseconds = 4000;
+constexpr int kBorderPixels = 12;  // frame pixels around the 256 x 192 picture
 
-// The notice in a band across the bottom of the picture, over the border, so
-// the client area keeps its size.
-void drawNotice(QPainter& painter, const QRect& pictureArea) {
+// The notice in a band over the picture's bottom border (device pixels), so
+// the client area keeps its size; the band stays inside the widget when the
+// window is too short for the whole picture.
+void drawNotice(QPainter& painter, const QRect& frame, const QSize& device, int deviceScale, qreal ratio) {
+    int border = kBorderPixels * deviceScale;
     QFont font(QStringLiteral("sans-serif"));
-    font.setPixelSize(std::clamp(pictureArea.height() / 20, 10, 24));
+    font.setPixelSize(std::clamp(border * 2 / 3, int(10 * ratio), int(24 * ratio)));
     painter.setFont(font);
-    int bandHeight = painter.fontMetrics().height() + 4;
-    QRect band(pictureArea.left(), pictureArea.bottom() + 1 - bandHeight, pictureArea.width(), bandHeight);
+    int bandHeight = std::max(border, painter.fontMetrics().height() + 4);
+    int bottom = std::min(frame.bottom(), device.height() - 1);
+    int left = std::max(frame.left(), 0), right = std::min(frame.right(), device.width() - 1);
+    QRect band(left, bottom + 1 - bandHeight, right - left + 1, bandHeight);
     painter.fillRect(band, QColor(0, 0, 0, 200));
     painter.setPen(QColor(240, 240, 240));
-    QString text = painter.fontMetrics().elidedText(picture.notice, Qt::ElideMiddle, band.width() - 8);
-    painter.drawText(band.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
+    int margin = int(4 * ratio);
+    QString text = painter.fontMetrics().elidedText(picture.notice, Qt::ElideMiddle, band.width() - 2 * margin);
+    painter.drawText(band.adjusted(margin, 0, -margin, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
 }
 
 }  // namespace
@@ -64,6 +71,25 @@ void FullScreenPlacement(int widgetWidth, int widgetHeight, int* factor, int* of
     *offsetY = (widgetHeight - window::kFullScreenHeight * *factor) / 2;
 }
 
+QSize ScreenWidget::deviceSize() const {
+    qreal ratio = devicePixelRatioF();
+    return QSize(qRound(width() * ratio), qRound(height() * ratio));
+}
+
+// Windowed, the frame fills the largest whole number of device pixels per
+// frame pixel that fits, centred; full screen, the logical 640 x 480 screen is
+// enlarged by a whole number and centred, the frame where the emulator put it.
+PicturePlacement ScreenWidget::placement() const {
+    QSize device = deviceSize();
+    if (!picture.fullScreen) {
+        int scale = std::max(1, std::min(device.width() / kFrameWidth, device.height() / kFrameHeight));
+        return {(device.width() - kFrameWidth * scale) / 2, (device.height() - kFrameHeight * scale) / 2, scale};
+    }
+    int factor, offsetX, offsetY;
+    FullScreenPlacement(device.width(), device.height(), &factor, &offsetX, &offsetY);
+    return {offsetX + picture.originX * factor, offsetY + picture.originY * factor, picture.scale * factor};
+}
+
 void ScreenWidget::paintEvent(QPaintEvent*) {
     // The emulator first brings the picture up to date (presentFrame with the paint context).
     if (onPaint) {
@@ -72,41 +98,44 @@ void ScreenWidget::paintEvent(QPaintEvent*) {
         inPaint = false;
     }
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    // From here on in device pixels, so every frame pixel is a whole block of them.
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
+    const QSize device = deviceSize();
+    painter.fillRect(QRect(QPoint(0, 0), device), Qt::black);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (picture.fullScreen) {
-        int factor, offsetX, offsetY;
-        FullScreenPlacement(width(), height(), &factor, &offsetX, &offsetY);
-        painter.translate(offsetX, offsetY);
-        painter.scale(factor, factor);
-    }
-    QRect target(picture.originX, picture.originY, kFrameWidth * picture.scale, kFrameHeight * picture.scale);
-    if (QImage* image = FrameImage(picture.bitmap)) painter.drawImage(target, *image);
-    if (!picture.notice.isEmpty()) drawNotice(painter, target);
+    PicturePlacement at = placement();
+    QRect frame(at.x, at.y, kFrameWidth * at.scale, kFrameHeight * at.scale);
+    if (QImage* image = FrameImage(picture.bitmap)) painter.drawImage(frame, *image);
+    if (!picture.notice.isEmpty()) drawNotice(painter, frame, device, at.scale, ratio);
     if (picture.fullScreen && !picture.speedText.isEmpty()) {
+        int factor, offsetX, offsetY;
+        FullScreenPlacement(device.width(), device.height(), &factor, &offsetX, &offsetY);
         QFont font(QStringLiteral("monospace"));
         font.setStyleHint(QFont::TypeWriter);
-        font.setPixelSize(12);
+        font.setPixelSize(12 * factor);
         painter.setFont(font);
         QRect box = painter.fontMetrics().boundingRect(picture.speedText);
-        box.moveTo(0, 0);
+        box.moveTo(offsetX, offsetY);
         painter.fillRect(box, Qt::black);
         painter.setPen(QColor(64, 64, 64));
         painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, picture.speedText);
     }
 }
 
-namespace {
-QPoint logicalPosition(const ScreenWidget* widget, QPoint position) {
-    if (!picture.fullScreen) return position;
-    int factor, offsetX, offsetY;
-    FullScreenPlacement(widget->width(), widget->height(), &factor, &offsetX, &offsetY);
-    return QPoint((position.x() - offsetX) / factor, (position.y() - offsetY) / factor);
+QPoint ScreenWidget::emulatorPosition(QPointF position) const {
+    // The frame pixel under the pointer, in the coordinates the emulator drew
+    // the frame in (client pixels at its own scale, or the logical full screen).
+    PicturePlacement at = placement();
+    qreal ratio = devicePixelRatioF();
+    auto map = [&at](qreal device, int frameStart, int origin) {
+        return origin + int(std::floor((device - frameStart) * picture.scale / at.scale));
+    };
+    return QPoint(map(position.x() * ratio, at.x, picture.originX), map(position.y() * ratio, at.y, picture.originY));
 }
-}  // namespace
 
 void ScreenWidget::mouseMoveEvent(QMouseEvent* event) {
-    QPoint p = logicalPosition(this, event->position().toPoint());
+    QPoint p = emulatorPosition(event->position());
     if (onPointer) onPointer(p.x(), p.y(), (event->buttons() & Qt::LeftButton) != 0);
 }
 
@@ -121,10 +150,12 @@ void ScreenWidget::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() == Qt::LeftButton) {
-        QPoint p = logicalPosition(this, event->position().toPoint());
+        QPoint p = emulatorPosition(event->position());
         if (onPointer) onPointer(p.x(), p.y(), true);
     }
 }
+
+std::string CurrentNotice() { return picture.notice.toStdString(); }
 
 }  // namespace platform::qt
 

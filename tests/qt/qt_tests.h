@@ -9,3 +9,5 @@ std::vector<std::unique_ptr<QObject>> makeDialogTests();
 std::vector<std::unique_ptr<QObject>> makeWindowTests();
 std::vector<std::unique_ptr<QObject>> makeKeyTests();
 std::vector<std::unique_ptr<QObject>> makeControllerTests();
+std::vector<std::unique_ptr<QObject>> makeMonitorTests();
+std::vector<std::unique_ptr<QObject>> makeOpenTests();

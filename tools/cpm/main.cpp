@@ -7,13 +7,19 @@
 // trap (ED FE) followed by RET; it serves function 2 (character in E) and
 // function 9 (string at DE up to '$'); function 0 ends the run like a jump
 // to 0000h; the others do nothing. The program's output goes to stdout, the
-// T-states executed and the emulated speed to stderr.
+// T-states executed and the emulated speed to stderr. --break, --trace and
+// --monitor work as in vzelvega-run, on the flat bus (the monitor's output
+// goes to stdout with the program's).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "cpu/flat_bus.h"
+#include "debug/flat_monitor.h"
+#include "debug/monitor.h"
 
 namespace {
 
@@ -58,9 +64,16 @@ void Trap(CpuState& cpu) {
 int main(int argc, char** argv) {
     const char* path = nullptr;
     unsigned long long maxTStates = 0;
+    std::vector<std::string> monitorCommands;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--max-tstates") == 0 && i + 1 < argc) {
             maxTStates = std::strtoull(argv[++i], nullptr, 10);
+        } else if (std::strcmp(argv[i], "--break") == 0 && i + 1 < argc) {
+            monitorCommands.push_back(std::string("b ") + argv[++i]);
+        } else if (std::strcmp(argv[i], "--trace") == 0 && i + 1 < argc) {
+            monitorCommands.push_back(std::string("trace file ") + argv[++i]);
+        } else if (std::strcmp(argv[i], "--monitor") == 0 && i + 1 < argc) {
+            monitorCommands.push_back(argv[++i]);
         } else if (!path && argv[i][0] != '-') {
             path = argv[i];
         } else {
@@ -69,7 +82,8 @@ int main(int argc, char** argv) {
         }
     }
     if (!path) {
-        std::fprintf(stderr, "usage: vzelvega-cpm [--max-tstates N] FILE.COM\n");
+        std::fprintf(stderr,
+                     "usage: vzelvega-cpm [--max-tstates N] [--break ADDR] [--trace FILE] [--monitor CMDS] FILE.COM\n");
         return 2;
     }
 
@@ -111,13 +125,32 @@ int main(int argc, char** argv) {
     m[kCcpStack - 1] = 0x00;
     FlatCore::state.pc = kTpaStart;
 
+    const bool monitoring = !monitorCommands.empty();
+    if (monitoring) {
+        Debug::AttachFlat();
+        for (const std::string& commands : monitorCommands) Debug::Submit(commands);
+        Debug::Pump();
+        std::fputs(Debug::TakeOutput().c_str(), stdout);
+    }
+
     unsigned long long tStates = 0;
     bool stuck = false;
+    bool held = false;
     auto start = std::chrono::steady_clock::now();
     while (!finished) {
-        int32_t executed = FlatCore::Execute(kSliceTStates);
+        int32_t executed = monitoring ? Debug::RunFlatSlice(kSliceTStates) : FlatCore::Execute(kSliceTStates);
         if (finished) executed = kSliceTStates - leftAtFinish;
         tStates += unsigned(executed);
+        if (monitoring && Debug::state.stopped) {
+            Debug::Pump();
+            std::fputs(Debug::TakeOutput().c_str(), stdout);
+            // Stopped with no command to go on: the run ends here.
+            if (Debug::state.stopped) {
+                held = true;
+                break;
+            }
+            continue;
+        }
         if (FlatCore::state.halted && !FlatCore::state.iff1) {
             stuck = true;  // HALT with interrupts off: nothing can wake it
             break;
@@ -126,9 +159,13 @@ int main(int argc, char** argv) {
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::fflush(stdout);
+    int monitorErrors = monitoring ? Debug::state.commandErrors : 0;
+    if (monitoring) Debug::Detach();
     if (stuck) std::fprintf(stderr, "vzelvega-cpm: HALT with interrupts disabled at %04Xh\n", FlatCore::state.pc);
+    else if (held) std::fprintf(stderr, "vzelvega-cpm: held by the monitor at %04Xh\n", FlatCore::state.pc);
     else if (!finished) std::fprintf(stderr, "vzelvega-cpm: stopped after the T-state limit\n");
     std::fprintf(stderr, "T-states: %llu\nTime: %.3f s\nSpeed: %.1f MHz\n", tStates, seconds,
                  seconds > 0 ? double(tStates) / seconds / 1e6 : 0.0);
-    return finished ? 0 : 1;
+    if (monitorErrors) return 2;
+    return finished || held ? 0 : 1;
 }

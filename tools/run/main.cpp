@@ -11,8 +11,11 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "debug/machine_monitor.h"
+#include "debug/monitor.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"
+#include "devices/open_file.h"
 #include "devices/quick_type.h"
 #include "input/keyboard.h"
 #include "machine/machine.h"
@@ -62,8 +65,12 @@ struct Options {
     std::vector<std::string> binaries;
     bool saveRam = false;
     bool quiet = false;
+    std::vector<std::string> breaks;
+    std::string trace;
+    std::string monitor;
     std::vector<std::string> saveStates;
     std::string loadState;
+    std::vector<std::string> files;
 };
 
 // A state to save: after `frame` frames, or at the end (-1).
@@ -95,6 +102,12 @@ void ReportMessageBoxes() {
         std::fprintf(stderr, "[%s] %s\n", boxes[messagesShown].title.c_str(), boxes[messagesShown].text.c_str());
     const auto& notices = platform::headless::Notices();
     for (; noticesShown < notices.size(); ++noticesShown) std::fprintf(stderr, "%s\n", notices[noticesShown].c_str());
+}
+
+// What the monitor printed, on stdout.
+void ReportMonitor() {
+    std::string text = Debug::TakeOutput();
+    if (!text.empty()) std::fputs(text.c_str(), stdout);
 }
 
 int Fail(const std::string& message) {
@@ -176,8 +189,14 @@ int main(int argc, char** argv) {
     app.add_option("--load-binary", o.binaries, "Load FILE@ADDR[,usr=ADDR] (decimal or $hex); repeatable");
     app.add_flag("--save-ram", o.saveRam, "Write ram.bin (64K as the CPU sees it) at the end");
     app.add_flag("--quiet", o.quiet, "Leave out the speed figures");
+    app.add_option("--break", o.breaks, "Stop before the instruction at ADDR (hex, a symbol); repeatable");
+    app.add_option("--trace", o.trace, "Write every instruction executed to FILE");
+    app.add_option("--monitor", o.monitor, "Monitor commands separated by ';' (docs/monitor.md)");
     app.add_option("--save-state", o.saveStates, "Save a state FILE[@FRAME]: after FRAME frames, else at the end; repeatable");
     app.add_option("--load-state", o.loadState, "Load a state FILE once the machine has started");
+    app.add_option("files", o.files,
+                   "Files opened as the desktop opens them: a tape, cartridge, text or state, or FILE@ADDR[,usr=ADDR] "
+                   "for a binary");
     CLI11_PARSE(app, argc, argv);
 
     // Everything is checked before the machine starts.
@@ -289,10 +308,32 @@ int main(int argc, char** argv) {
         Machine::state.pointerY = pointer->y;
         Machine::state.pointerDown = pointer->down ? 1 : 0;
     }
+    for (const std::string& word : o.files) {
+        if (!OpenFile::OpenArgument(word)) status = 2;
+        ReportMessageBoxes();
+    }
     if (o.ayLog) toggleAyLog();
     if (status != 0) {
         Machine::Shutdown();
         return status;
+    }
+
+    // The monitor: breakpoints and the trace first, then the script, whose
+    // commands after a run command wait for the stop.
+    const bool monitoring = !o.breaks.empty() || !o.trace.empty() || !o.monitor.empty();
+    if (monitoring) {
+        Debug::AttachMachine();
+        for (const std::string& address : o.breaks) Debug::Command("b " + address);
+        if (!o.trace.empty()) Debug::Command("trace file " + o.trace);
+        if (Debug::state.commandErrors) {
+            ReportMonitor();
+            Debug::Detach();
+            Machine::Shutdown();
+            return Fail("bad --break or --trace");
+        }
+        Debug::Submit(o.monitor);
+        Debug::Pump();
+        ReportMonitor();
     }
 
     std::multimap<long, RunHelpers::KeyPress> presses, releases;
@@ -301,17 +342,23 @@ int main(int argc, char** argv) {
     auto wallStart = std::chrono::steady_clock::now();
     uint64_t tStates = 0;
     long framesRun = 0;
+    long frameStarted = -1;
     bool textFound = o.untilText.empty() ? false : ScreenContains(o.untilText);
-    for (long frame = 0; frame < o.frames && !textFound; ++frame) {
-        for (const StateSave& save : stateSaves)
-            if (save.frame == frame) saveState(save);
-        for (auto [at, end] = presses.equal_range(frame); at != end; ++at) {
-            PressKey(at->second);
-            releases.emplace(frame + kKeyHoldFrames, at->second);
+    while (framesRun < o.frames && !textFound) {
+        const long frame = framesRun;
+        // A frame the monitor stopped inside is continued, not begun again.
+        if (frame != frameStarted) {
+            frameStarted = frame;
+            for (const StateSave& save : stateSaves)
+                if (save.frame == frame) saveState(save);
+            for (auto [at, end] = presses.equal_range(frame); at != end; ++at) {
+                PressKey(at->second);
+                releases.emplace(frame + kKeyHoldFrames, at->second);
+            }
+            for (auto [at, end] = releases.equal_range(frame); at != end; ++at) ReleaseKey(at->second);
+            if (pasting && o.typeFrame > 0 && frame == o.typeFrame) startPaste();
+            if (frame == o.removeCartridgeFrame) Machine::RemoveGameRom();
         }
-        for (auto [at, end] = releases.equal_range(frame); at != end; ++at) ReleaseKey(at->second);
-        if (pasting && o.typeFrame > 0 && frame == o.typeFrame) startPaste();
-        if (frame == o.removeCartridgeFrame) Machine::RemoveGameRom();
 
         // The runner's clock: emulated time normally, real time with --fast.
         if (o.fast) {
@@ -321,7 +368,7 @@ int main(int argc, char** argv) {
             platform::headless::SetMilliseconds(uint32_t(us / 1000));
         }
         uint32_t before = FrameScheduler::state.framesRun;
-        while (FrameScheduler::state.framesRun == before) {
+        while (FrameScheduler::state.framesRun == before && !FrameScheduler::state.monitorStopped) {
             if (!o.fast) {
                 int64_t due = FrameScheduler::state.nextFrameTicks;
                 platform::headless::SetCounter(due);
@@ -330,12 +377,29 @@ int main(int argc, char** argv) {
             if (FrameScheduler::OnIdle()) renderFrame();
             if (!FrameScheduler::state.running) break;
         }
-        ++framesRun;
-        tStates += FrameScheduler::state.meterCycles[(FrameScheduler::state.meterIndex + 15) % 16];
-        if (wantSound) platform::headless::PlaySamples(uint32_t(s_nLockSize / 2));
-        if (!o.untilText.empty()) textFound = ScreenContains(o.untilText);
+        if (FrameScheduler::state.framesRun != before || !FrameScheduler::state.monitorStopped) {
+            ++framesRun;
+            tStates += FrameScheduler::state.meterCycles[(FrameScheduler::state.meterIndex + 15) % 16];
+            if (wantSound) platform::headless::PlaySamples(uint32_t(s_nLockSize / 2));
+            if (!o.untilText.empty()) textFound = ScreenContains(o.untilText);
+        }
         ReportMessageBoxes();
+        if (monitoring) {
+            // A stop runs the waiting commands; when none lets the machine go on, the run ends here.
+            if (FrameScheduler::state.monitorStopped) Debug::Pump();
+            ReportMonitor();
+            if (FrameScheduler::state.monitorStopped) break;
+        }
     }
+    // A run command that could have stopped and did not.
+    bool monitorWaiting = monitoring && Debug::state.runPending && !Debug::state.stopped && Debug::CanStop();
+    if (monitorWaiting) {
+        std::fprintf(stderr, "vzelvega-run: the machine did not stop within %ld frames", framesRun);
+        if (!Debug::state.queue.empty()) std::fprintf(stderr, "; not run: %zu commands", Debug::state.queue.size());
+        std::fputc('\n', stderr);
+    }
+    int monitorErrors = monitoring ? Debug::state.commandErrors : 0;
+    if (monitoring) Debug::Detach();
     double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
 
     for (const StateSave& save : stateSaves) {
@@ -375,5 +439,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vzelvega-run: text not found on the screen: %s\n", o.untilText.c_str());
         return 1;
     }
+    if (monitorErrors) return 2;
+    if (monitorWaiting) return 1;
     return 0;
 }

@@ -1,0 +1,35 @@
+#!/bin/bash
+# Files named on the runner's command line, opened as the desktop opens them:
+# the example tape is CLOADed and RUN, the example cartridge starts, a text
+# is typed, a binary goes to its address; refused files end the run with 2.
+set -u
+source "$(dirname "$0")/common.bash" "$1"
+SRC=$(cd "$2" && pwd)
+ini="$TMP/open.ini"
+
+screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 4000 "$SRC/examples/CATCH_BAS.CP6" \
+    --until-text "LIVES 3" --screen-text 2>"$TMP/err") || fail "the example tape did not start by itself"
+grep -q "^SCORE 0   LIVES 3" <<<"$screen" || fail "the game's first line is missing"
+grep -q "Tape loading: CATCH_BAS.CP6" "$TMP/err" || fail "no notice of the tape: $(cat "$TMP/err")"
+
+screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 300 "$BUILD/examples/cartridge.bin" \
+    --until-text "STOP TO LEAVE" --screen-text 2>/dev/null) || fail "the example cartridge did not start"
+
+screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 3000 "$SRC/examples/primes.txt" \
+    --until-text "197  199" --screen-text 2>/dev/null) || fail "the typed program did not run"
+
+printf '\x01\x02\x03' >"$TMP/code.bin"
+"$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 1 --save-ram "$TMP/code.bin@\$c123" 2>/dev/null ||
+    fail "the binary was not loaded"
+[ "$(od -An -tx1 -j $((0xC123)) -N 3 "$TMP/ram.bin" | tr -d ' ')" = "010203" ] || fail "binary not at C123h"
+
+# Newest first, in the settings file's own section.
+[ "$(grep -A1 '^\[RECENT\]' "$ini" | tail -1)" = "file1=$TMP/code.bin" ] || fail "recent list: $(cat "$ini")"
+
+# Refused: the reason on stderr, exit code 2, and no frame run.
+for bad in "$TMP" "$TMP/missing.cp6" "$TMP/code.bin"; do
+    err=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 1 "$bad" 2>&1)
+    [ $? -eq 2 ] || fail "$bad was not refused"
+    grep -q "^Not opened: " <<<"$err" || fail "no reason for $bad: $err"
+done
+echo "run_open: ok"

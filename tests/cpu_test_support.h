@@ -9,13 +9,14 @@
 //           in=VV (what every port read returns), budget=N,N (one Execute per
 //           budget) or steps=N (N single steps, the default 1)
 //   expect: registers, irq / nmi (pending), mXXXX=bytes, t=N (T-states returned),
-//           reports=N,N (OnCpuCycles), ins=PPPP,.. outs=PPPPVV,.., reti=N, retn=N, last=XXXX
+//           reports=N,N*COUNT,.. (OnCpuCycles; N*COUNT is COUNT reports of N), ins=PPPP,.. outs=PPPPVV,.., reti=N, retn=N, last=XXXX
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -101,6 +102,26 @@ inline void FreshCore() {
     FlatBus::writePort = [](uint16_t port, uint8_t v) { portWrites.emplace_back(port, v); };
 }
 
+inline void Load(uint16_t at, std::initializer_list<uint8_t> bytes) {
+    for (uint8_t b : bytes) FlatBus::memory[at++] = b;
+}
+// Exactly one step (a budget of 0 still runs one); returns its T-states.
+inline int32_t Step() { return FlatCore::Execute(0); }
+
+// A zeroed core at kOrigin on a clean flat bus, for tests that drive it themselves.
+class Z80Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FlatBus::Clear();
+        FlatCore::Reset();
+        FlatCore::lastOpcodeAddress = 0;
+        Cpu().pc = kOrigin;
+        stepReports.clear();
+        FlatBus::onCycles = [](uint32_t t) { stepReports.push_back(long(t)); };
+    }
+    void TearDown() override { FlatBus::Clear(); }
+};
+
 inline void Z80Check(const char* code, const char* given, const char* expect) {
     SCOPED_TRACE(::testing::Message() << "code " << code << " | " << given << " -> " << expect);
     FreshCore();
@@ -143,7 +164,14 @@ inline void Z80Check(const char* code, const char* given, const char* expect) {
         } else if (key == "t") {
             EXPECT_EQ(tStates, std::strtol(value.c_str(), nullptr, 10)) << "T-states";
         } else if (key == "reports") {
-            EXPECT_EQ(stepReports, Numbers(value, 10)) << "step reports";
+            std::vector<long> reports;
+            std::istringstream in(value);
+            for (std::string item; std::getline(in, item, ',');) {
+                size_t star = item.find('*');
+                long count = star == std::string::npos ? 1 : std::strtol(item.c_str() + star + 1, nullptr, 10);
+                reports.insert(reports.end(), size_t(count), std::strtol(item.c_str(), nullptr, 10));
+            }
+            EXPECT_EQ(stepReports, reports) << "step reports";
         } else if (key == "ins") {
             for (long p : Numbers(value, 16)) ins.push_back(uint16_t(p));
         } else if (key == "outs") {

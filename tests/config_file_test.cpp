@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "config/settings.h"
-#include "cpu/cpu_core.h"
 #include "devices/binary_loader.h"
 #include "devices/cassette.h"
 #include "devices/printer.h"
@@ -57,20 +56,23 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
+    // Every key line as "[SECTION] key=value".
+    std::vector<std::string> lines(const std::string& name = "default.ini") const {
+        std::vector<std::string> out;
+        std::istringstream in(contents(name));
+        std::string section;
+        for (std::string line; std::getline(in, line);)
+            if (line.starts_with("[")) section = line;
+            else if (!line.empty()) out.push_back(section + " " + line);
+        return out;
+    }
     // The lines of one section, without its header.
     std::vector<std::string> sectionLines(const std::string& name, const std::string& section) const {
-        std::istringstream in(contents(name));
-        std::vector<std::string> lines;
-        std::string line;
-        bool inside = false;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line[0] == '[') {
-                inside = line == "[" + section + "]";
-                continue;
-            }
-            if (inside && !line.empty()) lines.push_back(line);
-        }
-        return lines;
+        std::vector<std::string> out;
+        const std::string tag = "[" + section + "] ";
+        for (const std::string& line : lines(name))
+            if (line.starts_with(tag)) out.push_back(line.substr(tag.size()));
+        return out;
     }
     // Locates and reads a default.ini with this text.
     void load(const std::string& text) {
@@ -187,25 +189,16 @@ TEST_F(SettingsFile, PathsAreTakenUpTo255Characters) {
     EXPECT_STREQ(settings.charRomPath, "ROM/VEGACHAR.BIN");
 }
 
-TEST_F(SettingsFile, SavingTheKeyboardWrites770KeysInOrder) {
+TEST_F(SettingsFile, SectionWritersWriteTheirKeysInOrder) {
     Settings::LocateFile();
     settings.keyboardEmulated = 0;
     settings.sensibleKeyMap[1][0x41] = 266;
     Settings::SaveKeyboard();
-    std::vector<std::string> lines = sectionLines("default.ini", "KEYBOARD");
-    ASSERT_EQ(lines.size(), 770u);
-    EXPECT_EQ(lines[0], "emulatedflag=0");
-    EXPECT_EQ(lines[1], "n00=255");
-    EXPECT_EQ(lines[256], "nff=255");
-    EXPECT_EQ(lines[257], "s00=255");
-    EXPECT_EQ(lines[257 + 0x41], "s41=266");
-    EXPECT_EQ(lines[513], "c00=255");
-    EXPECT_EQ(lines[768], "cff=255");
-    EXPECT_EQ(lines[769], "hostlayoutflag=1");
-}
-
-TEST_F(SettingsFile, SectionWritersWriteTheirKeysInOrder) {
-    Settings::LocateFile();
+    std::vector<std::string> keys = sectionLines("default.ini", "KEYBOARD");
+    ASSERT_EQ(keys.size(), 770u);
+    const std::pair<int, const char*> pinned[] = {{0, "emulatedflag=0"}, {1, "n00=255"}, {256, "nff=255"},
+        {257, "s00=255"}, {257 + 0x41, "s41=266"}, {513, "c00=255"}, {768, "cff=255"}, {769, "hostlayoutflag=1"}};
+    for (auto [index, line] : pinned) EXPECT_EQ(keys[index], line);
     Settings::SaveMemory();
     EXPECT_EQ(sectionLines("default.ini", "MEMORY"),
               (std::vector<std::string>{"enhancedflag=0", "ramexpanders=0", "ROMfilename=ROM/ZELVEGA.BIN",
@@ -244,24 +237,15 @@ TEST_F(SettingsFile, SectionWritersWriteTheirKeysInOrder) {
 
 TEST_F(SettingsFile, EverySectionReadsBackWhatWasSaved) {
     Settings::LocateFile();
-    settings.memoryEnhanced = 1;
-    settings.ramExpansion = 1;
-    settings.useBuiltinCharxRom = 0;
+    // One changed field or more per section.
+    settings.memoryEnhanced = 1, settings.ramExpansion = 1, settings.useBuiltinCharxRom = 0;
     setPath(settings.charRomPath, "my roms/char.bin");
-    settings.printerFixedWidth = 1;
-    settings.printerWidth = 80;
-    settings.keyboardEmulated = 0;
-    settings.keyboardHostLayout = 0;
-    settings.sensibleKeyMap[2][0x70] = 0x0204;
-    settings.windowScale = 3;
-    settings.colors[7] = Rgb{1, 2, 3};
-    settings.ayOn = 0;
-    settings.clickerVolumePercent = 10;
-    settings.cpuSpeedOption = 2;
-    settings.customActiveRate = 5000000;
-    settings.customFps = 50;
-    settings.binaryLoadAddress = 0x8000;
-    settings.pokeExecAddress = 1;
+    settings.printerAutoLineFeed = 0, settings.printerFixedWidth = 1, settings.printerWidth = 80;
+    settings.keyboardEmulated = 0, settings.keyboardHostLayout = 0, settings.sensibleKeyMap[2][0x70] = 0x0204;
+    settings.windowScale = 3, settings.colors[7] = Rgb{1, 2, 3};
+    settings.ayOn = 0, settings.clickerVolumePercent = 10;
+    settings.cpuSpeedOption = 2, settings.customActiveRate = 5000000, settings.customFps = 50;
+    settings.binaryLoadAddress = 0x8000, settings.pokeExecAddress = 1;
     settings.screenshotCounter = 41;
     setPath(settings.cassettePlayPath, "a b.cp6");
     Settings wanted = settings;
@@ -369,15 +353,6 @@ TEST_F(SettingsFile, EachActionWritesWhatItRemembers) {
     };
     Settings::LocateFile();
     SaveEverySection();
-    auto lines = [&] {
-        std::vector<std::string> out;
-        std::istringstream in(contents("default.ini"));
-        std::string section;
-        for (std::string line; std::getline(in, line);)
-            if (line.starts_with("[")) section = line;
-            else if (!line.empty()) out.push_back(section + " " + line);
-        return out;
-    };
     for (const Action& a : actions) {
         SCOPED_TRACE(a.what);
         const std::vector<std::string> before = lines();

@@ -43,11 +43,12 @@ protected:
         for (const Delivery& d : got) bytes.push_back(d.byte);
         return bytes;
     }
-    // A recording of `bytes`, the save chooser answered with `answer`.
-    void Record(const std::vector<uint8_t>& bytes, std::optional<std::string> answer) {
+    // A recording of `bytes`, the save chooser answered with `answer`; ended too if `end`.
+    void Record(const std::vector<uint8_t>& bytes, std::optional<std::string> answer, bool end = false) {
         headless::QueueFileAnswer(answer);
         deck::BeginRecording();
         for (uint8_t b : bytes) deck::WriteByte(b);
+        if (end) deck::EndRecording();
     }
     bool Playing() { return (deck::fileActivity & deck::kActivityPlaying) != 0; }
 };
@@ -207,8 +208,7 @@ TEST_F(CassetteTest, ProposedNamesComeFromBytesTenToFifteenAndStayInTheFolder) {
     for (const Case& c : cases) {
         for (const char* last : {"cassav.cp6", "/data/tapes/old.cp6"}) {
             setPath(settings.cassetteRecordPath, last);
-            Record(c.header, std::nullopt);
-            deck::EndRecording();
+            Record(c.header, std::nullopt, true);
             proposed.push_back(headless::FileChoosers().back().request.presetPath);
             expected.push_back(std::string(last[0] == '/' ? "/data/tapes/" : "") + c.name);
         }
@@ -254,19 +254,14 @@ TEST_F(CassetteTest, ShortCancelledOrFailedRecordingsAreDroppedOrReported) {
     bytes.insert(bytes.end(), 5000, 0x42);
     std::string kept = folder.File("kept.cp6");
     WriteBytes(kept, {1, 2, 3});
-    WithDiskRoom(1000, [&] {
-        Record(bytes, kept);
-        deck::EndRecording();
-        return 0;
-    });
+    WithDiskRoom(1000, [&] { return Record(bytes, kept, true), 0; });
     EXPECT_EQ(ReadBytes(kept), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(headless::DebugLines().back(), "Cassette file " + kept + " was not written completely\n");
     for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
         EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
 
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
-    Record(bytes, std::string("/dev/full"));
-    deck::EndRecording();
+    Record(bytes, std::string("/dev/full"), true);
     EXPECT_EQ(headless::DebugLines().back(), "Cassette file /dev/full was not written completely\n");
 }
 
@@ -293,22 +288,21 @@ TEST_F(CassetteTest, IdleRecordingAndResetLeaveCompleteClosedFiles) {
 }
 
 TEST_F(CassetteTest, BadTapeFilesLoadNothing) {
-    StartTape({1, 2, 3});
-    for (const std::string& path : {folder.File("nothing-here.cp6"), folder.Path()}) {
-        EXPECT_FALSE(deck::LoadFile(path));  // cannot open (a folder is no file): old tape stays
-        EXPECT_TRUE(deck::HasTape());
-    }
-    std::string stored = settings.cassettePlayPath;
     WriteBytes(folder.File("empty.cp6"), {});
     devices_test::WriteSparse(folder.File("giant.cp6"), 3ull << 30, 0x77);  // beyond a signed 32-bit size
-    // Empty, too large: the old tape is ejected, nothing new.
-    for (const std::string& path : {folder.File("empty.cp6"), folder.File("giant.cp6")}) {
+    // One that cannot be opened (a folder is no file) keeps the old tape; empty or too large ejects it.
+    const std::pair<std::string, bool> files[] = {{folder.File("nothing-here.cp6"), true}, {folder.Path(), true},
+                                                  {folder.File("empty.cp6"), false}, {folder.File("giant.cp6"), false}};
+    for (const auto& [path, keeps] : files) {
         SCOPED_TRACE(path);
         StartTape({1, 2, 3});
+        const std::string stored = settings.cassettePlayPath;
         EXPECT_FALSE(deck::LoadFile(path));
-        EXPECT_FALSE(deck::HasTape() || deck::tapeLoaded);
-        EXPECT_EQ(deck::fileActivity, 0);
+        EXPECT_EQ(deck::HasTape(), keeps);
+        EXPECT_EQ(deck::tapeLoaded, keeps);
+        EXPECT_EQ(deck::fileActivity != 0, keeps);
         EXPECT_EQ(settings.cassettePlayPath, stored);
+        deck::Eject();
     }
 
     const uint64_t size = 100ull << 20;

@@ -48,28 +48,18 @@ TEST_F(OpenFileTest, KindByNameAndContent) {
         Kind kind;
         const char* problem;  // a word of the refusal
     } const cases[] = {
-        {"game.cp6", Bytes("any bytes play"), Kind::Tape, ""},
-        {"GAME.CP6", tape, Kind::Tape, ""},
-        {"game.rom", Repeat(16384, 0), Kind::Cartridge, ""},
-        {"big.rom", Repeat(16385, 0), Kind::None, "too large"},
-        {"game.bin", signedRom, Kind::Cartridge, ""},
-        {"code.bin", binary, Kind::Binary, ""},
-        {"code.obj", Repeat(65536, 0), Kind::Binary, ""},
-        {"huge.bin", Repeat(65537, 0), Kind::None, "too large"},
-        {"prog.txt", text, Kind::Text, ""},
-        {"prog.bas", Bytes("10 REM \x1f\xe9\n"), Kind::Text, ""},
+        {"game.cp6", Bytes("any bytes play"), Kind::Tape, ""}, {"GAME.CP6", tape, Kind::Tape, ""},
+        {"game.rom", Repeat(16384, 0), Kind::Cartridge, ""}, {"big.rom", Repeat(16385, 0), Kind::None, "too large"},
+        {"game.bin", signedRom, Kind::Cartridge, ""}, {"code.bin", binary, Kind::Binary, ""},
+        {"code.obj", Repeat(65536, 0), Kind::Binary, ""}, {"huge.bin", Repeat(65537, 0), Kind::None, "too large"},
+        {"prog.txt", text, Kind::Text, ""}, {"prog.bas", Bytes("10 REM \x1f\xe9\n"), Kind::Text, ""},
         {"moment.vzs", state, Kind::State, ""},
         // Wrong or no extension: the content decides.
-        {"moment.cp6", state, Kind::State, ""},
-        {"tape.txt", tape, Kind::Tape, ""},
-        {"rom.txt", signedRom, Kind::Cartridge, ""},
-        {"prog", text, Kind::Text, ""},
-        {"notes.dat", Bytes("PRINT 2\r\n"), Kind::Text, ""},
-        {"fake.vzs", text, Kind::None, "save state"},
-        {"code.txt", binary, Kind::None, "FILE@ADDR"},
-        {"code", binary, Kind::None, "FILE@ADDR"},
-        {"empty.cp6", {}, Kind::None, "empty"},
-        {"empty.txt", {}, Kind::None, "empty"},
+        {"moment.cp6", state, Kind::State, ""}, {"tape.txt", tape, Kind::Tape, ""},
+        {"rom.txt", signedRom, Kind::Cartridge, ""}, {"prog", text, Kind::Text, ""},
+        {"notes.dat", Bytes("PRINT 2\r\n"), Kind::Text, ""}, {"fake.vzs", text, Kind::None, "save state"},
+        {"code.txt", binary, Kind::None, "FILE@ADDR"}, {"code", binary, Kind::None, "FILE@ADDR"},
+        {"empty.cp6", {}, Kind::None, "empty"}, {"empty.txt", {}, Kind::None, "empty"},
     };
     for (const Case& c : cases) {
         OpenFile::Decision d = OpenFile::Classify(WriteFile(c.name, c.bytes));
@@ -88,9 +78,7 @@ TEST_F(OpenFileTest, RefusedFilesLeaveTheMachineAsItWas) {
     std::string dangling = folder + "/link.cp6";
     std::filesystem::create_symlink(folder + "/gone.cp6", dangling);
     std::vector<std::pair<std::string, const char*>> cases = {
-        {folder, "folder"},
-        {dangling, "cannot be read"},
-        {WriteFile("none.txt", {}), "empty"},
+        {folder, "folder"}, {dangling, "cannot be read"}, {WriteFile("none.txt", {}), "empty"},
         {WriteFile("big.rom", Repeat(20000, 1)), "too large"},
         {WriteFile("bad.vzs", Join(std::vector<uint8_t>(SaveState::kMagic, SaveState::kMagic + 8), Repeat(9, 0))), ""},
         {WriteFile("code.bin", Repeat(300, 1)), "FILE@ADDR"},  // no dialog from the command line
@@ -140,10 +128,8 @@ TEST_F(OpenFileTest, CommandLineWords) {
         bool binary;
         int load, usr;  // usr -1: not set
     } const cases[] = {
-        {"a.bin@$4c00", "a.bin", true, 0x4C00, -1},
-        {"a.bin@19456,usr=$4CFF", "a.bin", true, 0x4C00, 0x4CFF},
-        {"a.bin@0x10,usr=20h", "a.bin", true, 0x10, 0x20},
-        {"dir@x/a.bin@65535", "dir@x/a.bin", true, 0xFFFF, -1},
+        {"a.bin@$4c00", "a.bin", true, 0x4C00, -1}, {"a.bin@19456,usr=$4CFF", "a.bin", true, 0x4C00, 0x4CFF},
+        {"a.bin@0x10,usr=20h", "a.bin", true, 0x10, 0x20}, {"dir@x/a.bin@65535", "dir@x/a.bin", true, 0xFFFF, -1},
         {"game.cp6", "game.cp6", false, 0, -1},
         {taken, taken, false, 0, -1},  // an existing name with @ is the file itself
     };

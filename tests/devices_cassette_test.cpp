@@ -198,9 +198,7 @@ TEST_F(CassetteTest, ProposedNamesComeFromBytesTenToFifteenAndStayInTheFolder) {
     } const cases[] = {
         {Header("HELLO"), "HELLO_BAS.CP6"},
         {Header("ABCDEF"), "ABCDEF_BAS.CP6"},  // byte 16 is not part of it
-        {Header(""), "NONAME_BAS.CP6"},
-        {Header("a-b_ 9"), "a-b_ 9_BAS.CP6"},
-        {Header("../a/b"), "___a_b_BAS.CP6"},
+        {Header(""), "NONAME_BAS.CP6"}, {Header("a-b_ 9"), "a-b_ 9_BAS.CP6"}, {Header("../a/b"), "___a_b_BAS.CP6"},
         {nasty, "_______BAS.CP6"},
     };
     // The save chooser proposes the name in the folder of the last recording.

@@ -300,8 +300,7 @@ TEST(ConfigDialogsLayout, ControlsCarryTheirIdsKindsAndTexts) {
     const Expected ok{1, K::DefaultButton, "OK"}, cancel{2, K::PushButton, "Cancel"};
     check(MemoryDialog::kLayout, "Configure Zel Vega Memory",
           {{1000, K::RadioButton, "Normal (as sold in stores) C000-FFFF"},
-           {1001, K::RadioButton, "Emulator enhanced 4000-FFFF"},
-           {1002, K::RadioButton, "+ No RAM Expansion present"},
+           {1001, K::RadioButton, "Emulator enhanced 4000-FFFF"}, {1002, K::RadioButton, "+ No RAM Expansion present"},
            {1003, K::RadioButton, "+ 16K RAM Expansion (As sold in stores) 8000-BFFF"},
            {1007, K::RadioButton, "Use built-in 16K BASIC ROM"}, {1008, K::RadioButton, "Load 16K BASIC ROM from disk"},
            {1009, K::PushButton, "Browse"}, {1010, K::StaticText, "(none)"},

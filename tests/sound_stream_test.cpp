@@ -70,14 +70,16 @@ void soundChannelA(bool tone) {
 }
 
 TEST_F(SoundStreamTest, FrameSizeFollowsTheFrameRate) {
-    const struct {
-        int fps;
-        int32_t bytes;
-    } cases[] = {{60, 736}, {50, 882}, {36, 1226}, {25, 1764}, {1, 44100}};
+    // The frame period in ticks of a 1 MHz counter: bytes x 10^6 / 44100, truncated.
+    FrameScheduler::state.useHighResolutionClock = true;
+    FrameScheduler::state.counterFrequency = 1000000;
+    const struct { int fps; int32_t bytes; int64_t ticks; } cases[] = {
+        {60, 736, 16689}, {50, 882, 20000}, {36, 1226, 27800}, {25, 1764, 40000}, {1, 44100, 1000000}};
     for (const auto& c : cases) {
         Machine::timing.frameRate = c.fps;
         SoundRedo();
         EXPECT_EQ(s_nLockSize, c.bytes) << c.fps << " fps";
+        EXPECT_EQ(FrameScheduler::state.ticksPerFrame, c.ticks) << c.fps << " fps";
     }
     // Every buffer holds 32 frames: 23552 bytes at 60 fps.
     Machine::timing.frameRate = 60;
@@ -105,16 +107,10 @@ TEST_F(SoundStreamTest, InitResultAndFramePeriod) {
     EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 16689);  // 736 x 10^6 / 44100, truncated
     for (int i = 0; i < kSoundBuffers; ++i) EXPECT_GE(soundStream.buffers[i], 0);
 
-    Machine::timing.frameRate = 50;
-    FrameScheduler::state.counterFrequency = 3579545;
-    SoundRedo();
-    EXPECT_EQ(FrameScheduler::state.ticksPerFrame, 71590);  // a fiftieth of a second, truncated
-
     // Both outputs off: no buffer, still a success that sets the period.
     settings.clickerOn = 0;
     settings.ayOn = 0;
-    Machine::timing.frameRate = 60;
-    FrameScheduler::state.ticksPerFrame = 1;
+    FrameScheduler::state.counterFrequency = 3579545, FrameScheduler::state.ticksPerFrame = 1;
     SoundRedo();
     EXPECT_EQ(FrameScheduler::state.ticksPerFrame, int64_t(736) * 3579545 / 44100);
     for (int i = 0; i < kSoundBuffers; ++i) EXPECT_EQ(soundStream.buffers[i], -1);

@@ -111,6 +111,7 @@ void ReportMonitor() {
 }
 
 int Fail(const std::string& message) {
+    ReportMessageBoxes();  // the notice that says why comes first
     std::fprintf(stderr, "vzelvega-run: %s\n", message.c_str());
     return 2;
 }

@@ -1,6 +1,6 @@
 // The main window driven as a user would: start-up, menus and their ids,
-// accelerators, the About box, client size per scale, Paste greying, full
-// screen, and closing.
+// accelerators, the About box, client size per scale and free resizing,
+// Paste greying, full screen, and closing with the place kept for the next start.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -164,6 +164,17 @@ private slots:
             QTRY_COMPARE(platform::qt::Screen()->size(), expected[scale - 1]);
             QCOMPARE(App::Window()->pos(), QPoint(10, 10));
         }
+    }
+
+    void screenshotSaysItsFileName() {
+        QTemporaryDir dir;
+        Machine::startDirectory = dir.path().toStdString();
+        QString name = dir.filePath(QString::asprintf("screenshots/screenshot_%04d.bmp", settings.screenshotCounter));
+        QVERIFY(QString::fromStdString(platform::qt::CurrentNotice()).isEmpty());
+        App::RunCommand(App::kScreenshot);
+        QCOMPARE(QString::fromStdString(platform::qt::CurrentNotice()), "Screenshot saved: " + name);
+        QVERIFY(QFile::exists(name));
+        Machine::startDirectory = QDir::currentPath().toStdString();
     }
 
     void aboutBoxShowsNameAndVersion() {
@@ -601,6 +612,32 @@ private slots:
         QVERIFY(!platform::ClipboardText());
     }
 
+    // Any client size: the 280x216 frame centred at the largest whole scale
+    // that fits (at least 1), black around it.
+    void freeResizingCentresTheFrame() {
+        platform::ShowNotice("");  // no notice drawn over the border
+        const struct {
+            QSize client;
+            int scale;
+        } cases[] = {{{1000, 700}, 3}, {{200, 150}, 1}, {{860, 600}, 2}, {{839, 647}, 2}, {{700, 500}, 2}};
+        QWidget* screen = platform::qt::Screen();
+        for (const auto& c : cases) {
+            App::Window()->resize(App::Window()->size() + c.client - screen->size());
+            QTRY_COMPARE(screen->size(), c.client);
+            App::RunOnce();
+            QImage shot = screen->grab().toImage();
+            QRect lit;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    if ((shot.pixel(x, y) & 0xFFFFFF) != 0) lit |= QRect(x, y, 1, 1);
+            QRect frame((c.client.width() - 280 * c.scale) / 2, (c.client.height() - 216 * c.scale) / 2,
+                        280 * c.scale, 216 * c.scale);
+            QCOMPARE(lit, frame & QRect(QPoint(0, 0), c.client));
+        }
+        App::Window()->move(40, 30);
+        QTRY_COMPARE(App::Window()->pos(), QPoint(40, 30));
+    }
+
     void exitEndsTheLoop() {
         App::RunCommand(App::kExit);
         QTRY_VERIFY(App::state.quit || (App::RunOnce(), App::state.quit));
@@ -608,6 +645,21 @@ private slots:
         QVERIFY(!FrameScheduler::state.running);
         QCOMPARE(App::state.exitCode, 0);
         QCOMPARE(App::Run(), 0);  // the loop has nothing left to do
+        // The last plain window's place and client size, kept for the next start.
+        QByteArray ini = iniFile();
+        for (const char* key : {"[WINDOW]\n", "\nleft=40\n", "\ntop=30\n", "\nclientwidth=700\n", "\nclientheight=500\n"})
+            QVERIFY2(ini.contains(key), ini.mid(ini.indexOf("[WINDOW]")).constData());
+    }
+
+    void nextStartTakesThePlaceAndSize() {
+        Machine::startUpResetDone = false;  // a fresh program
+        QVERIFY(App::Start());
+        QTRY_VERIFY((App::RunOnce(), App::state.startupResetDone));
+        QTRY_COMPARE(platform::qt::Screen()->size(), QSize(700, 500));
+        QCOMPARE(App::Window()->pos(), QPoint(40, 30));
+        App::RunCommand(App::kExit);
+        QTRY_VERIFY(App::state.quit || (App::RunOnce(), App::state.quit));
+        platform::IniWriteString(iniPath, "WINDOW", "clientwidth", "0");  // later starts take the scale's size
     }
 };
 

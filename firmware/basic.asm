@@ -129,6 +129,20 @@ fwant      equ SV+0E4h      ; fraw for the scaling steps of a conversion
 fpx        equ SV+0E5h      ; x of a polynomial (5 bytes; FAEA is the last free byte)
 fexpn      equ SV+0ACh      ; whole part of EXP's and LOG's argument (2 bytes)
 fpown      equ SV+0AEh      ; whole power of ^ (2 bytes)
+; RENUM's work space: the functions' scratch numbers, unused while it runs
+rn_new     equ fx1
+rn_old     equ fx1+2
+rn_step    equ fx2
+rn_rec     equ fx2+2        ; line record being scanned
+rn_at      equ fx3          ; a reference's digits
+rn_end     equ fx3+2        ; and the byte after them
+rn_ld      equ fx4          ; growth of the line (pass 0)
+rn_tot     equ fx4+2        ; and of the program
+rn_pass    equ fx5
+rn_w       equ fx5+1        ; pass 1: where the next rewritten line goes
+rn_src     equ fx5+3        ; and the old copy of the line after it
+rn_max     equ ftmp         ; most the program grows on the way
+rn_k       equ ftmp+2       ; lines kept below old
 contflag   equ SV+60h       ; 16 bytes: row continues the row above
 usrvec     equ 0FAEBh       ; USR routine address (also set by the binary loader)
 warmsig    equ 0FAEEh       ; WARMSIG once BASIC has started: a reset keeps the program

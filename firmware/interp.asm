@@ -397,6 +397,8 @@ exs1:   cp TK_LASTSTMT+1
         jp z, do_circle
         cp TK_AUTO
         jp z, do_auto
+        cp TK_RENUM
+        jp z, do_renum
         jp err_syntax
 exs2:   call ch_adv
         sub 80h

@@ -199,6 +199,424 @@ dl1:    push de
         pop de
         jr dl1
 
+; RENUM [new [, old [, step]]], typed: the lines from old (the first) on
+; become new, new+step, ... (10, 10) and the references to them follow.
+; Everything is checked before anything moves: a refusal changes nothing.
+do_renum:
+        call indirect
+        jp nz, err_fc
+        ld de, 10
+        call rn_arg
+        ld (rn_new), de
+        ld de, 0
+        ld bc, 10
+        call optcomma
+        jr nz, rnu0
+        call rn_arg
+        push de
+        ld de, 10
+        call optcomma
+        call z, lsnum
+        ld b, d
+        ld c, e
+        pop de
+rnu0:   ld (rn_old), de
+        ld a, b
+        or c
+        jp z, err_fc
+        ld (rn_step), bc
+        call endstmt
+        jp nz, err_syntax
+        ld de, (rn_old)
+        call findline
+        ld a, (hl)
+        or a
+        jp z, ready             ; no lines from old on
+        ex de, hl
+        ld hl, (txttab)
+        ld bc, 0
+rnk1:   or a                    ; how many lines are kept below old
+        sbc hl, de
+        add hl, de
+        jr z, rnk2
+        inc bc
+        ld a, (hl)
+        add a, l
+        ld l, a
+        adc a, h
+        sub l
+        ld h, a
+        jr rnk1
+rnk2:   ld (rn_k), bc
+        push hl
+        ld de, (rn_new)
+        call findline
+        pop de
+        or a
+        sbc hl, de
+        jp c, err_fc            ; a line kept below old is at new or above
+        ex de, hl
+        ld de, (rn_new)
+rnu1:   ld c, (hl)              ; the last new number must be a line number
+        ld b, 0
+        add hl, bc
+        ld a, (hl)
+        or a
+        jr z, rnu2
+        push hl
+        ld hl, (rn_step)
+        add hl, de
+        ex de, hl
+        pop hl
+        jp c, err_fc
+        jr rnu1
+rnu2:   ld a, d
+        and e
+        inc a
+        jp z, err_fc
+        ; pass 0: how much each line and the program grow, at most on the way
+        ld hl, 0
+        ld (rn_tot), hl
+        ld (rn_max), hl
+        ld (rn_w), hl           ; no rewritten lines yet
+        xor a
+        ld (rn_pass), a
+        ld hl, (txttab)
+rnu3:   ld a, (hl)
+        or a
+        jr z, rnu4
+        ld (rn_rec), hl
+        call rn_line
+        push hl
+        ld hl, (rn_tot)
+        ld de, (rn_ld)
+        add hl, de
+        ld (rn_tot), hl
+        ld de, (rn_max)
+        or a
+        sbc hl, de
+        jp m, rnu3a
+        ld hl, (rn_tot)
+        ld (rn_max), hl
+rnu3a:  ld hl, (rn_rec)
+        ld l, (hl)
+        ld h, 0
+        ld de, (rn_ld)
+        add hl, de
+        ld a, h                 ; a record is at most 255 bytes
+        or a
+        jp nz, err_toolong
+        pop hl
+        jr rnu3
+rnu4:   ld hl, (prgend)
+        ld de, (rn_max)
+        add hl, de
+        ld de, MEMTOP-64
+        or a
+        sbc hl, de
+        jp nc, err_mem
+        ; pass 1: the program moves to the top of the free room and comes
+        ; back down a line at a time, rewritten in INBUF; the most it grows
+        ; on the way fits in the room, so it never overtakes what it reads
+        ld hl, (prgend)
+        ld de, (txttab)
+        or a
+        sbc hl, de
+        inc hl
+        ld b, h
+        ld c, l                 ; with the end marker
+        ld hl, MEMTOP-64
+        or a
+        sbc hl, bc
+        ld (rn_src), hl
+        ld hl, (prgend)
+        ld de, MEMTOP-65
+        lddr
+        ld hl, (txttab)
+        ld (rn_w), hl
+        ld a, 1
+        ld (rn_pass), a
+rnu5:   ld hl, (rn_src)
+        ld a, (hl)
+        or a
+        jr z, rnu6
+        ld c, a
+        ld b, 0
+        ld de, INBUF
+        ldir
+        ld hl, INBUF
+        ld (rn_rec), hl
+        call rn_line
+        ld hl, (rn_src)
+        ld c, (hl)
+        ld b, 0
+        add hl, bc
+        ld (rn_src), hl
+        ld hl, INBUF
+        ld c, (hl)
+        ld de, (rn_w)
+        ldir
+        ld (rn_w), de
+        jr rnu5
+rnu6:   ld hl, (rn_w)
+        ld (hl), 0
+        ld (prgend), hl
+        ld de, (rn_old)         ; the lines' own numbers last: until here
+        call findline           ; references are looked up by the old ones
+        ld de, (rn_new)
+rnu7:   ld a, (hl)
+        or a
+        jr z, rnu8
+        inc hl
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        dec hl
+        dec hl
+        ld c, a
+        ld b, 0
+        add hl, bc
+        push hl
+        ld hl, (rn_step)
+        add hl, de
+        ex de, hl
+        pop hl
+        jr rnu7
+rnu8:   ld hl, 0
+        ld (contline), hl
+        call clearvars
+        jp ready
+
+rn_arg: call ch_peek            ; digits: DE = their value, else DE kept
+        call isdigit
+        ret c
+        jp lsnum
+
+; The line-number references of the record at rn_rec (= HL): pass 0 adds up
+; in rn_ld how much it grows, pass 1 rewrites them. HL ends after the record.
+rn_line:
+        ld de, 0
+        ld (rn_ld), de
+        inc hl
+        inc hl
+        inc hl
+        ld c, 0                 ; inside quotes
+rs_ch:  ld a, (hl)
+        inc hl
+        or a
+        ret z
+        cp '"'
+        jr nz, rs_1
+        ld a, c
+        xor 1
+        ld c, a
+        jr rs_ch
+rs_1:   bit 0, c
+        jr nz, rs_ch
+        cp TK_REM
+        jr z, rs_rem
+        cp TK_GOTO
+        jr z, rs_ref
+        cp TK_GOSUB
+        jr z, rs_ref
+        cp TK_THEN
+        jr z, rs_ref
+        cp TK_ELSE
+        jr z, rs_ref
+        cp TK_RESTORE
+        jr z, rs_ref
+        cp TK_RESUME
+        jr z, rs_ref
+        cp TK_RUN
+        jr nz, rs_ch
+rs_ref: push bc
+        call rn_ref
+        pop bc
+        jr rs_ch
+rs_rem: ld a, (hl)
+        inc hl
+        or a
+        jr nz, rs_rem
+        ret
+
+; The line numbers after a keyword, HL after it: one, or a list with commas
+; (ON). Returns HL after them.
+rn_ref:
+        call skipsp
+        call isdigit
+        ret c
+        ld (rn_at), hl
+        call parsenum
+        ret c                   ; above 65535: not a line, left alone
+        ld (rn_end), hl
+        call rn_map
+        ld hl, (rn_end)
+        jr c, rr_next
+        ex de, hl
+        call rn_utoa            ; A = digits of the new number, at numbuf
+        ld hl, (rn_end)
+        ld de, (rn_at)
+        or a
+        sbc hl, de              ; L = digits of the old one
+        ld b, a
+        sub l
+        ld e, a
+        sbc a, a
+        ld d, a                 ; DE = the change in length
+        ld a, (rn_pass)
+        or a
+        jr nz, rr_move
+        ld hl, (rn_ld)
+        add hl, de
+        ld (rn_ld), hl
+        ld hl, (rn_end)
+        jr rr_next
+rr_move:                        ; the rest of the record moves
+        push bc
+        ld hl, (rn_rec)
+        ld a, (hl)
+        ld c, a
+        add a, e
+        ld (hl), a
+        ld b, 0
+        add hl, bc              ; the record's end
+        push de
+        ld de, (rn_end)
+        or a
+        sbc hl, de
+        ld b, h
+        ld c, l                 ; bytes after the digits, the final 00 among them
+        pop de
+        ld a, d
+        or e
+        jr z, rr_moved
+        bit 7, d
+        jr nz, rr_less
+        ld hl, (rn_end)         ; longer: from the last byte down
+        add hl, bc
+        dec hl
+        push hl
+        add hl, de
+        ex de, hl
+        pop hl
+        lddr
+        jr rr_moved
+rr_less:
+        ld hl, (rn_end)
+        push hl
+        add hl, de
+        ex de, hl
+        pop hl
+        ldir
+rr_moved:
+        pop bc
+        ld de, (rn_at)
+        ld hl, numbuf
+        ld c, b
+        ld b, 0
+        ldir
+        ex de, hl
+rr_next:
+        call skipsp
+        cp ','
+        ret nz
+        inc hl
+        jp rn_ref
+
+; DE = a line number referred to: NC and DE = its new number when that line
+; is renumbered; C when it is kept or missing. 0 always stays (ON ERROR
+; GOTO 0 turns trapping off). The lines already rewritten by pass 1 end at
+; rn_w; the rest are still in the old copy from rn_src.
+rn_map:
+        ld hl, (rn_old)
+        ex de, hl
+        or a
+        sbc hl, de
+        add hl, de
+        ex de, hl
+        ret c                   ; below old
+        ld a, d
+        or e
+        scf
+        ret z
+        ld hl, (txttab)
+        ld bc, 0                ; lines passed
+        jr rm_hop
+rm1:    ld a, (hl)
+        or a
+        scf
+        ret z                   ; no such line
+        inc hl
+        ld a, (hl)
+        inc hl
+        cp e
+        jr nz, rm2
+        ld a, (hl)
+        cp d
+        jr z, rm3
+rm2:    dec hl
+        dec hl
+        ld a, (hl)
+        add a, l
+        ld l, a
+        jr nc, rm2a
+        inc h
+rm2a:   inc bc
+rm_hop: ld a, (rn_w)
+        cp l
+        jr nz, rm1
+        ld a, (rn_w+1)
+        cp h
+        jr nz, rm1
+        ld hl, (rn_src)
+        jr rm1
+rm3:    ld h, b                 ; new + (lines passed - lines kept) * step
+        ld l, c
+        ld de, (rn_k)
+        or a
+        sbc hl, de
+        ex de, hl
+        ld hl, (rn_step)
+        call mul16
+        ld de, (rn_new)
+        add hl, de
+        ex de, hl
+        or a
+        ret
+
+; HL as decimal digits at numbuf; A = how many.
+rn_utoa:
+        ld de, numbuf
+        ld bc, -10000
+        call ru_dig
+        ld bc, -1000
+        call ru_dig
+        ld bc, -100
+        call ru_dig
+        ld bc, -10
+        call ru_dig
+        ld a, l
+        add a, '0'
+        ld (de), a
+        inc de
+        ld a, e
+        sub numbuf & 0FFh
+        ret
+ru_dig: ld a, '0'-1
+ru1:    inc a
+        add hl, bc
+        jr c, ru1
+        sbc hl, bc
+        cp '0'
+        jr nz, ru2
+        ld a, e                 ; no leading zeros
+        cp numbuf & 0FFh
+        ld a, '0'
+        ret z
+ru2:    ld (de), a
+        inc de
+        ret
+
 ; HL = the line number of GOTO or GOSUB: digits alone are read at once,
 ; anything else is an expression.
 lineexpr:

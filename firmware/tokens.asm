@@ -94,6 +94,7 @@ TK_LINE    equ 0D6h
 TK_DELETE  equ 0D7h
 TK_CIRCLE  equ 0D8h
 TK_AUTO    equ 0D9h
+TK_RENUM   equ 0DAh
 
 ; A keyword's last letter has bit 7 set. A keyword that is the start of
 ; another (INP/INPUT, MOD/MODE, TO/TONE) comes after it.
@@ -188,6 +189,7 @@ kwtab:
         db "DELET", 'E'+80h
         db "CIRCL", 'E'+80h
         db "AUT", 'O'+80h
+        db "RENU", 'M'+80h
         db 0
 
 toupper:

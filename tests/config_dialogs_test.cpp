@@ -12,6 +12,7 @@
 #include "config/settings.h"
 #include "platform/headless/headless.h"
 #include "resources/config_dialogs_layout.h"
+#include "tests/dialog_view.h"
 #include "tests/ini_test_support.h"
 
 namespace hl = platform::headless;
@@ -45,183 +46,131 @@ protected:
 
 // ---- Timing ----
 
-TEST_F(ConfigDialogsTest, TimingPalAt800PercentShowsScaledRates) {
+const std::vector<int> kTiming = {1500, 1501, 1502, 1503, 1504, 1505, 1506, 1507, 1508, 1509, 1510, 1511, 1512, 1513};
+const std::vector<int> kRates = {1505, 1506, 1507, 1508};
+
+// What the user sees after each step, then what OK stores.
+TEST_F(ConfigDialogsTest, TimingShowsEachChoiceAndStoresIt) {
     hl::QueueDialogScript([](Dialog* d) {
+        EXPECT_EQ(Checked(d, kTiming), "1500 1509");
+        EXPECT_EQ(Greyed(d, kTiming), "1506 1507 1508 1511 1512");
         hl::Click(d, 1501);
-        EXPECT_TRUE(DialogIsChecked(d, 1501));
-        EXPECT_FALSE(DialogIsChecked(d, 1500));
-        EXPECT_EQ(DialogGetText(d, 1508), "50");
-        EXPECT_FALSE(DialogIsEnabled(d, 1506));
         hl::MoveSlider(d, 1504, 800);
-        EXPECT_EQ(DialogGetText(d, 1506), "14566768");
-        EXPECT_EQ(DialogGetText(d, 1507), "27490904");
-        EXPECT_EQ(DialogGetText(d, 1505), "PAL * 800%");
+        EXPECT_EQ(Texts(d, kRates), "PAL * 800%|14566768|27490904|50");
+        hl::Click(d, 1503);
+        EXPECT_EQ(Texts(d, kRates), "PAL * 800%|n/a|n/a|n/a");
+        EXPECT_EQ(Greyed(d, kTiming), "1504 1505 1506 1507 1508 1511 1512 1513");
+        hl::Click(d, 1501);
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Timing());
     EXPECT_EQ(hl::LastDialogTitle(), "Configure CPU Timing");
-    EXPECT_EQ(settings.cpuSpeedOption, 1);
-    EXPECT_EQ(settings.palPercent, 800);
-    EXPECT_EQ(settings.ntscPercent, 100);
-}
+    EXPECT_EQ((std::vector<long>{settings.cpuSpeedOption, settings.palPercent, settings.ntscPercent}),
+              (std::vector<long>{1, 800, 100}));
+    EXPECT_EQ(value("SPEED", "palmultiplierpct"), "800");
 
-TEST_F(ConfigDialogsTest, TimingOpensOnTheStoredChoices) {
-    settings.cpuSpeedOption = 2;
-    settings.customActiveRate = 1000000;
-    settings.customBlankRate = 2000000;
-    settings.customFps = 75;
-    settings.limitVideoUpdates = 1;
-    settings.videoUpdatesPerSecond = 30;
+    settings.cpuSpeedOption = 2, settings.customActiveRate = 1000000, settings.customBlankRate = 2000000;
+    settings.customFps = 75, settings.limitVideoUpdates = 1, settings.videoUpdatesPerSecond = 30;
     hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_TRUE(DialogIsChecked(d, 1502));
-        EXPECT_EQ(DialogGetText(d, 1506), "1000000");
-        EXPECT_EQ(DialogGetText(d, 1507), "2000000");
-        EXPECT_EQ(DialogGetText(d, 1508), "75");
-        EXPECT_TRUE(DialogIsEnabled(d, 1506));
-        EXPECT_FALSE(DialogIsEnabled(d, 1504));
-        EXPECT_FALSE(DialogIsEnabled(d, 1513));
-        EXPECT_TRUE(DialogIsChecked(d, 1509));
-        EXPECT_TRUE(DialogIsChecked(d, 1510));
+        EXPECT_EQ(Checked(d, kTiming), "1502 1509 1510");
+        EXPECT_EQ(Greyed(d, kTiming), "1504 1505 1513");
+        EXPECT_EQ(Texts(d, {1506, 1507, 1508, 1512}), "1000000|2000000|75|30 fps ");
         EXPECT_EQ(platform::DialogSliderPosition(d, 1511), 30);
-        EXPECT_EQ(DialogGetText(d, 1512), "30 fps ");
         hl::MoveSlider(d, 1511, 45);
-        EXPECT_EQ(DialogGetText(d, 1512), "45 fps ");
-        EXPECT_TRUE(DialogIsEnabled(d, 1511));
+        EXPECT_EQ(Texts(d, {1512}), "45 fps ");
         hl::Click(d, 1510);  // clearing it greys the slider
-        EXPECT_FALSE(DialogIsEnabled(d, 1511));
-        EXPECT_FALSE(DialogIsEnabled(d, 1512));
+        EXPECT_EQ(Greyed(d, {1511, 1512}), "1511 1512");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Timing());
-    EXPECT_EQ(settings.videoUpdatesPerSecond, 45);
-    EXPECT_EQ(settings.limitVideoUpdates, 0);
-    EXPECT_EQ(settings.speedUpFiles, 1);
-    EXPECT_EQ(settings.customFps, 75);
+    EXPECT_EQ((std::vector<long>{settings.videoUpdatesPerSecond, settings.limitVideoUpdates, settings.customFps}),
+              (std::vector<long>{45, 0, 75}));
 }
 
 // Custom entries out of range are corrected in place by the first OK (the
 // dialog stays open, nothing stored); a second OK stores the corrected values.
 TEST_F(ConfigDialogsTest, TimingCustomEntriesAreCorrectedInPlace) {
-    struct Row {
-        const char *active, *blank, *fps;        // typed
-        const char *wantActive, *wantBlank, *wantFps;  // shown after the first OK
+    const std::pair<const char*, const char*> rows[] = {  // typed, shown after the first OK
+        {"10|10|50", "24|24|50"}, {"0|100|60", "24|100|60"},  // each rate is at least 24 on its own
+        {"5000|23|60", "5000|24|60"},
+        {"3000000|4000000|fifty", "3000000|4000000|1"},  // unreadable reads as 0
+        {"3000000|4000000|100000", "3000000|4000000|600"},
     };
-    static const Row rows[] = {
-        {"10", "10", "50", "24", "24", "50"},
-        {"0", "100", "60", "24", "100", "60"},  // each rate is at least 24 on its own
-        {"5000", "23", "60", "5000", "24", "60"},
-        {"3000000", "4000000", "fifty", "3000000", "4000000", "1"},  // unreadable reads as 0
-        {"3000000", "4000000", "100000", "3000000", "4000000", "600"},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(::testing::Message() << r.active << "/" << r.blank << "/" << r.fps);
+    for (const auto& [typed, shown] : rows) {
+        SCOPED_TRACE(typed);
         settings = Settings::Defaults();
-        const Row* row = &r;
-        const std::string fileBefore = SettingsFileText();
-        hl::QueueDialogScript([row, fileBefore](Dialog* d) {
+        const std::string fileBefore = SettingsFileText(), entry = typed, want = shown;
+        hl::QueueDialogScript([&](Dialog* d) {
             hl::Click(d, 1502);
-            hl::TypeText(d, 1506, row->active);
-            hl::TypeText(d, 1507, row->blank);
-            hl::TypeText(d, 1508, row->fps);
+            size_t a = entry.find('|'), b = entry.rfind('|');
+            hl::TypeText(d, 1506, entry.substr(0, a));
+            hl::TypeText(d, 1507, entry.substr(a + 1, b - a - 1));
+            hl::TypeText(d, 1508, entry.substr(b + 1));
             hl::Click(d, 1);
             EXPECT_TRUE(hl::IsOpen(d));
-            EXPECT_EQ(DialogGetText(d, 1506), row->wantActive);
-            EXPECT_EQ(DialogGetText(d, 1507), row->wantBlank);
-            EXPECT_EQ(DialogGetText(d, 1508), row->wantFps);
-            EXPECT_EQ(settings.customActiveRate, 1820846u);  // nothing stored yet
+            EXPECT_EQ(Texts(d, {1506, 1507, 1508}), want);
             EXPECT_EQ(SettingsFileText(), fileBefore);
             hl::Click(d, 1);
             EXPECT_FALSE(hl::IsOpen(d));
         });
         EXPECT_TRUE(ConfigDialogs::Timing());
-        EXPECT_EQ(settings.cpuSpeedOption, 2);
-        EXPECT_EQ(std::to_string(settings.customActiveRate), r.wantActive);
-        EXPECT_EQ(std::to_string(settings.customBlankRate), r.wantBlank);
-        EXPECT_EQ(std::to_string(settings.customFps), r.wantFps);
-        EXPECT_EQ(value("SPEED", "cpuspeedopt"), "2");
-        EXPECT_EQ(value("SPEED", "activescancust"), r.wantActive);
-        EXPECT_EQ(value("SPEED", "vblankcust"), r.wantBlank);
-        EXPECT_EQ(value("SPEED", "fpscust"), r.wantFps);
+        EXPECT_EQ(std::to_string(settings.customActiveRate) + "|" + std::to_string(settings.customBlankRate) + "|" +
+                      std::to_string(settings.customFps), want);
+        EXPECT_EQ(value("SPEED", "cpuspeedopt") + value("SPEED", "activescancust") + "|" + value("SPEED", "vblankcust") +
+                      "|" + value("SPEED", "fpscust"), "2" + want);
     }
 }
 
 TEST_F(ConfigDialogsTest, TimingFastTurnsOffSoundInTheRecordButNotInTheFile) {
-    settings.clickerOn = 1;
-    settings.ayOn = 1;
+    settings.clickerOn = 1, settings.ayOn = 1;
     hl::QueueDialogScript([](Dialog* d) {
         hl::Click(d, 1503);
-        for (int id : {1506, 1507, 1508}) {
-            EXPECT_EQ(DialogGetText(d, id), "n/a");
-            EXPECT_FALSE(DialogIsEnabled(d, id));
-        }
-        EXPECT_FALSE(DialogIsEnabled(d, 1504));
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Timing());
-    EXPECT_EQ(settings.cpuSpeedOption, 3);
-    EXPECT_EQ(settings.clickerOn, 0);
-    EXPECT_EQ(settings.ayOn, 0);
-    EXPECT_EQ(value("SPEED", "cpuspeedopt"), "3");
-    EXPECT_EQ(value("SPEED", "speedupfilesflag"), "1");
-    EXPECT_EQ(value("SPEED", "activescancust"), "1820846");
-    EXPECT_EQ(value("SOUND", "clickerflag"), "1");
-    EXPECT_EQ(value("SOUND", "ayflag"), "1");
-    EXPECT_EQ(value("SOUND", "clickervolpct"), "80");
-
+    EXPECT_EQ((std::vector<long>{settings.cpuSpeedOption, settings.clickerOn, settings.ayOn}), (std::vector<long>{3, 0, 0}));
+    EXPECT_EQ(value("SPEED", "cpuspeedopt") + value("SPEED", "speedupfilesflag") + value("SPEED", "activescancust"),
+              "311820846");
+    EXPECT_EQ(value("SOUND", "clickerflag") + value("SOUND", "ayflag") + value("SOUND", "clickervolpct"), "1180");
     // Leaving Fast gives the run its sound back, without a word to the file;
     // a sound choice made while Fast is the user's own and stays.
     auto dialog = [](bool (*run)(), int click) {
-        hl::QueueDialogScript([click](Dialog* d) {
-            hl::Click(d, click);
-            hl::Click(d, 1);
-        });
+        hl::QueueDialogScript([click](Dialog* d) { hl::Click(d, click), hl::Click(d, 1); });
         EXPECT_TRUE(run());
     };
     dialog(ConfigDialogs::Timing, 1500);
-    EXPECT_EQ(settings.clickerOn + settings.ayOn, 2);
+    EXPECT_EQ(settings.clickerOn * 10 + settings.ayOn, 11);
     EXPECT_EQ(value("SOUND", "clickervolpct"), "80");
     dialog(ConfigDialogs::Timing, 1503);
     dialog(ConfigDialogs::Sound, 1400);  // key click on
     dialog(ConfigDialogs::Timing, 1501);
-    EXPECT_EQ(settings.clickerOn, 1);
-    EXPECT_EQ(settings.ayOn, 0);
+    EXPECT_EQ(settings.clickerOn * 10 + settings.ayOn, 10);
 }
 
 TEST_F(ConfigDialogsTest, TimingDefaultAndHundredPercentButtons) {
     settings.ntscPercent = 300;
     hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_EQ(DialogGetText(d, 1506), "5462538");  // 1820846 x 3
+        EXPECT_EQ(Texts(d, {1506}), "5462538");  // 1820846 x 3
         hl::Click(d, 1513);
-        EXPECT_EQ(DialogGetText(d, 1506), "1820846");
-        EXPECT_EQ(DialogGetText(d, 1505), "NTSC * 100%");
+        EXPECT_EQ(Texts(d, {1505, 1506}), "NTSC * 100%|1820846");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Timing());
     EXPECT_EQ(settings.ntscPercent, 100);
 
-    settings.cpuSpeedOption = 1;
-    settings.ntscPercent = 250;
-    settings.limitVideoUpdates = 1;
+    settings.cpuSpeedOption = 1, settings.ntscPercent = 250, settings.limitVideoUpdates = 1;
     hl::QueueDialogScript([](Dialog* d) {
         hl::Click(d, 1514);
-        EXPECT_TRUE(DialogIsChecked(d, 1500));
-        EXPECT_FALSE(DialogIsChecked(d, 1501));
+        EXPECT_EQ(Checked(d, kTiming), "1500");
         EXPECT_EQ(platform::DialogSliderPosition(d, 1504), 100);
-        EXPECT_EQ(DialogGetText(d, 1505), "NTSC * 100%");
-        EXPECT_EQ(DialogGetText(d, 1506), "1820846");
-        EXPECT_EQ(DialogGetText(d, 1507), "3436363");
-        EXPECT_EQ(DialogGetText(d, 1508), "60");
-        EXPECT_FALSE(DialogIsChecked(d, 1509));
-        EXPECT_FALSE(DialogIsChecked(d, 1510));
-        EXPECT_FALSE(DialogIsEnabled(d, 1511));
+        EXPECT_EQ(Texts(d, kRates), "NTSC * 100%|1820846|3436363|60");
+        EXPECT_EQ(Greyed(d, {1511}), "1511");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Timing());
-    EXPECT_EQ(settings.cpuSpeedOption, 0);
-    EXPECT_EQ(settings.ntscPercent, 100);
-    EXPECT_EQ(settings.palPercent, 100);
-    EXPECT_EQ(settings.speedUpFiles, 0);
-    EXPECT_EQ(settings.limitVideoUpdates, 0);
+    EXPECT_EQ((std::vector<long>{settings.cpuSpeedOption, settings.ntscPercent, settings.palPercent, settings.speedUpFiles,
+                                 settings.limitVideoUpdates}),
+              (std::vector<long>{0, 100, 100, 0, 0}));
 }
 
 TEST_F(ConfigDialogsTest, CancelLeavesTheSettingsAndTheFileUntouched) {
@@ -229,28 +178,18 @@ TEST_F(ConfigDialogsTest, CancelLeavesTheSettingsAndTheFileUntouched) {
     const Settings before = settings;
     const std::string fileBefore = SettingsFileText();
     hl::QueueDialogScript([](Dialog* d) {
-        hl::Click(d, 1501);
-        hl::MoveSlider(d, 1504, 400);
-        hl::Click(d, 1509);
-        hl::Click(d, 2);
+        hl::Click(d, 1501), hl::MoveSlider(d, 1504, 400), hl::Click(d, 1509), hl::Click(d, 2);
     });
     EXPECT_FALSE(ConfigDialogs::Timing());
-    hl::QueueDialogScript([](Dialog* d) {
-        hl::Click(d, 1400);
-        hl::MoveSlider(d, 1405, 10);
-        hl::Click(d, 2);
-    });
+    hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1400), hl::MoveSlider(d, 1405, 10), hl::Click(d, 2); });
     EXPECT_FALSE(ConfigDialogs::Sound());
     hl::QueueDialogScript([](Dialog* d) {
-        hl::Click(d, 1001);
-        hl::Click(d, 1003);
+        hl::Click(d, 1001), hl::Click(d, 1003);
         hl::QueueFileAnswer(std::string("/x.bin"));
-        hl::Click(d, 1008);
-        hl::Click(d, 1009);
-        EXPECT_EQ(DialogGetText(d, 1010), "/x.bin");
+        hl::Click(d, 1008), hl::Click(d, 1009);
         hl::QueueFileAnswer(std::nullopt);  // a cancelled chooser changes nothing
         hl::Click(d, 1009);
-        EXPECT_EQ(DialogGetText(d, 1010), "/x.bin");
+        EXPECT_EQ(Texts(d, {1010}), "/x.bin");
     });  // left open: closed as Cancel
     EXPECT_FALSE(ConfigDialogs::Memory());
     ASSERT_EQ(hl::FileChoosers().size(), 2u);
@@ -261,109 +200,79 @@ TEST_F(ConfigDialogsTest, CancelLeavesTheSettingsAndTheFileUntouched) {
 
 // ---- Memory ----
 
+const std::vector<int> kMemory = {1000, 1001, 1002, 1003, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018};
+
 TEST_F(ConfigDialogsTest, MemoryEnhancedKeepsTheExpansionChoice) {
     settings.ramExpansion = 1;
     hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_TRUE(DialogIsChecked(d, 1000));
-        EXPECT_TRUE(DialogIsChecked(d, 1003));
+        EXPECT_EQ(Checked(d, {1000, 1001, 1002, 1003}), "1000 1003");
         hl::Click(d, 1001);
-        EXPECT_FALSE(DialogIsEnabled(d, 1002));
-        EXPECT_FALSE(DialogIsEnabled(d, 1003));
-        EXPECT_TRUE(DialogIsChecked(d, 1003));
+        EXPECT_EQ(Checked(d, {1000, 1001, 1002, 1003}), "1001 1003");
+        EXPECT_EQ(Greyed(d, {1000, 1001, 1002, 1003}), "1002 1003");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Memory());
     EXPECT_EQ(hl::LastDialogTitle(), "Configure Zel Vega Memory");
-    EXPECT_EQ(settings.memoryEnhanced, 1);
-    EXPECT_EQ(settings.ramExpansion, 1);
-
-    // Back to normal: the expansion buttons work again.
-    hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_TRUE(DialogIsChecked(d, 1001));
-        EXPECT_FALSE(DialogIsEnabled(d, 1002));
-        hl::Click(d, 1000);
-        hl::Click(d, 1002);
-        EXPECT_FALSE(DialogIsChecked(d, 1003));
+    EXPECT_EQ(settings.memoryEnhanced * 10 + settings.ramExpansion, 11);
+    hl::QueueDialogScript([](Dialog* d) {  // back to normal: the expansion buttons work again
+        hl::Click(d, 1000), hl::Click(d, 1002);
+        EXPECT_EQ(Checked(d, {1000, 1001, 1002, 1003}), "1000 1002");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Memory());
-    EXPECT_EQ(settings.memoryEnhanced, 0);
-    EXPECT_EQ(settings.ramExpansion, 0);
+    EXPECT_EQ(settings.memoryEnhanced * 10 + settings.ramExpansion, 0);
 }
 
 TEST_F(ConfigDialogsTest, MemoryRomSourcesAndBrowse) {
     settings.useBuiltinCharRom = 0;
     setPath(settings.charRomPath, "roms/mychar.bin");
     hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_EQ(DialogGetText(d, 1010), "ROM/ZELVEGA.BIN");
-        EXPECT_EQ(DialogGetText(d, 1014), "roms/mychar.bin");
-        EXPECT_TRUE(DialogIsChecked(d, 1007));
-        EXPECT_FALSE(DialogIsEnabled(d, 1009));
-        EXPECT_FALSE(DialogIsEnabled(d, 1010));
-        EXPECT_TRUE(DialogIsChecked(d, 1012));
-        EXPECT_TRUE(DialogIsEnabled(d, 1013));
+        EXPECT_EQ(Texts(d, {1010, 1014, 1018}), "ROM/ZELVEGA.BIN|roms/mychar.bin|ROM/VEGACHRX.BIN");
+        EXPECT_EQ(Checked(d, kMemory), "1000 1002 1007 1012 1015");
+        EXPECT_EQ(Greyed(d, kMemory), "1009 1010 1017 1018");
         hl::Click(d, 1009);  // greyed: no chooser
         EXPECT_TRUE(hl::FileChoosers().empty());
         hl::Click(d, 1016);
-        EXPECT_TRUE(DialogIsEnabled(d, 1017));
         hl::QueueFileAnswer(std::string("/roms/ext.bin"));
         hl::Click(d, 1017);
-        EXPECT_EQ(DialogGetText(d, 1018), "/roms/ext.bin");
         hl::Click(d, 1011);
-        EXPECT_FALSE(DialogIsEnabled(d, 1014));
+        EXPECT_EQ(Texts(d, {1018}), "/roms/ext.bin");
+        EXPECT_EQ(Greyed(d, kMemory), "1009 1010 1013 1014");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Memory());
     ASSERT_EQ(hl::FileChoosers().size(), 1u);
-    const platform::FileChooserRequest& request = hl::FileChoosers()[0].request;
+    const platform::FileChooserRequest& r = hl::FileChoosers()[0].request;
     EXPECT_FALSE(hl::FileChoosers()[0].save);
-    ASSERT_EQ(request.filters.size(), 2u);
-    EXPECT_EQ(request.filters[0].description, "ROM Files (*.ROM, *.BIN)");
-    EXPECT_EQ(request.filters[0].patterns, "*.rom;*.bin");
-    EXPECT_EQ(request.filters[1].description, "All Files (*.*)");
-    EXPECT_EQ(request.defaultExtension, "bin");
-    EXPECT_TRUE(request.mustExist);
-    EXPECT_EQ(request.presetPath, "ROM/VEGACHRX.BIN");
-    EXPECT_EQ(settings.useBuiltinCharRom, 1);
-    EXPECT_EQ(settings.useBuiltinCharxRom, 0);
+    ASSERT_EQ(r.filters.size(), 2u);
+    EXPECT_EQ(r.filters[0].description + r.filters[0].patterns + r.filters[1].description + r.defaultExtension + r.presetPath,
+              "ROM Files (*.ROM, *.BIN)*.rom;*.binAll Files (*.*)binROM/VEGACHRX.BIN");
+    EXPECT_TRUE(r.mustExist);
     EXPECT_STREQ(settings.charxRomPath, "/roms/ext.bin");
     EXPECT_STREQ(settings.charRomPath, "roms/mychar.bin");
-    EXPECT_EQ(value("MEMORY", "CHARXfilename"), "/roms/ext.bin");
-    EXPECT_EQ(value("MEMORY", "usebuiltincharflag"), "1");
+    EXPECT_EQ(value("MEMORY", "CHARXfilename") + value("MEMORY", "usebuiltincharflag") + value("MEMORY", "usebuiltincharxflag"),
+              "/roms/ext.bin10");
     EXPECT_EQ(value("VIDEO", "windowscaling"), "(missing)");  // only its own section
 }
 
 // ---- Sound ----
 
 TEST_F(ConfigDialogsTest, SoundSlidersAndSwitches) {
-    settings.clickerOn = 1;
-    settings.ayOn = 0;
-    settings.clickerVolumePercent = 70;
+    settings.clickerOn = 1, settings.ayOn = 0, settings.clickerVolumePercent = 70;
     hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_TRUE(DialogIsChecked(d, 1400));
-        EXPECT_FALSE(DialogIsChecked(d, 1401));
-        EXPECT_EQ(DialogGetText(d, 1402), "70% Volume");
-        EXPECT_EQ(DialogGetText(d, 1403), "50% Volume");
+        EXPECT_EQ(Checked(d, {1400, 1401}), "1400");
+        EXPECT_EQ(Texts(d, {1402, 1403}), "70% Volume|50% Volume");
         EXPECT_EQ(platform::DialogSliderPosition(d, 1404), 70);
         hl::MoveSlider(d, 1405, 20);
-        EXPECT_EQ(DialogGetText(d, 1403), "20% Volume");
-        EXPECT_EQ(settingsCopy.ayVolumePercent, 20);  // stored in the copy at once
         hl::MoveSlider(d, 1404, 100);
-        EXPECT_EQ(DialogGetText(d, 1402), "100% Volume");
-        hl::Click(d, 1400);
-        hl::Click(d, 1401);
-        hl::Click(d, 1);
+        EXPECT_EQ(Texts(d, {1402, 1403}), "100% Volume|20% Volume");
+        hl::Click(d, 1400), hl::Click(d, 1401), hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Sound());
     EXPECT_EQ(hl::LastDialogTitle(), "Configure Sound");
-    EXPECT_EQ(settings.clickerOn, 0);
-    EXPECT_EQ(settings.ayOn, 1);
-    EXPECT_EQ(settings.clickerVolumePercent, 100);
-    EXPECT_EQ(settings.ayVolumePercent, 20);
-    EXPECT_EQ(value("SOUND", "clickervolpct"), "100");
-    EXPECT_EQ(value("SOUND", "clickerflag"), "0");
-    EXPECT_EQ(value("SPEED", "cpuspeedopt"), "0");
-    EXPECT_EQ(value("MEMORY", "enhancedflag"), "(missing)");
+    EXPECT_EQ((std::vector<long>{settings.clickerOn, settings.ayOn, settings.clickerVolumePercent, settings.ayVolumePercent}),
+              (std::vector<long>{0, 1, 100, 20}));
+    EXPECT_EQ(SettingsFileText(), "[SOUND]\nclickerflag=0\nayflag=1\nclickervolpct=100\nayvolpct=20\n[SPEED]\ncpuspeedopt=0\n");
 }
 
 // ---- Layouts: every control the dialogs address, with its kind and text ----

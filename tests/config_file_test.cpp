@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +14,15 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "cpu/cpu_core.h"
+#include "devices/binary_loader.h"
+#include "devices/cassette.h"
+#include "devices/printer.h"
+#include "devices/quick_type.h"
+#include "machine/machine.h"
 #include "platform/headless/headless.h"
+#include "resources/binary_loader_layout.h"
+#include "resources/printer_dialog_layout.h"
 #include "tests/ini_test_support.h"
 
 namespace fs = std::filesystem;
@@ -313,6 +323,70 @@ TEST_F(SettingsFile, StartUpRemovesStaleTemporariesOfTheSettingsFile) {
     load("[VIDEO]\nwindowscaling=2\n");
     EXPECT_EQ(settings.windowScale, 2);
     for (const Case& c : cases) EXPECT_EQ(fs::exists(dir + "/" + c.name), !c.removed) << c.name;
+}
+
+// Each user action that remembers something writes it to the file at once,
+// and only that: the lines that changed, per action.
+TEST_F(SettingsFile, EachActionWritesWhatItRemembers) {
+    namespace hl = platform::headless;
+    put("t.cp6", "tape"), put("c.rom", "cart"), put("q.txt", "10 REM\n"), put("b.bin", "bin");
+    const std::string d = dir + "/";
+    struct Action {
+        const char* what;
+        std::function<void()> act;
+        std::vector<std::string> changed;
+    };
+    const Action actions[] = {
+        {"play cassette", [&] { hl::QueueFileAnswer(d + "t.cp6"), CassetteDeck::PlayFile(), CassetteDeck::Eject(); },
+         {"[FILES] cassette=" + d + "t.cp6"}},
+        {"record", [&] {
+             hl::QueueFileAnswer(d + "r.cp6");
+             CassetteDeck::BeginRecording();
+             for (int i = 0; i < 20; ++i) CassetteDeck::WriteByte(0xD3);
+             CassetteDeck::EndRecording();
+         }, {"[FILES] cassettewr=" + d + "r.cp6"}},
+        {"quick type", [&] { hl::QueueFileAnswer(d + "q.txt"), QuickType::TypeFile(), QuickType::Stop(); },
+         {"[FILES] quicktype=" + d + "q.txt"}},
+        {"cartridge", [&] { hl::QueueFileAnswer(d + "c.rom"), Machine::LoadGameRom(), Machine::RemoveGameRom(); },
+         {"[FILES] gamerom=" + d + "c.rom"}},
+        {"printer dialog", [] {
+             hl::QueueDialogScript([](platform::Dialog* dialog) {
+                 hl::Click(dialog, PrinterDialogLayout::kFixedWidth);
+                 hl::TypeText(dialog, PrinterDialogLayout::kWidthField, "80");
+                 hl::Click(dialog, platform::kDialogOk);
+             });
+             PrinterPort::ConfigureDialog();
+         }, {"[PRINTER] fixedwidthflag=1", "[PRINTER] width=80"}},
+        {"binary loader", [&] {
+             hl::QueueFileAnswer(d + "b.bin");
+             hl::QueueDialogScript([](platform::Dialog* dialog) {
+                 hl::Click(dialog, BinaryLoaderLayout::kBrowse);
+                 hl::TypeText(dialog, BinaryLoaderLayout::kLoadAddress, "32768");  // decimal
+                 hl::Click(dialog, platform::kDialogOk);
+             });
+             BinaryLoader::Dialog();
+         }, {"[LOADBINARY] loadaddrishex=0", "[LOADBINARY] bloadaddr=32768", "[LOADBINARY] bloadfilename=" + d + "b.bin"}},
+    };
+    Settings::LocateFile();
+    SaveEverySection();
+    auto lines = [&] {
+        std::vector<std::string> out;
+        std::istringstream in(contents("default.ini"));
+        std::string section;
+        for (std::string line; std::getline(in, line);)
+            if (line.starts_with("[")) section = line;
+            else if (!line.empty()) out.push_back(section + " " + line);
+        return out;
+    };
+    for (const Action& a : actions) {
+        SCOPED_TRACE(a.what);
+        const std::vector<std::string> before = lines();
+        a.act();
+        std::vector<std::string> changed;
+        for (const std::string& line : lines())
+            if (std::find(before.begin(), before.end(), line) == before.end()) changed.push_back(line);
+        EXPECT_EQ(changed, a.changed);
+    }
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// T-state counts of the Z80 core. The published Zilog counts are typed here
-// as independent data; for conditional instructions they are the counts
-// when the condition fails (taken branches, calls and returns are checked by
-// execution below). -1 marks bytes the documentation does not define.
-#include "cpu/z80_tables.h"
+// T-state counts of the Z80 core: the published Zilog counts typed here as
+// independent data (for conditional instructions the count when the
+// condition fails; -1 for bytes the documentation does not define), checked
+// by running every opcode of every page.
 #include "tests/cpu_test_support.h"
 
 using namespace cputest;
@@ -81,88 +80,48 @@ const int publishedXy[256] = {
 };
 // clang-format on
 
-// The undocumented DD/FD forms that use XYh or XYl as an 8-bit register.
+// The undocumented DD/FD forms that use XYh or XYl as an 8-bit register: 9 T-states.
 bool UsesIndexByte(int op) {
     int hi = op >> 4, lo = op & 15;
     if (op == 0x24 || op == 0x25 || op == 0x26 || op == 0x2C || op == 0x2D || op == 0x2E) return true;
     if (op >= 0x60 && op <= 0x6F) return op != 0x66 && op != 0x6E;
-    if (hi >= 4 && hi <= 0xB && (lo == 4 || lo == 5 || lo == 0xC || lo == 0xD)) return true;
-    return false;
+    return hi >= 4 && hi <= 0xB && (lo == 4 || lo == 5 || lo == 0xC || lo == 0xD);
 }
 
-TEST(CpuTimingTables, MainPageIsThePublishedCountsWithTheCoresExceptions) {
+// One step of `code` with F = 0 (NZ, NC, PO and P hold; Z, C, PE and M fail),
+// B = 0 and C = 1 (DJNZ jumps, 16-bit block counts reach 0, 8-bit ones do not)
+// and zero memory after the code.
+int32_t RunOnce(std::initializer_list<uint8_t> code) {
+    FlatCore::Reset();
+    uint16_t at = kOrigin;
+    for (uint8_t b : code) FlatBus::memory[at++] = b;
+    for (int i = 0; i < 4; ++i) FlatBus::memory[at++] = 0;
+    Cpu().pc = kOrigin, Cpu().bc = 0x0001, Cpu().sp = 0x8000, Cpu().hl = Cpu().ix = Cpu().iy = 0x4000;
+    return FlatCore::Execute(0);
+}
+
+// Every opcode of every page run once; the count is the published one, or the
+// taken count where the state above takes the branch or repeats.
+TEST(CpuTiming, EveryOpcodeOfEveryPage) {
+    FreshCore();
     for (int op = 0; op < 256; ++op) {
         int expected = publishedMain[op];
-        if (op == 0x18) expected = 7;                                              // JR e: +5 in the handler
-        if (op == 0xC9) expected = 4;                                              // RET: +6
-        if (op == 0xCD) expected = 10;                                             // CALL nn: +7
-        if (op == 0xCB || op == 0xDD || op == 0xED || op == 0xFD) expected = 0;  // prefixes
-        EXPECT_EQ(Z80::cyclesMain[op], expected) << "opcode " << std::hex << op;
-    }
-}
-
-TEST(CpuTimingTables, PrefixedPages) {
-    for (int op = 0; op < 256; ++op) {
-        EXPECT_EQ(Z80::cyclesCb[op], PublishedCb(op)) << "CB " << std::hex << op;
-        EXPECT_EQ(Z80::cyclesXyCb[op], PublishedXyCb(op)) << "DD CB d " << std::hex << op;
-
-        int ed = publishedEd[op];
-        if (ed == 14) ed = 8;  // RETN, RETI and mirrors: +6 in the handler
-        if (ed < 0) ed = 0;    // undefined, 77, 7F, the trap FE
-        EXPECT_EQ(Z80::cyclesEd[op], ed) << "ED " << std::hex << op;
-
-        int xy = publishedXy[op];
-        if (xy < 0) xy = UsesIndexByte(op) ? 9 : 0;
-        if (op == 0x76) xy = 19;
-        EXPECT_EQ(Z80::cyclesXy[op], xy) << "DD " << std::hex << op;
-    }
-}
-
-// Every opcode of every page run once: with F = 0 the conditions NZ, NC, PO
-// and P hold and Z, C, PE and M fail; B = 0 and C = 1, so DJNZ jumps, the
-// 16-bit block counts reach 0 and the 8-bit ones do not. Memory after the
-// opcode is zero. This catches a handler charged from the wrong entry.
-class CpuTimingRun : public Z80Test {
-protected:
-    int32_t RunOnce(std::initializer_list<uint8_t> code) {
-        SetUp();
-        Load(kOrigin, code);
-        Cpu().bc = 0x0001;
-        Cpu().sp = 0x8000;
-        Cpu().hl = 0x4000;
-        Cpu().ix = 0x4000;
-        Cpu().iy = 0x4000;
-        SetAF(0, 0);
-        return Step();
-    }
-};
-
-TEST_F(CpuTimingRun, MainPage) {
-    for (int op = 0; op < 256; ++op) {
-        int expected = publishedMain[op];
-        bool conditionHolds = ((op >> 3) & 1) == 0;  // NZ, NC, PO, P have bit 3 clear
+        bool conditionHolds = ((op >> 3) & 1) == 0;
         if (op >= 0xC0 && (op & 7) == 0 && conditionHolds) expected = 11;  // RET cc taken
         if (op >= 0xC0 && (op & 7) == 4 && conditionHolds) expected = 17;  // CALL cc taken
-        if ((op == 0x20 || op == 0x30)) expected = 12;                     // JR NZ / JR NC taken
+        if (op == 0x20 || op == 0x30) expected = 12;                       // JR NZ / JR NC taken
         if (op == 0x10) expected = 13;                                     // DJNZ taken (B 0 -> FF)
         if (op == 0xFB) expected = 4 + 4;                                  // EI runs the NOP after it
         if (op == 0xCB) expected = 8;                                      // CB 00: RLC B
         if (op == 0xDD || op == 0xFD || op == 0xED) expected = 0;          // DD 00 dropped, ED 00 no-op
         EXPECT_EQ(RunOnce({uint8_t(op)}), expected) << "opcode " << std::hex << op;
-    }
-}
 
-TEST_F(CpuTimingRun, PrefixedPages) {
-    for (int op = 0; op < 256; ++op) {
         EXPECT_EQ(RunOnce({0xCB, uint8_t(op)}), PublishedCb(op)) << "CB " << std::hex << op;
         EXPECT_EQ(RunOnce({0xDD, 0xCB, 0x00, uint8_t(op)}), PublishedXyCb(op)) << "DD CB " << std::hex << op;
         EXPECT_EQ(RunOnce({0xFD, 0xCB, 0x00, uint8_t(op)}), PublishedXyCb(op)) << "FD CB " << std::hex << op;
-
-        int ed = publishedEd[op] < 0 ? 0 : publishedEd[op];
+        int ed = publishedEd[op] < 0 || op == 0xFE ? 0 : publishedEd[op];
         if (op == 0xB2 || op == 0xB3 || op == 0xBA || op == 0xBB) ed = 21;  // B = 0 -> FF: repeats
-        if (op == 0xFE) continue;                                          // the trap, below
         EXPECT_EQ(RunOnce({0xED, uint8_t(op)}), ed) << "ED " << std::hex << op;
-
         if (op == 0xCB) continue;
         int xy = publishedXy[op];
         if (xy < 0) xy = UsesIndexByte(op) ? 9 : 0;
@@ -170,30 +129,6 @@ TEST_F(CpuTimingRun, PrefixedPages) {
         EXPECT_EQ(RunOnce({0xDD, uint8_t(op)}), xy) << "DD " << std::hex << op;
         EXPECT_EQ(RunOnce({0xFD, uint8_t(op)}), xy) << "FD " << std::hex << op;
     }
-    EXPECT_EQ(RunOnce({0xED, 0xFE}), 0);
-}
-
-TEST_F(CpuTimingRun, TakenBranchesAndRepeats) {
-    // JR Z taken, CALL Z taken, RET Z taken, JP Z either way.
-    SetUp();
-    Load(kOrigin, {0x28, 0x00, 0xCC, 0x00, 0x20, 0xCA, 0x00, 0x30});
-    Load(0x2000, {0xC8});
-    SetAF(0, kFlagZ);
-    EXPECT_EQ(Step(), 12);
-    EXPECT_EQ(Step(), 17);
-    EXPECT_EQ(Cpu().pc, 0x2000u);
-    EXPECT_EQ(Step(), 11);
-    EXPECT_EQ(Step(), 10);
-    EXPECT_EQ(Cpu().pc, 0x3000u);
-    // RETI and RETN: 14 in all.
-    SetUp();
-    Load(kOrigin, {0xED, 0x4D, 0xED, 0x45});
-    Cpu().sp = 0x8000;
-    Load(0x8000, {0x02, 0x10, 0x04, 0x10});
-    EXPECT_EQ(Step(), 14);
-    EXPECT_EQ(Step(), 14);
-    EXPECT_EQ(FlatBus::retiCount, 1u);
-    EXPECT_EQ(FlatBus::retnCount, 1u);
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // Binary loader: address entries, the dialog's error list, the copy and the USR vector.
+#include <cstdio>
 #include <cstring>
 
 #include "devices/binary_loader.h"
 #include "devices_test_support.h"
 #include "resources/binary_loader_layout.h"
 
-using BinaryLoader::AddressError;
 using namespace devices_test;
 namespace headless = platform::headless;
 namespace ids = BinaryLoaderLayout;
@@ -18,36 +18,6 @@ std::vector<uint8_t> Pattern(size_t size) {
     std::vector<uint8_t> bytes(size);
     for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(i * 13 + 1);
     return bytes;
-}
-
-TEST(BinaryLoaderAddress, HexDecimalAndTheirErrors) {
-    struct Case {
-        const char* text;
-        AddressError error;
-        uint16_t value;
-        bool isHex;
-    } const cases[] = {
-        {"$4c00", AddressError::None, 0x4C00, true}, {"$4C00", AddressError::None, 0x4C00, true},
-        {"$ffff", AddressError::None, 0xFFFF, true}, {"$0", AddressError::None, 0, true},
-        {"19456", AddressError::None, 19456, false}, {"0", AddressError::None, 0, false},
-        {"65535", AddressError::None, 65535, false}, {"$", AddressError::BadHex, 0, true},
-        {"$12G4", AddressError::BadHex, 0, true},    {"$-1", AddressError::BadHex, 0, true},
-        {"$ 12", AddressError::BadHex, 0, true},     {"", AddressError::BadDecimal, 0, false},
-        {"12a", AddressError::BadDecimal, 0, false}, {"-5", AddressError::BadDecimal, 0, false},
-        {"+5", AddressError::BadDecimal, 0, false},  {" 12", AddressError::BadDecimal, 0, false},
-        {"0x10", AddressError::BadDecimal, 0, false}, {"65536", AddressError::OutOfRange, 0, false},
-        {"$10000", AddressError::OutOfRange, 0, true},
-        {"99999999999999999999999", AddressError::OutOfRange, 0, false},
-    };
-    for (const Case& c : cases) {
-        BinaryLoader::ParsedAddress parsed = BinaryLoader::ParseAddress(c.text);
-        EXPECT_EQ(parsed.error, c.error) << c.text;
-        if (c.error == AddressError::None) {
-            EXPECT_EQ(parsed.value, c.value) << c.text;
-            EXPECT_EQ(parsed.isHex, c.isHex) << c.text;
-        }
-    }
-    EXPECT_EQ(BinaryLoader::FormatAddress(0x00AB, true), "$00ab");
 }
 
 class BinaryLoaderTest : public DeviceTest {
@@ -99,49 +69,46 @@ protected:
     bool shownTicked = false, stayedOpen = false;
 };
 
-TEST_F(BinaryLoaderTest, LoadLandsAndTheAddressIsShownAgainInItsForm) {
+// Entries: "$" and hex digits, or decimal digits; at most 7 characters are
+// read; up to FFFFh. A good entry loads there and is shown again in its form.
+TEST_F(BinaryLoaderTest, LoadAddressEntries) {
+    const std::string one = File("one.bin", 1);
+    const std::pair<const char*, const char*> cases[] = {
+        {"$4c00", "4C00 $4c00"}, {"$FFff", "FFFF $ffff"}, {"$0", "0000 $0000"}, {"$ab", "00AB $00ab"},
+        {"19456", "4C00 19456"}, {"0", "0000 0"}, {"65535", "FFFF 65535"},
+        {"0001234x", "04D2 1234"}, {"$00004c0", "004C $004c"},  // cut to seven characters
+        {"$", "error"}, {"$12G4", "error"}, {"$-1", "error"}, {"$ 12", "error"}, {"", "error"}, {"12a", "error"},
+        {"-5", "error"}, {"+5", "error"}, {" 12", "error"}, {"0x10", "error"}, {"65536", "error"}, {"$10000", "error"},
+        {"99999999999999999999999", "error"}};
+    std::vector<std::string> got, want;
+    for (const auto& [text, result] : cases) {
+        std::memset(Machine::MemoryImage, kUntouched, sizeof Machine::MemoryImage);
+        std::string r;
+        if (RunOk(one, text)) {
+            char address[8];
+            std::snprintf(address, sizeof address, "%04X", settings.binaryLoadAddress);
+            RunOk(one, "");  // opens showing the stored entry; cancelled after the error
+            r = std::string(address) + " " + shownLoad + (Machine::MemoryImage[settings.binaryLoadAddress] == 1 ? "" : " not loaded");
+        } else {
+            r = stayedOpen && Errors() == "ERROR: \nProblem with load address\n" && MemoryUntouched() ? "error" : "wrong error";
+        }
+        got.push_back(std::string(text) + " -> " + r);
+        want.push_back(std::string(text) + " -> " + result);
+    }
+    EXPECT_EQ(got, want);
+}
+
+TEST_F(BinaryLoaderTest, LoadLandsWithTheDefaults) {
     std::string prog = File("prog.bin", 256);
     ASSERT_TRUE(RunOk(prog, "$4c00"));
     EXPECT_EQ(headless::LastDialogTitle(), "Load a binary file to memory");
     EXPECT_TRUE(headless::MessageBoxes().empty());
-    EXPECT_EQ(shownLoad, "$4c00");  // the defaults
-    EXPECT_EQ(shownUsr, "$4cff");
-    EXPECT_EQ(shownPath, "pinball.bin");
-    EXPECT_FALSE(shownTicked);
+    EXPECT_EQ(shownLoad + " " + shownUsr + " " + shownPath + (shownTicked ? " ticked" : ""), "$4c00 $4cff pinball.bin");
     EXPECT_EQ(std::memcmp(Machine::MemoryImage + 0x4C00, Pattern(256).data(), 256), 0);
     EXPECT_EQ(Machine::MemoryImage[0x4BFF], kUntouched);
     EXPECT_EQ(Machine::MemoryImage[0x4D00], kUntouched);
     EXPECT_EQ(Machine::MemoryImage[0xFAEB], kUntouched);  // box not ticked: no USR poke
     EXPECT_STREQ(settings.binaryPath, prog.c_str());
-
-    std::memset(Machine::MemoryImage, kUntouched, sizeof Machine::MemoryImage);
-    ASSERT_TRUE(RunOk(prog, "19456"));
-    EXPECT_EQ(shownLoad, "$4c00");
-    EXPECT_EQ(shownPath, prog);
-    EXPECT_EQ(std::memcmp(Machine::MemoryImage + 0x4C00, Pattern(256).data(), 256), 0);
-    EXPECT_EQ(settings.binaryLoadAddress, 19456);
-    EXPECT_EQ(settings.loadAddressIsHex, 0);
-    ASSERT_TRUE(RunOk(prog, "19456"));
-    EXPECT_EQ(shownLoad, "19456");
-
-    // Cut to seven characters: "0001234x" reads 1234, "$00004c0" reads 004Ch.
-    ASSERT_TRUE(RunOk(File("ok.bin", 4), "0001234x"));
-    EXPECT_EQ(settings.binaryLoadAddress, 1234);
-    EXPECT_EQ(Machine::MemoryImage[1234], Pattern(4)[0]);
-    ASSERT_TRUE(RunOk(folder.File("ok.bin"), "$00004c0"));
-    EXPECT_EQ(settings.binaryLoadAddress, 0x4C);
-    EXPECT_EQ(Machine::MemoryImage[0x4C + 3], Pattern(4)[3]);
-}
-
-TEST_F(BinaryLoaderTest, EachBadLoadAddressIsReportedAndNothingLoads) {
-    std::string ok = File("ok.bin", 16);
-    for (const char* text : {"$", "$12G4", "12a", "-5", "65536", "$10000", ""}) {
-        EXPECT_FALSE(RunOk(ok, text)) << text;
-        EXPECT_TRUE(stayedOpen) << text;
-        EXPECT_EQ(Errors(), "ERROR: \nProblem with load address\n") << text;
-        EXPECT_TRUE(MemoryUntouched()) << text;
-    }
-    EXPECT_EQ(settings.binaryLoadAddress, 0x4C00);  // cancelled after the errors
 }
 
 TEST_F(BinaryLoaderTest, FilesMustFitBelowTheTopOfMemory) {

@@ -170,14 +170,11 @@ TEST_F(CassetteTest, RecordingRoundTripGivesBackEveryByte) {
     EXPECT_TRUE(deck::RecordingToFile());
     EXPECT_NE(deck::fileActivity & deck::kActivityRecording, 0);
     ASSERT_EQ(headless::FileChoosers().size(), 1u);
-    const auto& chooser = headless::FileChoosers()[0];
-    EXPECT_TRUE(chooser.save);
-    EXPECT_EQ(chooser.request.presetPath, folder.File("HELLO_BAS.CP6"));  // the folder of the old path
-    EXPECT_EQ(chooser.request.defaultExtension, "CP6");
-    ASSERT_EQ(chooser.request.filters.size(), 2u);
-    EXPECT_EQ(chooser.request.filters[0].description, "Zel Vega Cassette Files (*.CP6)");
-    EXPECT_EQ(chooser.request.filters[0].patterns, "*.cp6");
-    EXPECT_EQ(chooser.request.filters[1].description, "All Files (*.*)");
+    const auto& c = headless::FileChoosers()[0];
+    ASSERT_EQ(c.request.filters.size(), 2u);
+    EXPECT_EQ(std::string(c.save ? "save " : "open ") + c.request.presetPath + " " + c.request.defaultExtension + " " +
+                  c.request.filters[0].description + " " + c.request.filters[0].patterns + " " + c.request.filters[1].description,
+              "save " + folder.File("HELLO_BAS.CP6") + " CP6 Zel Vega Cassette Files (*.CP6) *.cp6 All Files (*.*)");
     EXPECT_EQ(headless::CursorShowCount(), 0);  // shown for the chooser, hidden again
     EXPECT_STREQ(settings.cassetteRecordPath, out.c_str());
     deck::EndRecording();
@@ -205,10 +202,18 @@ TEST_F(CassetteTest, ProposedNamesComeFromBytesTenToFifteenAndStayInTheFolder) {
         {Header("../a/b"), "___a_b_BAS.CP6"},
         {nasty, "_______BAS.CP6"},
     };
-    for (const Case& c : cases) EXPECT_EQ(deck::ProposedName(c.header.data()), c.name);
-    EXPECT_EQ(deck::ProposedPath("cassav.cp6", Header("HELLO").data()), "HELLO_BAS.CP6");
-    EXPECT_EQ(deck::ProposedPath("/data/tapes/old.cp6", Header("../../").data()), "/data/tapes/_______BAS.CP6");
-
+    // The save chooser proposes the name in the folder of the last recording.
+    std::vector<std::string> proposed, expected;
+    for (const Case& c : cases) {
+        for (const char* last : {"cassav.cp6", "/data/tapes/old.cp6"}) {
+            setPath(settings.cassetteRecordPath, last);
+            Record(c.header, std::nullopt);
+            deck::EndRecording();
+            proposed.push_back(headless::FileChoosers().back().request.presetPath);
+            expected.push_back(std::string(last[0] == '/' ? "/data/tapes/" : "") + c.name);
+        }
+    }
+    EXPECT_EQ(proposed, expected);
     // Through a recording, the proposal answered in a folder.
     headless::SetSaveFolder(folder.Path());
     deck::BeginRecording();
@@ -322,28 +327,23 @@ TEST_F(CassetteTest, BadTapeFilesLoadNothing) {
 
 TEST_F(CassetteTest, PlayFileAsksOnlyWhenTheDeckIsFree) {
     WriteBytes(folder.File("a.cp6"), {7, 8});
+    WriteBytes(folder.File("t.txt"), {'A'});
     setPath(settings.cassettePlayPath, folder.File("a.cp6"));
     headless::QueueFileAnswer(folder.File("a.cp6"));
     deck::PlayFile();
-    ASSERT_EQ(headless::FileChoosers().size(), 1u);
-    const auto& request = headless::FileChoosers()[0].request;
-    EXPECT_FALSE(headless::FileChoosers()[0].save);
-    EXPECT_TRUE(request.mustExist);
-    EXPECT_EQ(request.defaultExtension, "cp6");
-    EXPECT_EQ(request.presetPath, folder.File("a.cp6"));
     EXPECT_TRUE(deck::tapeLoaded);
-    EXPECT_STREQ(settings.cassettePlayPath, folder.File("a.cp6").c_str());
-
     deck::PlayFile();  // a tape is loaded: no chooser
     deck::Eject();
-    WriteBytes(folder.File("t.txt"), {'A'});
     ASSERT_TRUE(QuickType::TypeFilePath(folder.File("t.txt")));
     deck::PlayFile();  // quick type is active: no chooser
-    EXPECT_EQ(headless::FileChoosers().size(), 1u);
     QuickType::Stop();
     deck::PlayFile();  // cancelled: nothing loaded
-    EXPECT_EQ(headless::FileChoosers().size(), 2u);
     EXPECT_FALSE(deck::HasTape());
+    ASSERT_EQ(headless::FileChoosers().size(), 2u);
+    const auto& r = headless::FileChoosers()[0].request;
+    EXPECT_EQ(std::string(headless::FileChoosers()[0].save ? "save " : "open ") + (r.mustExist ? "existing " : "") +
+                  r.defaultExtension + " " + r.presetPath,
+              "open existing cp6 " + folder.File("a.cp6"));
 }
 
 }  // namespace

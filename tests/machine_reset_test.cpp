@@ -1,112 +1,142 @@
-// Soft and hard resets, start-up and shutdown.
+// Soft and hard reset, start-up and shutdown, with every device busy: what
+// each keeps, what each restores, and that each ends the devices' work.
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "devices/cassette.h"
+#include "devices/printer.h"
 #include "platform/headless/headless.h"
+#include "sound/ay_log.h"
 #include "tests/machine_fixture.h"
 
-using MachineResetTest = MachineTest;
+namespace {
 
-// Hard reset: the BASIC image, 00h in fitted RAM, FFh elsewhere, the CPU from
-// 0000h with SP F000h, interrupts off, IM 0; enhanced, RAM shows beside the
-// cartridge and the character window and everywhere once the cartridge goes.
-TEST_F(MachineResetTest, HardReset) {
-    std::memset(Machine::MemoryImage, 0x77, sizeof Machine::MemoryImage);
-    Machine::state.cycleCounter = 999;
-    CpuCore::state.pc = 0x4321;
-    CpuCore::state.iff1 = 1;
-    CpuCore::state.interruptMode = 2;
-    FrameScheduler::state.running = false;
-    Machine::Reset(2);
-    EXPECT_EQ(std::memcmp(Machine::MemoryImage, Machine::BasicRomImage, 16384), 0);
-    for (uint32_t a = 0x4000; a < 0x10000; a += 0x7F) {
-        ASSERT_EQ(Machine::ReadMemory(uint16_t(a)), a < 0xC000 ? 0xFF : 0x00) << std::hex << a;
+class MachineResetTest : public MachineTest {
+protected:
+    std::string Text(const std::string& name) {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    EXPECT_EQ(CpuCore::state.pc, 0u);
-    EXPECT_EQ(CpuCore::state.sp, 0xF000u);
-    EXPECT_EQ(CpuCore::state.iff1, 0u);
-    EXPECT_EQ(CpuCore::state.interruptMode, 0u);
-    EXPECT_EQ(Machine::state.cycleCounter, 0u);
-    EXPECT_TRUE(FrameScheduler::state.running);
+    // A program in RAM, a cartridge, latches set, and every device at work:
+    // typing, a tape playing, a recording and the printer file open, the AY log on.
+    void MakeBusy() {
+        Machine::Reset(2);
+        Machine::MemoryImage[0xC000] = 0x3E;
+        Machine::MemoryImage[0x0000] = 0x77;  // not the ROM's byte: shows whether the ROM is copied again
+        ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("c.rom", {0x12, 0x34})));
+        Out(0x93, 0x02);  // display off
+        Out(0xB0, 0x0D);  // video page 8000h, timer masked, read enable
+        AyWrite(9, 0x0C);
+        CpuCore::state = CpuState{};
+        CpuCore::state.pc = 0xC000, CpuCore::state.sp = 0x1234, CpuCore::state.iff1 = 1, CpuCore::state.interruptMode = 2;
+        CpuCore::RequestInterrupt(0x06);
+        platform::headless::SetClipboardText("10 PRINT 1\r");
+        QuickType::Paste();
+        ASSERT_TRUE(QuickType::IsActive());
+        ASSERT_TRUE(CassetteDeck::LoadFile(WriteFile("t.cp6", std::vector<uint8_t>(50, 0x11))));
+        Out(0x90, 0x19);
+        platform::headless::SetSaveFolder(dir_.string());
+        Out(0x90, 0x39);
+        for (int i = 0; i < 20; ++i) Out(0x90, 0x38), Out(0x90, 'R');
+        ASSERT_TRUE(CassetteDeck::RecordingToFile());
+        setPath(settings.printerPath, (dir_ / "lp.txt").string());
+        Out(0x91, uint8_t(~'H'));
+        ASSERT_TRUE(PrinterPort::IsOpen());
+        Machine::startDirectory = dir_.string();
+        toggleAyLog();
+        Machine::startDirectory = ".";
+        ASSERT_TRUE(ayLogOpen());
+        Machine::state.cycleCounter = 5000;
+        FrameScheduler::InitClock();
+        platform::headless::SetCounter(5'000'000);
+        FrameScheduler::state.nextFrameTicks = 1;
+        FrameScheduler::state.running = false;
+    }
+    // The devices' work has ended and its files are complete.
+    void ExpectDevicesStopped() {
+        EXPECT_FALSE(QuickType::IsActive());
+        EXPECT_FALSE(CassetteDeck::HasTape());
+        EXPECT_FALSE(CassetteDeck::tapeLoaded);
+        EXPECT_FALSE(CassetteDeck::RecordingToFile());
+        EXPECT_EQ(Text("RRRRRR_BAS.CP6"), std::string(20, 'R'));
+        EXPECT_FALSE(PrinterPort::IsOpen());
+        EXPECT_EQ(Text("lp.txt"), "H");
+        EXPECT_EQ(CassetteDeck::fileActivity, 0);
+    }
+    void TearDown() override {
+        closeAyLog();
+        platform::headless::SetSaveFolder("");
+        MachineTest::TearDown();
+    }
+};
 
-    settings.memoryEnhanced = 1;
-    std::memset(Machine::MemoryImage, 0x77, sizeof Machine::MemoryImage);
-    ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("c.rom", std::vector<uint8_t>(0x1000, 0xAA))));
-    Machine::state.portCLatch = 0xFB;
-    Machine::Reset(2);
-    EXPECT_EQ(Machine::ReadMemory(0x4000), 0xAA);                         // cartridge
-    EXPECT_EQ(Machine::ReadMemory(0x5000), 0xFF);                         // cartridge's FFh fill
-    EXPECT_EQ(Machine::ReadMemory(0x6000), Machine::ExtCharRomImage[0]);  // character window
-    EXPECT_EQ(Machine::ReadMemory(0x8000), 0x00);
-    Machine::state.portCLatch = 0xFF;
-    CpuCore::lastOpcodeAddress = 0;
-    Machine::RemoveGameRom();
-    for (uint32_t a = 0x4000; a < 0x10000; a += 0x3F) ASSERT_EQ(Machine::ReadMemory(uint16_t(a)), 0x00);
+}  // namespace
+
+// Both restart the CPU (0000h, SP F000h, IM 0, interrupts off, nothing pending)
+// and the cycle counter and clear the AY registers; both keep the cartridge and
+// every latch; a hard reset also copies the ROM and clears RAM.
+TEST_F(MachineResetTest, SoftAndHardReset) {
+    for (int level : {0, 2}) {
+        SCOPED_TRACE(level);
+        MakeBusy();
+        Machine::Reset(level);
+        ExpectDevicesStopped();
+        EXPECT_TRUE(ayLogOpen());  // the log belongs to the menu, not to the machine's state
+        const CpuState& cpu = CpuCore::state;
+        EXPECT_EQ(std::vector<uint32_t>({cpu.pc, cpu.sp, cpu.iff1, cpu.interruptMode, uint32_t(cpu.pendingIrq)}),
+                  std::vector<uint32_t>({0, 0xF000, 0, 0, uint32_t(kIrqNone)}));
+        EXPECT_EQ(Machine::state.cycleCounter, 0u);
+        Out(0xA0, 9);
+        EXPECT_EQ(In(0xA1), 0);
+        EXPECT_EQ(Machine::ReadMemory(0x4001), 0x34);
+        EXPECT_EQ(Machine::timing.cyclesPerFrame, 57272);  // still the display-off budget
+        EXPECT_EQ(Machine::state.systemLatch, 0x0D);
+        EXPECT_EQ(Machine::state.videoBase, 0x8000);
+        EXPECT_TRUE(FrameScheduler::state.running);
+        EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 5'000'000);
+        EXPECT_EQ(Machine::ReadMemory(0xC000), level == 2 ? 0x00 : 0x3E);
+        EXPECT_EQ(Machine::ReadMemory(0x0000), level == 2 ? BuiltinBasicRom[0] : 0x77);
+        closeAyLog();
+        Machine::RemoveGameRom();
+        std::filesystem::remove(dir_ / "RRRRRR_BAS.CP6");
+        std::filesystem::remove(dir_ / "lp.txt");
+    }
 }
 
-// A soft reset restarts the CPU and keeps RAM, the cartridge and every latch;
-// it unloads the tape, stops typing and resynchronises the frame clock.
-TEST_F(MachineResetTest, SoftReset) {
-    Machine::Reset(2);
-    Machine::MemoryImage[0xC000] = 0x3E;
-    Machine::MemoryImage[0xFFFF] = 0xC9;
-    ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("c.rom", {0x12, 0x34})));
-    Machine::WritePort(0x93, 0x02);  // display off
-    Machine::WritePort(0xB0, 0x0D);
-    AyWrite(9, 0x0C);
-    Machine::state.cycleCounter = 5000;
-    CpuCore::state.pc = 0xC000;
-    platform::headless::SetClipboardText("10 PRINT 1\r");
-    QuickType::Paste();
-    ASSERT_TRUE(QuickType::IsActive());
-    FrameScheduler::InitClock();
-    platform::headless::SetCounter(5'000'000);
-    FrameScheduler::state.nextFrameTicks = 1;
-    Machine::Reset(0);
-    EXPECT_EQ(Machine::MemoryImage[0xC000], 0x3E);
-    EXPECT_EQ(Machine::MemoryImage[0xFFFF], 0xC9);
-    EXPECT_EQ(Machine::ReadMemory(0x4001), 0x34);
-    EXPECT_EQ(CpuCore::state.pc, 0u);
-    EXPECT_EQ(Machine::state.portCLatch & 0x02, 0);
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 57272);  // still the display-off budget
-    EXPECT_EQ(Machine::state.systemLatch, 0x0D);
-    EXPECT_EQ(Machine::state.videoBase, 0x8000);  // bits 2-1 = 10
-    EXPECT_EQ(Machine::state.cycleCounter, 0u);
-    EXPECT_EQ(Machine::state.ayShadow[9], 0);
-    EXPECT_FALSE(QuickType::IsActive());
-    EXPECT_FALSE(CassetteDeck::tapeLoaded);
-    EXPECT_EQ(CassetteDeck::fileActivity, 0);
-    EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 5'000'000);
+// Shutdown ends the devices, closes the AY log and removes the cartridge,
+// hard-resetting when the CPU ran in it.
+TEST_F(MachineResetTest, ShutdownEndsEverything) {
+    for (int32_t lastOpcode : {0xC000, 0x4000}) {
+        SCOPED_TRACE(lastOpcode);
+        MakeBusy();
+        CpuCore::lastOpcodeAddress = lastOpcode;
+        Machine::Shutdown();
+        ExpectDevicesStopped();
+        EXPECT_FALSE(ayLogOpen());
+        EXPECT_EQ(Machine::GameRomImage, nullptr);
+        EXPECT_EQ(Machine::ReadMemory(0xC000), lastOpcode == 0x4000 ? 0x00 : 0x3E);
+        std::filesystem::remove(dir_ / "RRRRRR_BAS.CP6");
+        std::filesystem::remove(dir_ / "lp.txt");
+    }
 }
 
-// Loading the ROM images or the start-up reset sets the reset's source; the
-// start-up reset runs once.
+// The start-up reset runs once: a hard reset from the loaded BASIC image.
 TEST_F(MachineResetTest, StartUpResetRunsOnce) {
     Machine::romSource = nullptr;
     Machine::LoadRomImages();
-    EXPECT_EQ(Machine::romSource, Machine::BasicRomImage);
-    Machine::romSource = nullptr;
+    EXPECT_EQ(Machine::romSource, Machine::BasicRomImage);  // a reset before start-up has an image too
     Machine::startUpResetDone = false;
     FrameScheduler::state.running = false;
     Machine::MemoryImage[0xC000] = 0x11;
+    Machine::MemoryImage[0x0000] = 0x77;
     Machine::StartUpReset();
-    EXPECT_TRUE(Machine::startUpResetDone);
     EXPECT_TRUE(FrameScheduler::state.running);
-    EXPECT_EQ(Machine::romSource, Machine::BasicRomImage);
     EXPECT_EQ(Machine::MemoryImage[0xC000], 0x00);
-    EXPECT_EQ(std::memcmp(Machine::MemoryImage, Machine::BasicRomImage, 16384), 0);
+    EXPECT_EQ(std::memcmp(Machine::MemoryImage, BuiltinBasicRom, 16384), 0);
     Machine::MemoryImage[0xC000] = 0x11;
     Machine::StartUpReset();
     EXPECT_EQ(Machine::MemoryImage[0xC000], 0x11);
-}
-
-TEST_F(MachineResetTest, ShutdownRemovesCartridgeAndResetsFromIt) {
-    ASSERT_TRUE(Machine::LoadGameRomFile(WriteFile("c.rom", {0x00})));
-    Machine::MemoryImage[0xC000] = 0x11;
-    CpuCore::lastOpcodeAddress = 0x4000;
-    Machine::Shutdown();
-    EXPECT_EQ(Machine::GameRomImage, nullptr);
-    EXPECT_EQ(Machine::MemoryImage[0xC000], 0x00);
 }
 
 // The BASIC tells the resets apart: after a soft reset the program is still

@@ -1,16 +1,16 @@
-// Screenshots: the 8-bit BMP layout, the reverse colour lookup, the counter
-// and the "screenshots" folder.
+// Screenshots: the 8-bit BMP layout, the default palette in its colour table,
+// the reverse colour lookup, the counter and the "screenshots" folder.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <vector>
 
 #include "config/settings.h"
 #include "machine/machine.h"
 #include "platform/headless/headless.h"
+#include "tests/ini_test_support.h"
 #include "video/renderer.h"
 #include "video/screenshot.h"
 
@@ -18,29 +18,37 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<uint8_t> readFile(const fs::path& path) {
+// The 45 default colours (red, green, blue) as the colour documentation lists them.
+const uint8_t kDefaultPalette[45][3] = {
+    {40, 224, 40},   {240, 240, 240}, {40, 224, 40},   {240, 240, 240}, {16, 16, 16},    {16, 16, 16},
+    {16, 96, 16},    {40, 224, 40},   {40, 224, 40},   {16, 96, 16},    {16, 16, 16},    {40, 224, 40},
+    {240, 240, 112}, {32, 32, 216},   {168, 32, 32},   {240, 240, 240}, {40, 168, 168},  {211, 97, 250},
+    {240, 136, 40},  {240, 176, 64},  {128, 48, 16},   {128, 48, 16},   {240, 176, 64},  {16, 16, 16},
+    {40, 224, 40},   {240, 240, 112}, {32, 32, 216},   {168, 32, 32},   {240, 240, 240}, {40, 168, 168},
+    {211, 97, 250},  {240, 136, 40},  {16, 16, 16},    {40, 224, 40},   {240, 240, 112}, {32, 32, 216},
+    {168, 32, 32},   {240, 240, 240}, {40, 168, 168},  {211, 97, 250},  {240, 136, 40},  {16, 96, 16},
+    {40, 224, 40},   {16, 16, 16},    {240, 240, 240},
+};
+
+std::vector<uint8_t> ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
-uint32_t u32(const std::vector<uint8_t>& f, size_t at) {
-    return uint32_t(f[at]) | uint32_t(f[at + 1]) << 8 | uint32_t(f[at + 2]) << 16 | uint32_t(f[at + 3]) << 24;
+uint32_t Field(const std::vector<uint8_t>& f, size_t at, int size) {
+    uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i) v = v << 8 | f[at + size_t(i)];
+    return v;
 }
-uint16_t u16(const std::vector<uint8_t>& f, size_t at) { return uint16_t(f[at] | f[at + 1] << 8); }
 
 class VideoScreenshot : public ::testing::Test {
 protected:
-    fs::path folder;
-    std::string savedStart, savedIniPath;
+    ScratchSettingsFile scratch;
+    fs::path folder = scratch.folder();
+    std::string savedStart = Machine::startDirectory;
 
     void SetUp() override {
         platform::headless::ResetAll();
         settings = Settings::Defaults();
-        folder = fs::temp_directory_path() / ("vz_shot_" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        savedStart = Machine::startDirectory;
-        savedIniPath = iniPath;
-        iniPath = (folder / "test.ini").string();
         Machine::startDirectory = folder.string();
         std::memset(Machine::MemoryImage, 0, sizeof Machine::MemoryImage);
         std::memset(Machine::CharRomImage, 0, sizeof Machine::CharRomImage);
@@ -50,11 +58,9 @@ protected:
     void TearDown() override {
         destroyFrame();
         Machine::startDirectory = savedStart;
-        iniPath = savedIniPath;
         settings = Settings::Defaults();
-        fs::remove_all(folder);
     }
-    fs::path shot(int n) {
+    fs::path Shot(int n) {
         char name[32];
         std::snprintf(name, sizeof name, "screenshot_%04d.bmp", n);
         return folder / "screenshots" / name;
@@ -63,114 +69,79 @@ protected:
 
 }  // namespace
 
-TEST_F(VideoScreenshot, FirstShotCreatesTheFolderAndWritesTheBmpLayout) {
-    uint8_t* attributes = Machine::MemoryImage + 0xC000;
-    attributes[511] = 0x92;  // top border: entry 1, buff, last shared by entry 44
-    attributes[31] = 0x80;   // bottom border: entry 2, light green, last shared by entry 42
+TEST_F(VideoScreenshot, FirstShotWritesTheLayoutWithTheDefaultPalette) {
+    Machine::MemoryImage[0xC000 + 511] = 0x92;  // top border: entry 1, buff, also entry 44
+    Machine::MemoryImage[0xC000 + 31] = 0x80;   // bottom border: entry 2, light green, also 0, 7, 8, 11, 24, 33, 42
     Machine::state.videoDirty = 1;
     renderFrame();
-    ASSERT_FALSE(fs::exists(folder / "screenshots"));
     saveScreenshot();
-    ASSERT_TRUE(fs::exists(shot(0)));
     EXPECT_EQ(settings.screenshotCounter, 1);
-    EXPECT_EQ(platform::IniGetString(iniPath, "FILES", "nscreenshot", ""), "1");
-
-    std::vector<uint8_t> f = readFile(shot(0));
+    EXPECT_EQ(SettingsFileValue("FILES", "nscreenshot"), "1");
+    std::vector<uint8_t> f = ReadFile(Shot(0));
     ASSERT_EQ(f.size(), 61558u);
-    EXPECT_EQ(f[0], 'B');
-    EXPECT_EQ(f[1], 'M');
-    // Little-endian header fields: offset, width in bytes, value.
-    const struct {
-        size_t at;
-        int size;
-        uint32_t value;
-    } fields[] = {{2, 4, 61558}, {6, 4, 0},  {10, 4, 1078}, {14, 4, 40}, {18, 4, 280}, {22, 4, 216}, {26, 2, 1},
-                  {28, 2, 8},    {30, 4, 0}, {34, 4, 60480}, {38, 4, 0}, {42, 4, 0},   {46, 4, 45},  {50, 4, 45}};
-    for (const auto& h : fields) EXPECT_EQ(h.size == 2 ? u16(f, h.at) : u32(f, h.at), h.value) << "offset " << h.at;
-    // Colour table: blue, green, red, 0 for the 45 entries, zero after.
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 54 + 4 * 17, f.begin() + 54 + 4 * 18),
-              (std::vector<uint8_t>{250, 97, 211, 0}));
-    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 54 + 4 * 19, f.begin() + 54 + 4 * 20),
-              (std::vector<uint8_t>{64, 176, 240, 0}));
-    for (size_t i = 54 + 4 * 45; i < 1078; ++i) ASSERT_EQ(f[i], 0) << i;
-    // Bottom-up: the file's first row is the bottom border, its last the top border.
+    EXPECT_EQ(std::string(f.begin(), f.begin() + 2), "BM");
+    const struct { size_t at; int size; uint32_t value; } fields[] = {
+        {2, 4, 61558}, {6, 4, 0}, {10, 4, 1078}, {14, 4, 40}, {18, 4, 280}, {22, 4, 216}, {26, 2, 1},
+        {28, 2, 8},    {30, 4, 0}, {34, 4, 60480}, {38, 4, 0}, {42, 4, 0}, {46, 4, 45}, {50, 4, 45}};
+    for (const auto& h : fields) EXPECT_EQ(Field(f, h.at, h.size), h.value) << "offset " << h.at;
+    std::vector<uint8_t> table(1024);
+    for (int i = 0; i < 45; ++i)
+        for (int k = 0; k < 3; ++k) table[size_t(4 * i + k)] = kDefaultPalette[i][2 - k];  // blue, green, red, 0
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 54, f.begin() + 1078), table);
+    // Bottom-up, each pixel the highest entry of its colour: bottom border 42, top border 44;
+    // frame row 12 (file row 203): left border 42, then the text background 6 (also 9, 41) as 41.
     for (int x = 0; x < 280; ++x) {
         ASSERT_EQ(f[1078 + x], 42) << x;
         ASSERT_EQ(f[1078 + 215 * 280 + x], 44) << x;
     }
-    // Frame row 12 (the first picture line) is file row 203: left border of row 0 (byte 31, four-colour
-    // set 0: light green, 42), then text background of pair 00 (dark green: entries 6, 9, 41 -> 41).
-    EXPECT_EQ(f[1078 + 203 * 280 + 0], 42);
-    EXPECT_EQ(f[1078 + 203 * 280 + 12], 41);
+    EXPECT_EQ(std::vector<uint8_t>(f.begin() + 1078 + 203 * 280, f.begin() + 1078 + 203 * 280 + 14),
+              (std::vector<uint8_t>{42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 42, 41, 41}));
     EXPECT_EQ(f[1078 + 203 * 280 + 275], 44);
 }
 
-TEST_F(VideoScreenshot, DisplayOffAndUnknownPixels) {
+// The runner's named file: no number taken; the display-off frame; an unknown pixel becomes 0.
+TEST_F(VideoScreenshot, NamedFileDisplayOffAndUnknownPixels) {
     Machine::state.portCLatch = 0xFD;
     Machine::state.videoDirty = 1;
     renderFrame();
-    Video::framePixels[0] = platform::ColourToPixel(Rgb{255, 255, 255});  // in no palette entry
+    Video::framePixels[0] = platform::ColourToPixel(Rgb{255, 255, 255});
     ASSERT_TRUE(writeScreenshotFile((folder / "off.bmp").string().c_str()));
-    EXPECT_EQ(settings.screenshotCounter, 0);  // a named file takes no number
-    std::vector<uint8_t> f = readFile(folder / "off.bmp");
+    EXPECT_EQ(settings.screenshotCounter, 0);
+    std::vector<uint8_t> f = ReadFile(folder / "off.bmp");
     ASSERT_EQ(f.size(), 61558u);
-    // Border in entry 4 (16,16,16: also 5, 10, 23, 32, 43), picture in entry 6 (16,96,16: also 9, 41).
-    EXPECT_EQ(f[1078 + 215 * 280 + 0], 0);  // frame pixel (0, 0): unknown colour
-    EXPECT_EQ(f[1078 + 215 * 280 + 1], 43);
-    EXPECT_EQ(f[1078 + 0], 43);
-    EXPECT_EQ(f[1078 + 100 * 280 + 140], 41);
-    EXPECT_EQ(f[1078 + 100 * 280 + 5], 43);
+    // Border entry 4 (16,16,16: highest 43), picture entry 6 (16,96,16: highest 41).
+    EXPECT_EQ((std::vector<uint8_t>{f[1078 + 215 * 280], f[1078 + 215 * 280 + 1], f[1078], f[1078 + 100 * 280 + 140],
+                                    f[1078 + 100 * 280 + 5]}),
+              (std::vector<uint8_t>{0, 43, 43, 41, 43}));
 }
 
-TEST_F(VideoScreenshot, CounterWrapsAfter9999WithoutOverwriting) {
+// After 9999 the counter wraps to 0; numbers already taken are passed over, never overwritten.
+TEST_F(VideoScreenshot, CounterWrapsAndPassesOverEarlierShots) {
     settings.screenshotCounter = 9999;
     saveScreenshot();
-    EXPECT_TRUE(fs::exists(shot(9999)));
+    EXPECT_EQ(fs::file_size(Shot(9999)), 61558u);
     EXPECT_EQ(settings.screenshotCounter, 0);
-    EXPECT_EQ(platform::IniGetString(iniPath, "FILES", "nscreenshot", ""), "0");
-    {
-        std::ofstream old(shot(0), std::ios::binary);
-        old << "old";
-    }
-    // The wrapped counter names an earlier screenshot: it stays, the next free number is used.
+    EXPECT_EQ(SettingsFileValue("FILES", "nscreenshot"), "0");
+    for (int n : {0, 1, 3}) std::ofstream(Shot(n), std::ios::binary) << n;
     saveScreenshot();
-    EXPECT_EQ(fs::file_size(shot(0)), 3u);
-    EXPECT_EQ(fs::file_size(shot(1)), 61558u);
-    EXPECT_EQ(settings.screenshotCounter, 2);
-    EXPECT_EQ(platform::IniGetString(iniPath, "FILES", "nscreenshot", ""), "2");
+    saveScreenshot();
+    for (int n : {0, 1, 3}) EXPECT_EQ(fs::file_size(Shot(n)), 1u) << n;
+    EXPECT_EQ(fs::file_size(Shot(2)), 61558u);
+    EXPECT_EQ(fs::file_size(Shot(4)), 61558u);
+    EXPECT_EQ(settings.screenshotCounter, 5);
+    EXPECT_EQ(SettingsFileValue("FILES", "nscreenshot"), "5");
 }
 
-TEST_F(VideoScreenshot, FreshCounterPassesOverEarlierShots) {
-    // A new INI file starts the counter at 0 while shots 0000-0002 and 0004 exist.
-    fs::create_directories(folder / "screenshots");
-    for (int n : {0, 1, 2, 4}) {
-        std::ofstream old(shot(n), std::ios::binary);
-        old << n;
-    }
-    saveScreenshot();
-    EXPECT_EQ(fs::file_size(shot(3)), 61558u);
-    for (int n : {0, 1, 2, 4}) EXPECT_EQ(fs::file_size(shot(n)), 1u) << n;
-    EXPECT_EQ(settings.screenshotCounter, 4);
-    saveScreenshot();
-    EXPECT_EQ(fs::file_size(shot(5)), 61558u);
-    EXPECT_EQ(settings.screenshotCounter, 6);
-}
-
+// Nothing written (the folder cannot be made, or no bitmap): the counter stays, unsaved.
 TEST_F(VideoScreenshot, NothingWrittenLeavesTheCounter) {
-    // "screenshots" is a plain file here, so no folder and no file can be made.
-    {
-        std::ofstream blocker(folder / "screenshots");
-        blocker << "x";
-    }
+    std::ofstream(folder / "screenshots") << "x";
     settings.screenshotCounter = 41;
     saveScreenshot();
     EXPECT_EQ(settings.screenshotCounter, 41);
-    EXPECT_FALSE(fs::exists(iniPath));  // the counter was not saved either
+    EXPECT_EQ(SettingsFileValue("FILES", "nscreenshot"), "(missing)");
     EXPECT_FALSE(writeScreenshotFile((folder / "screenshots" / "x.bmp").string().c_str()));
-
     fs::remove(folder / "screenshots");
-    destroyFrame();  // no bitmap: nothing to save
+    destroyFrame();
     saveScreenshot();
-    EXPECT_EQ(settings.screenshotCounter, 41);
-    EXPECT_FALSE(fs::exists(shot(41)));
+    EXPECT_FALSE(fs::exists(Shot(41)));
 }

@@ -427,6 +427,11 @@ void QueueColourAnswer(std::optional<Rgb> colour) { H().colourAnswers.push_back(
 const Rgb* LastCustomColours() { return H().lastCustomColours; }
 
 void QueueDialogScript(DialogScript script) { H().dialogScripts.push_back(std::move(script)); }
+size_t TakeUnusedAnswers() {
+    size_t n = H().dialogScripts.size() + H().fileAnswers.size() + H().colourAnswers.size();
+    H().dialogScripts.clear(), H().fileAnswers.clear(), H().colourAnswers.clear();
+    return n;
+}
 const std::string& LastDialogTitle() { return H().lastDialogTitle; }
 
 void Click(Dialog* dialog, int id) {

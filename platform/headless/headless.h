@@ -60,6 +60,8 @@ const Rgb* LastCustomColours();
 // functions below; if it leaves the dialog open, the dialog ends with Cancel.
 using DialogScript = std::function<void(Dialog* dialog)>;
 void QueueDialogScript(DialogScript script);
+// Queued dialog scripts, file and colour answers nothing took; drops them.
+size_t TakeUnusedAnswers();
 const std::string& LastDialogTitle();
 
 // User actions on an open dialog; each sends the event the host would.

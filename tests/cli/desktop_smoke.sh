@@ -33,7 +33,7 @@ differs() { [ "$(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1)" !
 
 "$BIN" >"$WORK/stdout.txt" 2>&1 &
 PID=$!
-WID=$(timeout 20 xdotool search --sync --onlyvisible --name "Virtual Zel Vega" | head -1)
+WID=$(timeout 60 xdotool search --sync --onlyvisible --name "Virtual Zel Vega" | head -1)
 [ -n "$WID" ] || fail "no window titled Virtual Zel Vega"
 xdotool windowfocus --sync "$WID" 2>/dev/null || true
 eval "$(xdotool getwindowgeometry --shell "$WID")"
@@ -69,7 +69,7 @@ wait_for_rows() {  # runner picture, rows, seconds
 
 # The built-in ROM's banner and prompt, as the runner shows them.
 runner_picture ready --frames 300 --until-text READY
-wait_for_rows ready 3 20 || fail "the window never showed the banner and READY of the runner's picture"
+wait_for_rows ready 3 60 || fail "the window never showed the banner and READY of the runner's picture"
 cp "$WORK/now.png" "$WORK/a.png"
 [ "$(colours a)" -ge 2 ] || fail "the picture is one flat colour"
 # Pixels come in 2 x 2 blocks at scale 2: no smoothing.
@@ -82,17 +82,26 @@ case "$NAME" in "Virtual Zel Vega "*%) ;; *) fail "title '$NAME' has no speed fi
 
 # A line typed with real key events: the machine answers as in the runner.
 runner_picture answered --frames 600 --type-frame 200 --type 'PRINT 42\n'
-xdotool type --delay 120 "PRINT 42"
+# One key per emulated frame: keys far enough apart that a slow frame takes each.
+xdotool type --delay 250 "PRINT 42"
 xdotool key Return
-wait_for_rows answered 6 10 || fail "typing PRINT 42 did not give the runner's answer"
+wait_for_rows answered 6 60 || fail "typing PRINT 42 did not give the runner's answer"
 cp "$WORK/now.png" "$BUILD/desktop_smoke.png"
 echo "typed PRINT 42 and saw the answer"
 
 # File / Exit with the mouse: the program ends with exit code 0.
+# The second click waits until the menu has been drawn over the picture's
+# top rows (above the blinking cursor, which is lower down by now).
+top() { convert "$WORK/$1.png" -crop 560x96+0+0 +repage "$WORK/$1-top.png"; }
+client_shot before && top before
 xdotool mousemove --window "$WID" 15 $((MENU / 2)) click 1
-sleep 0.5
+for i in $(seq 1 120); do
+    client_shot menu && top menu
+    differs menu-top before-top && break
+    sleep 0.25
+done
 xdotool mousemove --window "$WID" 30 $((MENU + 12)) click 1
-for i in $(seq 1 20); do
+for i in $(seq 1 120); do
     kill -0 "$PID" 2>/dev/null || break
     sleep 0.25
 done
@@ -107,10 +116,13 @@ for scale in 1 3; do
     printf '[VIDEO]\nwindowscaling=%d\n' $scale >"$WORK/scale$scale/default.ini"
     (cd "$WORK/scale$scale" && exec "$BIN" >/dev/null 2>&1) &
     PID=$!
-    WID=$(timeout 20 xdotool search --sync --onlyvisible --name "Virtual Zel Vega" | head -1)
+    WID=$(timeout 60 xdotool search --sync --onlyvisible --name "Virtual Zel Vega" | head -1)
     [ -n "$WID" ] || fail "no window at scale $scale"
-    sleep 1
-    eval "$(xdotool getwindowgeometry --shell "$WID")"
+    for i in $(seq 1 120); do  # until the window has taken its size
+        eval "$(xdotool getwindowgeometry --shell "$WID")"
+        [ "$WIDTH" = $((280 * scale)) ] && break
+        sleep 0.25
+    done
     [ "$WIDTH" = $((280 * scale)) ] || fail "scale $scale: window width $WIDTH"
     BAR=$((HEIGHT - 216 * scale))
     [ "$BAR" -ge 10 ] && [ "$BAR" -le 60 ] || fail "scale $scale: window height $HEIGHT"

@@ -135,4 +135,80 @@ typed 'AUTO 100,5\rPRINT "A"\rPRINT "B"\r\rLIST\rPRINT "O";"K"\r' "OK"
 expect_rows "LIST" '100 PRINT "A"
 105 PRINT "B"
 READY'
+# RENUM: GOSUB, THEN, ELSE, GOTO, ON GOTO, RESUME, RESTORE and RUN references
+# follow their lines (99 names no line and stays); numbers that grow or shrink
+# move the rest of the program, and it still runs. Listings worked out by hand.
+# Refused (a kept line at or above the new start, the last line at 65535, step
+# 0, in a program, a line grown past 255 bytes): the program is as typed.
+program='5 PRINT "A";:GOSUB 48
+7 IF X=1 THEN 22 ELSE 9
+9 X=1:GOTO 7
+22 ON X GOTO 100,1000,99
+48 RETURN:RESUME 100
+100 PRINT "B":END
+1000 RESTORE 22:RUN 48
+'
+renum() {   # $1 typed after the program, $2 the rows after its last line
+    typed "$program$1"$'\nLIST\nPRINT "O";"K"\n' "OK"
+    expect_rows "${1##*$'\n'}" "$2"
+}
+renum 'RENUM
+RUN' 'AB
+READY
+LIST
+10 PRINT "A";:GOSUB 50
+20 IF X=1 THEN 40 ELSE 30
+30 X=1:GOTO 20
+40 ON X GOTO 60,70,99
+50 RETURN:RESUME 60
+60 PRINT "B":END
+70 RESTORE 40:RUN 50'
+renum 'RENUM 1000,22,1000' 'READY
+LIST
+5 PRINT "A";:GOSUB 2000
+7 IF X=1 THEN 1000 ELSE 9
+9 X=1:GOTO 7
+1000 ON X GOTO 3000,4000,99
+2000 RETURN:RESUME 3000
+3000 PRINT "B":END
+4000 RESTORE 1000:RUN 2000'
+renum 'RENUM
+RENUM 1,,1
+RUN' 'AB
+READY
+LIST
+1 PRINT "A";:GOSUB 5
+2 IF X=1 THEN 4 ELSE 3
+3 X=1:GOTO 2
+4 ON X GOTO 6,7,99
+5 RETURN:RESUME 6
+6 PRINT "B":END
+7 RESTORE 4:RUN 5'
+for bad in 'RENUM 8,22' 'RENUM 65495,9,10' 'RENUM 10,5,0'; do
+    renum "$bad" '?ILLEGAL FUNCTION CALL ERROR'
+    expect_rows LIST "${program%$'\n'}"
+done
+typed $'2000 RENUM\nRUN\nPRINT "O";"K"\n' "OK"
+expect_rows RUN $'?ILLEGAL FUNCTION CALL ERROR IN\n2000'
+long="1 ON X GOTO 1$(printf ',1%.0s' {1..55})"
+program="$long
+" renum 'RENUM 10000' '?LINE TOO LONG ERROR
+READY
+LIST'
+expect_rows LIST "$(fold -w32 <<<"$long")"
+# 80 lines of 15 GOTO 10 (6240 bytes, 1900 free) cannot grow by 3600 bytes; made
+# shorter, the program moves over itself on the way, and line 10 still finds
+# line 800 beyond the part overwritten.
+gotos="GOTO 10$(printf ':GOTO 10%.0s' {1..14})"
+{ echo "10 GOTO 800"; printf '%s0 '"$gotos"'\n' {2..80}; printf 'RENUM 10000,10,1\nRENUM 1,,1\nLIST 1\nLIST 80-\nPRINT "O";"K"\n'; } >"$TMP/full.txt"
+screen=$("$RUN" --workdir "$TMP" --frames 60000 --quiet --type-file "$TMP/full.txt" --until-text OK --screen-text) ||
+    fail "'OK' never appeared"
+expect_rows '?OUT OF MEMORY ERROR' "READY
+RENUM 1,,1
+READY
+LIST 1
+1 GOTO 80
+READY
+LIST 80-
+$(fold -w32 <<<"80 ${gotos//10/1}" | sed "s/ *\$//")"
 echo "firmware_language: ok"

@@ -72,7 +72,7 @@ grep -q '^ 4 *$' "$TMP/plain/screen" || fail "PRINT 2+2 gave no 4: $(cat "$TMP/p
 
 # CP/M: a write to `product` (after 11 additions of 13) and step over `call report`.
 out=$("$CPM" --monitor "sym $CPMTEST.lst; bw product; g; s; o" "$CPMTEST.com" 2>/dev/null) || fail "cpm exited with $?"
-has "$out" "A+B+stop at 0142: write of 8F to 022F by the instruction at 013F"
+has "$out" "A+B+stop at 0142: write of 8F to $(LST=$CPMTEST.lst addr product) by the instruction at 013F"
 has "$out" "C+stop at 0147: stepped over"
 hasre "$out" "^AF=8F.* SP=FE00 PC=0147"
 # Until RET: report ends in JP BDOS, whose RET returns to the caller at 011Ah.

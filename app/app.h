@@ -52,6 +52,7 @@ enum Command : int {
     // Opening files, capture.
     kOpen = 3870,
     kAutoStart = 3871,
+    kRecordSound = 3875,  // also kRecordSoundCommand of sound/sound_record.h
     kRecent1 = 3881,  // .. 3890 for the ten recent files
 };
 

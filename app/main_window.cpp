@@ -124,7 +124,7 @@ void addItems(QMenu* menu, std::initializer_list<MenuItem> items) {
         QObject::connect(action, &QAction::triggered, menu, [id] { RunCommand(id); });
         platform::qt::RegisterMenuAction(id, action);
         if (id == kPaste) pasteAction = action;
-        if (id == kPause || id == kWarp) action->setCheckable(true);
+        if (id == kPause || id == kWarp || id == kRecordSound) action->setCheckable(true);
     }
 }
 
@@ -184,6 +184,7 @@ void buildMenus(QMainWindow* window) {
              {"Full screen mode\tF12", kFullScreen},
              {"Paste", kPaste},
              {"Log AY Sound", kLogAySound},
+             {"Record Sound...\tShift+F11", kRecordSound},
              {"Monitor...\tAlt+M", kMonitor}});
     addMenu(bar, "&Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
@@ -200,7 +201,7 @@ int acceleratorFor(uint8_t vk) {
     bool control = platform::qt::KeyIsDown(kVkControl);
     bool alt = platform::qt::KeyIsDown(kVkAlt);
     if (vk == kVkF9 && !control && !alt) return shift ? kHardReset : kSoftReset;
-    if (vk == kVkF11 && !shift && !control && !alt) return kScreenshot;
+    if (vk == kVkF11 && !control && !alt) return shift ? kRecordSound : kScreenshot;
     if (vk == kVkF12 && !shift && !control && !alt) return kFullScreen;
     if (vk == kVkSlash && alt && !control) return kAbout;  // Alt+/ and Alt+?
     if ((vk == kVkF6 || vk == kVkPause) && !shift && !control && !alt) return kPause;

@@ -93,7 +93,6 @@ void LoseSoundBuffers(bool restoreFails);
 void PlaySamples(uint32_t samples);
 void StartCapture();
 const std::vector<int16_t>& CapturedSamples();
-bool WriteWav(const std::string& path, const std::vector<int16_t>& samples);
 
 // ---- Menu and cursor ------------------------------------------------------------------------
 bool MenuChecked(int commandId);

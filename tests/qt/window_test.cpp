@@ -133,7 +133,8 @@ private slots:
              {{"Pause\tF6", 3842}, {"Frame Advance\tF7", 3843}, {"Rewind\tShift+F7", 3844}, {"Warp\tShift+F8", 3845}}},
             {"&Util",
              {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
-              {"Paste", 3790}, {"Log AY Sound", 3793}, {"Monitor...\tAlt+M", 3800}}},
+              {"Paste", 3790}, {"Log AY Sound", 3793}, {"Record Sound...\tShift+F11", 3875},
+              {"Monitor...\tAlt+M", 3800}}},
             {"&Help", {{"&About ...", 104}, {"(Test)", 3792}}},
         };
         QList<QAction*> menus = App::Window()->menuBar()->actions();

@@ -1,5 +1,6 @@
 // vzelvega: the Zel Vega in a desktop window.
 #include <QApplication>
+#include <QIcon>
 #include <QFile>
 #include <cstring>
 #include <string>
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Virtual Zel Vega"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vzelvega.png")));
+    // Wayland finds the icon and the name through the installed .desktop entry.
+    QApplication::setDesktopFileName(QStringLiteral("vzelvega"));
     // The loop ends when the main window is destroyed, not when the last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     std::vector<std::string> arguments;  // what Qt's own options left

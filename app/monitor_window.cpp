@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
@@ -23,6 +24,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -479,7 +481,17 @@ void Open() {
     if (!window) {
         Debug::AttachMachine();
         window = new Window;
-        if (QWidget* main = App::Window()) window->move(main->frameGeometry().topRight() + QPoint(8, 0));
+        if (QWidget* main = App::Window()) {
+            // Beside the main window, but never past the screen's edge: on a small
+            // screen it shrinks and overlaps the main window instead.
+            const QRect screen = main->screen()->availableGeometry();
+            const QSize size = window->size().boundedTo(screen.size() - QSize(16, 48));
+            window->resize(size);
+            QPoint at = main->frameGeometry().topRight() + QPoint(8, 0);
+            at.setX(std::max(screen.left(), std::min(at.x(), screen.right() - size.width() - 8)));
+            at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() - size.height() - 40)));
+            window->move(at);
+        }
     }
     // Opened while paused from the menu: the pause becomes the monitor's stop.
     if (FrameScheduler::state.paused) Debug::StopHere("paused");

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "config/settings.h"
+#include "bench/boot_machine.h"
 #include "cpu/cpu_core.h"
 #include "machine/machine.h"
 #include "machine/machine_bus.h"
@@ -28,16 +28,7 @@ constexpr uint8_t kBusyLoop[] = {
 };
 
 void StartMachine() {
-    platform::headless::ResetAll();
-    platform::headless::SetSoundAvailable(false);
-    settings = Settings::Defaults();
-    settings.cpuSpeedOption = 3;  // "Fast!"
-    Machine::LoadRomImages();
-    Machine::RecomputeTiming();
-    FrameScheduler::InitClock();
-    if (!Video::frameBitmap) createFrame();
-    Machine::startUpResetDone = false;
-    Machine::StartUpReset();
+    bench::BootMachine(3);  // "Fast!"
     std::memcpy(&Machine::MemoryImage[0xE000], kBusyLoop, sizeof kBusyLoop);
     std::memset(&Machine::MemoryImage[0xC000], 0x00, 512);  // text cells, 768-byte ROM
     CpuCore::state.pc = 0xE000;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings.h"
+#include "bench/boot_machine.h"
 #include "cpu/cpu_core.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -21,15 +21,7 @@
 namespace {
 
 void StartMachine() {
-    platform::headless::ResetAll();
-    platform::headless::SetSoundAvailable(false);
-    settings = Settings::Defaults();
-    Machine::LoadRomImages();
-    Machine::RecomputeTiming();
-    FrameScheduler::InitClock();
-    if (!Video::frameBitmap) createFrame();
-    Machine::startUpResetDone = false;
-    Machine::StartUpReset();
+    bench::BootMachine(Settings::Defaults().cpuSpeedOption);
     for (int i = 0; i < 120; ++i) FrameScheduler::RunFrame();  // at READY
     Rewind::Clear();
 }

@@ -287,6 +287,7 @@ stepDone:
         left -= piece;
         cyclesLeft = left;
         Bus::OnCpuCycles(uint32_t(piece));
+        if (state.halted) ++r;  // each HALT pass is a refresh cycle, as the checking core counts it
     }
     burnt = 0;
     cl = left;

@@ -102,22 +102,63 @@ toolong    equ SV+74h       ; the line entered had more than 127 characters
 dirctl     equ SV+76h       ; control stack depth when the direct line began
 cattot     equ SV+78h       ; length of the string being joined
 tapeload   equ SV+79h       ; CLOAD is writing over the program
+; floating point: five-byte numbers (see fp.asm) and their work space
+fac        equ SV+7Ah       ; value of the last expression
+arg        equ SV+7Fh       ; left operand
+fx1        equ SV+84h       ; scratch numbers of the functions
+fx2        equ SV+89h
+fx3        equ SV+8Eh
+fx4        equ SV+93h
+fx5        equ SV+98h
+ftmp       equ SV+9Dh
+ftmp2      equ SV+0A2h
+ftmp3      equ SV+0A7h
+fdig       equ SV+0C0h      ; 9 decimal digits
+fexp       equ SV+0C9h      ; exponent word while normalising
+fsign      equ SV+0CBh
+fraw       equ SV+0CCh      ; leave the next result unrounded
+fguard     equ SV+0CDh
+fdexp      equ SV+0CEh      ; decimal exponent (2 bytes)
+fquad      equ SV+0D0h
+fatns      equ SV+0D1h
+vkind      equ SV+0D2h      ; kind of the last name: 0 number, 1 string, 2 integer
+andim      equ SV+0D3h      ; subscripts read by getsubs
+aidx       equ SV+0D4h      ; 12 bytes
+rndst      equ SV+0E0h      ; 4 bytes: state of RND
+fwant      equ SV+0E4h      ; fraw for the scaling steps of a conversion
+fpx        equ SV+0E5h      ; x of a polynomial (5 bytes; FAEA is the last free byte)
+fexpn      equ SV+0ACh      ; whole part of EXP's and LOG's argument (2 bytes)
+fpown      equ SV+0AEh      ; whole power of ^ (2 bytes)
 contflag   equ SV+60h       ; 16 bytes: row continues the row above
 usrvec     equ 0FAEBh       ; USR routine address (also set by the binary loader)
+warmsig    equ 0FAEEh       ; WARMSIG once BASIC has started: a reset keeps the program
+WARMSIG    equ 5A17h
+inputtp    equ 0FAF0h       ; where the INPUT statement starts, for asking again
+fdrop      equ 0FAF2h       ; a number being read has dropped a digit
+errtrap    equ 0FAF3h       ; line of ON ERROR GOTO (0: none)
+errflag    equ 0FAF5h       ; an error handler is running
+errnum     equ 0FAF6h       ; ERR: the last error's number
+errlin     equ 0FAF7h       ; ERL: the line it happened in
+errcur     equ 0FAF9h       ; its line record and statement, for RESUME
+errtp      equ 0FAFBh
+stmtptr    equ 0FAFDh       ; where the running statement starts
 
 ; ---- buffers ---------------------------------------------------------------
 KEYRING    equ 0FB00h       ; 64 bytes
 TAPERING   equ 0FB40h       ; 64 bytes
 INBUF      equ 0FB80h       ; 128 bytes, typed line
-TOKBUF     equ 0FC00h       ; 160 bytes, tokenised direct line
-CTLBASE    equ 0FCA0h       ; control stack, grows upward, 12-byte frames
+TOKBUF     equ 0FC00h       ; 136 bytes, tokenised direct line
+numbuf     equ 0FC88h       ; 20 bytes: a number as text
+autoline   equ 0FC9Ch       ; AUTO: the next line number offered
+autostep   equ 0FC9Eh       ; and the step (0: AUTO is off)
+CTLBASE    equ 0FCA0h       ; control stack, grows upward, 18-byte frames
 CTLTOP     equ 0FDA0h
 TMPBASE    equ 0FDA0h       ; string temporaries, reset at every statement
 TMPTOP     equ 0FEC0h
 STKTOP     equ 0000h        ; machine stack FEC0-FFFF
 STKLIMIT   equ 0FEE0h       ; expressions stop nesting below this
 
-CTLSIZE    equ 12
+CTLSIZE    equ 18
 
         org 0
         include "boot.asm"
@@ -126,6 +167,10 @@ CTLSIZE    equ 12
         include "tokens.asm"
         include "interp.asm"
         include "expr.asm"
+        include "funcs.asm"
+        include "fp.asm"
+        include "math.asm"
+        include "mathtab.asm"
         include "strings.asm"
         include "stmts.asm"
         include "devices.asm"

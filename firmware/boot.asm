@@ -3,7 +3,7 @@
 ; RST 00h: cold start. The CPU resets with SP=F000h, IM 0 and interrupts off.
 rst00:  di
         ld sp, STKTOP
-        jp coldstart
+        jp reset
         ds 08h-$, 0FFh
 ; RST 08h: print the character in A on the screen (or printer when LPRINTing)
 rst08:  jp putc
@@ -155,6 +155,17 @@ fk9:    db "CLS", 13, 0
 fk10:   db "MODE 0", 13, 0
 
 ; ---- start-up -----------------------------------------------------------------
+; A hard reset clears the RAM; a soft one leaves the signature of a started
+; BASIC, and a program that still holds together is kept (warm start). What
+; the test needs waits on the stack while the system variables are cleared.
+reset:  ld hl, (memlow)
+        push hl
+        ld hl, (txttab)
+        push hl
+        ld hl, (prgend)
+        push hl
+        call warmok
+        push af
 coldstart:
         im 2
         ld a, vectors/256
@@ -198,9 +209,22 @@ cs_sig: ld a, (de)
         inc hl
         inc de
         djnz cs_sig
+        ld sp, STKTOP
         ei
         jp CARTENTRY
 cs_nocart:
+        pop af
+        pop de
+        pop bc
+        pop hl
+        jr z, cs_cold
+        ld (memlow), hl         ; warm: the program stays, the variables go
+        ld (txttab), bc
+        ld (prgend), de
+        call clearvars
+        ei
+        jp ready
+cs_cold:
         ; the lowest of 4000h, 8000h, C000h that holds RAM starts the program area
         ld hl, 4000h
         call ramtest
@@ -212,6 +236,8 @@ cs_nocart:
 cs_ram: ld (memlow), hl
         ld (txttab), hl
         call donew
+        ld hl, WARMSIG
+        ld (warmsig), hl
         ld hl, banner
         call prstr
         ld hl, MEMTOP-1
@@ -223,6 +249,37 @@ cs_ram: ld (memlow), hl
         call prstr
         ei
         jp ready
+
+; NZ when the signature is there and the program records from txttab lead
+; to the end marker at prgend without leaving the work area.
+warmok: ld hl, (warmsig)
+        ld de, WARMSIG
+        or a
+        sbc hl, de
+        jr nz, wok_no
+        ld hl, (txttab)
+        ld a, h
+        or a
+        jr z, wok_no
+wok1:   ld a, h
+        cp MEMTOP/256
+        jr nc, wok_no
+        ld a, (hl)
+        or a
+        jr z, wok2
+        cp 4                    ; length byte, number, end zero at least
+        jr c, wok_no
+        ld e, a
+        ld d, 0
+        add hl, de
+        jr wok1
+wok2:   ld de, (prgend)
+        sbc hl, de              ; carry is clear
+        jr nz, wok_no
+        inc a
+        ret
+wok_no: xor a
+        ret
 
 ; Z when the byte at HL keeps what is written (two patterns); the byte is restored.
 ramtest:

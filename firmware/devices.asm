@@ -47,11 +47,11 @@ do_sound:
 ; TONE frequency, duration: a square wave on channel A (2 MHz / 16 / period),
 ; duration in fiftieths of a second. Frequency 0 is a rest.
 do_tone:
-        call evalnum
+        call evalint
         push hl
         call expect
         db ','
-        call evalnum
+        call evalint
         pop de
         push hl                 ; duration
         ld a, d
@@ -107,7 +107,8 @@ waitoff:
         ld e, 0
         jp aywrite
 
-; PLAY "notes": A-G with # or + (sharp) or - (flat) and an optional length,
+; PLAY "notes": A-G with # or + (sharp) or - (flat) and an optional length
+; (a note of two fiftieths or more ends with one of silence),
 ; R rest, On octave (1-7), Ln default length in fiftieths of a second.
 ; Spaces are passed over; any other character, or an octave outside 1-7, is
 ; an illegal function call.
@@ -118,7 +119,7 @@ do_play:
 pl_loop:
         ld a, b
         or a
-        jr z, pl_end
+        ret z
         ld a, (hl)
         inc hl
         dec b
@@ -184,12 +185,22 @@ pl_sh:  dec a
         jr pl_sh
 pl_n4:  call playperiod
         pop hl
+        ; the last fiftieth of a note is silent, so repeated notes stay apart
+        ld a, h
+        or a
+        jr nz, pl_n5
+        ld a, l
+        cp 2
+        jr c, pl_n6
+pl_n5:  dec hl
         call waitoff
+        ld hl, 1
+pl_n6:  call waitoff
         pop bc
         pop hl
         ld a, (brkflag)
         or a
-        jr z, pl_loop
+        jp z, pl_loop
 pl_end: ret
 pl_oct: ld a, b                 ; the octave's digits are not optional
         or a
@@ -271,7 +282,7 @@ noteper: dw 3822, 3608, 3405, 3214, 3034, 2863, 2703, 2551, 2408, 2273, 2145, 20
 ; JOY(0) game keys (bit 7 Space, 5 left, 4 right, 3 down, 2 up, 1 Stop, 0 Shift);
 ; JOY(1), JOY(2) joystick: bit 0 up, 1 down, 2 left, 3 right, 4 fire (1 = on);
 ; JOY(3), JOY(4) pointer X, Y; JOY(5) 1 while the pointer button is down.
-fn_joy: call parennum
+fn_joy: call parenint
         ld a, h
         or a
         jp nz, err_fc
@@ -306,7 +317,7 @@ joy_stick:
 joy_ret:
         ld l, a
         ld h, 0
-        jp setnum
+        jp setint
 ; the coordinate comes serially, most significant bit first, in bit 2
 joy_ptr:
         call joysel
@@ -478,11 +489,11 @@ gfxtab: db 63, 63, 16, 1
         db 255, 191, 32, 0
 
 ; "x, y" -> HL = x, DE = y
-getxy:  call evalnum
+getxy:  call evalint
         push hl
         call expect
         db ','
-        call evalnum
+        call evalint
         ex de, hl
         pop hl
         ret
@@ -496,7 +507,7 @@ do_pset:
         jr nz, ps1
         push hl
         push de
-        call evalnum
+        call evalint
         ld a, l
         ld (tmpw), a
         pop de
@@ -517,12 +528,243 @@ ps4:    pop bc
         ld (hl), a
         ret
 
+; LINE x1, y1, x2, y2 [, c]: the pixels between the two points (Bresenham);
+; the parts off the picture are left out. Work space: numbuf.
+LN_X  equ 0
+LN_Y  equ 2
+LN_X2 equ 4
+LN_Y2 equ 6
+LN_DX equ 8                     ; |x2 - x1|
+LN_DY equ 10                    ; -|y2 - y1|
+LN_SX equ 12                    ; the steps, 1 or -1
+LN_SY equ 14
+LN_E  equ 16                    ; the error term
+do_line:
+        call getxy
+        push hl
+        push de
+        call expect
+        db ','
+        call getxy
+        push hl
+        push de
+        ld a, 0FFh
+        ld (tmpw), a
+        call optcomma
+        jr nz, ln1
+        call evalbyte
+        ld (tmpw), a
+ln1:    ld ix, numbuf
+        pop hl
+        ld (ix+LN_Y2), l
+        ld (ix+LN_Y2+1), h
+        pop hl
+        ld (ix+LN_X2), l
+        ld (ix+LN_X2+1), h
+        pop hl
+        ld (ix+LN_Y), l
+        ld (ix+LN_Y+1), h
+        pop hl
+        ld (ix+LN_X), l
+        ld (ix+LN_X+1), h
+        ld e, (ix+LN_X2)        ; dx, sx
+        ld d, (ix+LN_X2+1)
+        ex de, hl
+        or a
+        sbc hl, de
+        ld de, 1
+        bit 7, h
+        jr z, ln2
+        call neghl
+        dec de
+        dec de
+ln2:    ld (ix+LN_DX), l
+        ld (ix+LN_DX+1), h
+        ld (ix+LN_SX), e
+        ld (ix+LN_SX+1), d
+        ld l, (ix+LN_Y2)        ; dy, sy
+        ld h, (ix+LN_Y2+1)
+        ld e, (ix+LN_Y)
+        ld d, (ix+LN_Y+1)
+        or a
+        sbc hl, de
+        ld de, 1
+        bit 7, h
+        jr nz, ln3
+        call neghl
+        jr ln4
+ln3:    dec de
+        dec de
+ln4:    ld (ix+LN_DY), l
+        ld (ix+LN_DY+1), h
+        ld (ix+LN_SY), e
+        ld (ix+LN_SY+1), d
+        ld e, (ix+LN_DX)
+        ld d, (ix+LN_DX+1)
+        add hl, de
+        ld (ix+LN_E), l
+        ld (ix+LN_E+1), h
+ln_loop:
+        ld ix, numbuf
+        ld l, (ix+LN_X)
+        ld h, (ix+LN_X+1)
+        ld e, (ix+LN_Y)
+        ld d, (ix+LN_Y+1)
+        call pixaddr
+        ld a, (tmpw)
+        call nc, ps2
+        ld ix, numbuf
+        ld l, (ix+LN_X)         ; at the end point?
+        ld h, (ix+LN_X+1)
+        ld e, (ix+LN_X2)
+        ld d, (ix+LN_X2+1)
+        or a
+        sbc hl, de
+        jr nz, ln5
+        ld l, (ix+LN_Y)
+        ld h, (ix+LN_Y+1)
+        ld e, (ix+LN_Y2)
+        ld d, (ix+LN_Y2+1)
+        sbc hl, de
+        ret z
+ln5:    ld l, (ix+LN_E)         ; e2 = 2 * error
+        ld h, (ix+LN_E+1)
+        add hl, hl
+        push hl
+        ld e, (ix+LN_DY)        ; e2 >= dy: a step in x
+        ld d, (ix+LN_DY+1)
+        call cmps
+        jr c, ln6
+        ld l, (ix+LN_E)
+        ld h, (ix+LN_E+1)
+        add hl, de
+        ld (ix+LN_E), l
+        ld (ix+LN_E+1), h
+        ld l, (ix+LN_X)
+        ld h, (ix+LN_X+1)
+        ld e, (ix+LN_SX)
+        ld d, (ix+LN_SX+1)
+        add hl, de
+        ld (ix+LN_X), l
+        ld (ix+LN_X+1), h
+ln6:    pop hl                  ; e2 <= dx: a step in y
+        ld e, (ix+LN_DX)
+        ld d, (ix+LN_DX+1)
+        call cmps
+        jr z, ln7
+        jp nc, ln_loop
+ln7:    ld l, (ix+LN_E)
+        ld h, (ix+LN_E+1)
+        add hl, de
+        ld (ix+LN_E), l
+        ld (ix+LN_E+1), h
+        ld l, (ix+LN_Y)
+        ld h, (ix+LN_Y+1)
+        ld e, (ix+LN_SY)
+        ld d, (ix+LN_SY+1)
+        add hl, de
+        ld (ix+LN_Y), l
+        ld (ix+LN_Y+1), h
+        jp ln_loop
+
+; CIRCLE x, y, r [, c]: the pixels at distance r (midpoint method, eight
+; octants at a time). Work space: numbuf.
+CI_X  equ 0                     ; the centre
+CI_Y  equ 2
+CI_DX equ 4                     ; the point of the first octant
+CI_DY equ 6
+CI_E  equ 8
+CI_A  equ 10                    ; plot4's offsets
+CI_B  equ 12
+do_circle:
+        call getxy
+        push hl
+        push de
+        call expect
+        db ','
+        call evalint
+        bit 7, h
+        jp nz, err_fc
+        push hl
+        ld a, 0FFh
+        ld (tmpw), a
+        call optcomma
+        jr nz, ci1
+        call evalbyte
+        ld (tmpw), a
+ci1:    pop de
+        ld (numbuf+CI_DX), de
+        ld hl, 1                ; error = 1 - r
+        or a
+        sbc hl, de
+        ld (numbuf+CI_E), hl
+        pop hl
+        ld (numbuf+CI_Y), hl
+        pop hl
+        ld (numbuf+CI_X), hl
+        ld hl, 0
+        ld (numbuf+CI_DY), hl
+ci_loop:
+        ld hl, (numbuf+CI_DX)   ; until the octant's end (dx < dy)
+        ld de, (numbuf+CI_DY)
+        call cmps
+        ret c
+        call plot4
+        ld hl, (numbuf+CI_DY)
+        ld de, (numbuf+CI_DX)
+        call plot4
+        ld hl, (numbuf+CI_DY)
+        inc hl
+        ld (numbuf+CI_DY), hl
+        ld bc, (numbuf+CI_E)
+        bit 7, b
+        jr z, ci2
+        add hl, hl              ; error += 2 dy + 1
+        jr ci3
+ci2:    ld de, (numbuf+CI_DX)
+        dec de
+        ld (numbuf+CI_DX), de
+        or a
+        sbc hl, de              ; error += 2 (dy - dx) + 1
+        add hl, hl
+ci3:    inc hl
+        add hl, bc
+        ld (numbuf+CI_E), hl
+        jr ci_loop
+; The four points (x +- HL, y +- DE).
+plot4:  ld (numbuf+CI_A), hl
+        ld (numbuf+CI_B), de
+        ld hl, (numbuf+CI_Y)
+        add hl, de
+        call plot2
+        ld hl, (numbuf+CI_Y)
+        ld de, (numbuf+CI_B)
+        or a
+        sbc hl, de
+; The two points (x +- a, HL).
+plot2:  ex de, hl
+        push de
+        ld hl, (numbuf+CI_X)
+        ld bc, (numbuf+CI_A)
+        add hl, bc
+        call plotxy
+        pop de
+        ld hl, (numbuf+CI_X)
+        ld bc, (numbuf+CI_A)
+        or a
+        sbc hl, bc
+; The pixel HL, DE in the colour tmpw when it is on the picture.
+plotxy: call pixaddr
+        ret c
+        ld a, (tmpw)
+        jp ps2
+
 do_preset:
         call getxy
         call pixaddr
         ret c
         xor a
-        jr ps2
+        jp ps2
 
 ; POINT(x, y): the pixel's colour, -1 off the picture.
 fn_point:
@@ -538,7 +780,7 @@ fn_point:
         call pixaddr
         jr nc, pt0
         ld hl, -1
-        jp setnum
+        jp setint
 pt0:    ld a, (hl)
         and b
 pt1:    inc c
@@ -548,7 +790,7 @@ pt2:    dec c
         jr pt2
 pt3:    ld l, a
         ld h, 0
-        jp setnum
+        jp setint
 
 ; ---- cassette ---------------------------------------------------------------------
 ; Stream: 10 sync bytes D3h, the name in 6 bytes (00 after a shorter name),

@@ -1,6 +1,7 @@
-; Expressions: 16-bit signed integers and strings.
-; Result in HL; vtyp = 0 for a number, 1 for a string (HL -> length byte, text).
-; Precedence, lowest first: OR; AND; NOT; comparisons; + -; * / MOD; unary -.
+; Expressions: numbers (in FAC) and strings (HL -> length byte, text);
+; vtyp = 0 for a number, 1 for a string.
+; Precedence, lowest first: OR; AND; NOT; comparisons; + -; * / \ MOD;
+; unary -; ^.
 
 evalnum:
         call eval
@@ -9,9 +10,14 @@ numchk: ld a, (vtyp)
         ret z
         jp err_type
 
+; A number made whole (toward zero) in HL: -65535..65535, taken as 16 bits.
+evalint:
+        call evalnum
+        jp toint
+
 ; A number of 0-255 in A (and HL); ILLEGAL FUNCTION CALL otherwise.
 evalbyte:
-        call evalnum
+        call evalint
         ld a, h
         or a
         jp nz, err_fc
@@ -34,6 +40,31 @@ parennum:
         db ')'
         ret
 
+parenint:
+        call parennum
+        jp toint
+
+; FAC on the stack under the return address, and back into ARG.
+pushfac:
+        pop bc
+        ld hl, (fac+3)
+        push hl
+        ld hl, (fac+1)
+        push hl
+        ld a, (fac)
+        push af
+        push bc
+        ret
+poparg: pop bc
+        pop af
+        ld (arg), a
+        pop hl
+        ld (arg+1), hl
+        pop hl
+        ld (arg+3), hl
+        push bc
+        ret
+
 eval:
         ; nested parentheses use the machine stack: keep 32 bytes in reserve
         ld hl, 0
@@ -48,37 +79,49 @@ e_or:   call e_and
 eor1:   call ch_peek
         cp TK_OR
         ret nz
-        call numchk
-        call ch_adv
-        push hl
+        call e_logic
         call e_and
-        call numchk
-        pop de
+        call l_right
         ld a, h
         or d
         ld h, a
         ld a, l
         or e
         ld l, a
+        call setint
         jr eor1
 
 e_and:  call e_not
 ean1:   call ch_peek
         cp TK_AND
         ret nz
-        call numchk
-        call ch_adv
-        push hl
+        call e_logic
         call e_not
-        call numchk
-        pop de
+        call l_right
         ld a, h
         and d
         ld h, a
         ld a, l
         and e
         ld l, a
+        call setint
         jr ean1
+
+; The left operand of AND or OR as 16 bits, kept on the stack.
+e_logic:
+        call numchk
+        call ch_adv
+        call toint
+        ex (sp), hl
+        jp (hl)
+; The right operand as 16 bits in HL, the left in DE.
+l_right:
+        call numchk
+        call toint
+        pop bc
+        pop de
+        push bc
+        ret
 
 e_not:  call ch_peek
         cp TK_NOT
@@ -86,13 +129,14 @@ e_not:  call ch_peek
         call ch_adv
         call e_not
         call numchk
+        call toint
         ld a, h
         cpl
         ld h, a
         ld a, l
         cpl
         ld l, a
-        ret
+        jp setint
 
 ; A comparison gives -1 (true) or 0 (false); A<B<C compares (A<B) with C.
 e_cmp:  call e_add
@@ -110,21 +154,18 @@ ecm0:   call ch_peek
 ecm1:   ld a, b
         ld (relop), a
         ld a, (vtyp)
-        push af
-        push hl
-        call e_add
-        pop de
-        pop af
-        ld c, a
-        ld a, (vtyp)
-        cp c
-        jp nz, err_type
         or a
-        jr nz, ecm_str
-        ex de, hl
-        call cmps
+        jr nz, ecm_s
+        call pushfac
+        call e_add
+        call numchk
+        call poparg
+        call fcmp
         jr ecm2
-ecm_str:
+ecm_s:  push hl
+        call e_add
+        call strchk
+        pop de
         call strcmp
 ecm2:   ld a, 1
         jr c, ecm3
@@ -137,8 +178,7 @@ ecm3:   ld b, a
         ld hl, 0
         jr z, ecm4
         dec hl
-ecm4:   xor a
-        ld (vtyp), a
+ecm4:   call setint
         jr ecm0
 
 ; < = > give the bits 1, 2, 4 and NC; anything else carry.
@@ -209,24 +249,22 @@ ead1:   call ch_peek
         ret nz
         call numchk
         call ch_adv
-        push hl
+        call pushfac
         call e_mul
         call numchk
-        pop de
-        ex de, hl
-        or a
-        sbc hl, de
+        call poparg
+        call fsub
         jr ead1
 ead_plus:
         call ch_adv
         ld a, (vtyp)
         or a
         jr nz, ead_cat
-        push hl
+        call pushfac
         call e_mul
         call numchk
-        pop de
-        add hl, de
+        call poparg
+        call fadd
         jr ead1
 ead_cat:
         push hl
@@ -245,28 +283,78 @@ emu1:   call ch_peek
         cp '/'
         jr z, emu2
         inc c
+        cp '\'
+        jr z, emu2
+        inc c
         cp TK_MOD
         ret nz
 emu2:   call numchk
         call ch_adv
-        push bc
-        push hl
+        ld a, c
+        push af
+        call pushfac
         call e_unary
         call numchk
-        pop de
-        pop bc
-        ld a, c
+        call poparg
+        pop af
+        ld hl, emu1
+        push hl
         or a
-        jr nz, emu3
-        call mul16
-        jr emu1
-emu3:   dec a
-        jr nz, emu4
+        jp z, fmul
+        dec a
+        jp z, fdiv
+        dec a
+        jp z, fidiv
+        jp fmod
+
+; FAC = ARG \ FAC: the quotient made whole toward zero.
+fidiv:  ld a, (arg)
+        ld hl, fac
+        or (hl)
+        jr nz, fid1
+        ld hl, (fac+1)
+        ld a, h
+        and l
+        inc a
+        jr z, fid1              ; by -1: -32768 would not fit
+        ld a, h
+        or l
+        jp z, err_div0
+        ld de, (arg+1)
         call div16
-        jr emu1
-emu4:   call div16
+        jp setint
+fid1:   call fdiv
+        call ffix
+        ret
+
+; FAC = ARG MOD FAC = ARG - FAC * FIX(ARG / FAC), with the sign of ARG.
+fmod:   ld a, (arg)
+        ld hl, fac
+        or (hl)
+        jr nz, fmd1
+        ld hl, (fac+1)
+        ld a, h
+        and l
+        inc a
+        jp z, fzero             ; MOD -1 is 0
+        ld a, h
+        or l
+        jp z, err_div0
+        ld de, (arg+1)
+        call div16
         ex de, hl
-        jr emu1
+        jp setint
+fmd1:   ld hl, fx4
+        call fromfac            ; divisor
+        ld hl, arg
+        ld de, fx5
+        call move5              ; dividend
+        call fid1
+        ld hl, fx4
+        call fmulc
+        ld hl, fx5
+        call toarg
+        jp fsub
 
 e_unary:
         call ch_peek
@@ -275,11 +363,32 @@ e_unary:
         call ch_adv
         call e_unary
         call numchk
-        jp neghl
+        jp fneg
 eu1:    cp '+'
-        jr nz, atom
+        jr nz, e_pow
         call ch_adv
         jr e_unary
+
+; x ^ y ^ z is (x ^ y) ^ z; the power may have a sign (2 ^ -1).
+e_pow:  call atom
+epw1:   call ch_peek
+        cp '^'
+        ret nz
+        call numchk
+        call ch_adv
+        call pushfac
+        call epw_r
+        call numchk
+        call poparg
+        call fpow
+        jr epw1
+epw_r:  call ch_peek
+        cp '-'
+        jp nz, atom
+        call ch_adv
+        call epw_r
+        call numchk
+        jp fneg
 
 atom:   call ch_peek
         jp z, err_syntax
@@ -291,47 +400,70 @@ atom:   call ch_peek
         db ')'
         ret
 at1:    cp '"'
-        jr z, at_str
+        jp z, at_str
         cp '&'
-        jr z, at_hex
+        jp z, at_hex
+        cp '.'
+        jr z, at_num
         call isdigit
         jr nc, at_num
         call isletter
         jp nc, at_var
+        cp TK_FN
+        jp z, fn_fn
         cp TK_PEEK
         jp c, err_syntax
+        ld hl, fntab-2*(TK_PEEK-80h)
         cp TK_LASTFN+1
+        jr c, at2
+        cp TK_INT
+        jp c, err_syntax
+        cp TK_LASTFN2+1
         jp nc, err_syntax
-        call ch_adv
-        sub TK_PEEK
+        ld hl, fntab2-2*(TK_INT-80h)
+at2:    call ch_adv
+        sub 80h
         add a, a
-        ld l, a
-        ld h, 0
-        ld de, fntab
+        ld e, a
+        ld d, 0
         add hl, de
         ld a, (hl)
         inc hl
         ld h, (hl)
         ld l, a
+        xor a
+        ld (vtyp), a
         jp (hl)
 
+; Digits alone are read quickly; a point, an exponent or more than 65535
+; take the full reader.
 at_num: ld hl, (txtptr)
         call parsenum
-        jp c, err_ovf
+        jr c, atn1
+        ld a, (hl)
+        cp '.'
+        jr z, atn1
+        and 0DFh
+        cp 'E'
+        jr z, atn1
         ld (txtptr), hl
         ex de, hl
-setnum: xor a
-        ld (vtyp), a
+        jp setuint
+atn1:   ld hl, (txtptr)
+        call fin
+        ld (txtptr), hl
         ret
 
-; &Hnnnn
+; &Hnnnn: 0..65535
 at_hex: call ch_adv
         call ch_get
+        call toupper
         cp 'H'
         jp nz, err_syntax
         ld hl, 0
         ld de, (txtptr)
 ath1:   ld a, (de)
+        call toupper
         call isdigit
         jr nc, ath2
         cp 'A'
@@ -341,15 +473,19 @@ ath1:   ld a, (de)
         sub 7
 ath2:   sub '0'
         add hl, hl
+        jp c, err_ovf
         add hl, hl
+        jp c, err_ovf
         add hl, hl
+        jp c, err_ovf
         add hl, hl
+        jp c, err_ovf
         or l
         ld l, a
         inc de
         jr ath1
 ath3:   ld (txtptr), de
-        jr setnum
+        jp setuint
 
 ; String literal: copied to a temporary.
 at_str: call ch_adv
@@ -380,27 +516,45 @@ at_var: call getvarname
         jr atv2
 atv1:   call findvar
         jr z, atv2
-        ld hl, zeroword
-atv2:   ld a, (hl)
-        inc hl
-        ld h, (hl)
-        ld l, a
-        ld a, b
-        and 80h
-        jr z, setnum
-        ld a, h
-        or l
+        ld hl, zeroval
+; The value of the variable slot HL of the kind in vkind.
+atv2:   ld a, (vkind)
+        or a
         jr nz, atv3
-        ld hl, emptystr
-atv3:   ld a, 1
+        ld de, fac
+        call move5
+        xor a
         ld (vtyp), a
         ret
+atv3:   ld e, (hl)
+        inc hl
+        ld d, (hl)
+        ex de, hl
+        dec a
+        jr nz, atv4
+        inc a
+        ld (vtyp), a
+        ld a, h
+        or l
+        ret nz
+        ld hl, zeroval
+        ret
+atv4:   jp setint
 
-zeroword: dw 0
-emptystr: db 0
+; FAC = the variable in slot HL of kind A (0 floating, 2 integer).
+ldslot: or a
+        jp z, tofac
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        ex de, hl
+        jp setint
+
+zeroval: db 0, 0, 0, 0, 0
 
 ; Name at txtptr -> B (first letter, bit 7 set for a string name), C (second
-; letter or digit, or 0). Further letters and digits are read and ignored.
+; letter or digit or 0, bit 7 set for an integer name). Further letters and
+; digits are read and ignored. vkind = 0 number, 1 string, 2 integer.
 getvarname:
         call ch_peek
         call isletter
@@ -426,60 +580,66 @@ gvn3:   ld a, (hl)
         jr nz, gvn4
         set 7, b
         inc hl
-gvn4:   ld (txtptr), hl
+        ld a, 1
+        jr gvn6
+gvn4:   cp '%'
+        ld a, 0
+        jr nz, gvn6
+        set 7, c
+        inc hl
+        ld a, 2
+gvn6:   ld (vkind), a
+        ld (txtptr), hl
         ret
 
 ; Scalar BC: Z and HL -> value when it exists. Keeps BC.
 findvar:
         ld hl, (vartab)
-fv1:    ld de, (arrtab)
-        push hl
-        or a
-        sbc hl, de
-        pop hl
-        jr nc, fv3
-        ld a, (hl)
+        ld de, (arrtab)
+fv1:    ld a, l
+        cp e
+        jr nz, fv2
+        ld a, h
+        cp d
+        jr z, fv4
+fv2:    ld a, (hl)
+        inc hl
         cp b
-        jr nz, fv2
-        inc hl
+        jr nz, fv3
         ld a, (hl)
-        dec hl
         cp c
-        jr nz, fv2
-        inc hl
+        jr nz, fv3
         inc hl
         ret
-fv2:    inc hl
-        inc hl
-        inc hl
-        inc hl
+fv3:    ld a, l
+        add a, 6
+        ld l, a
+        jr nc, fv1
+        inc h
         jr fv1
-fv3:    or 1
+fv4:    or 1
         ret
 
-; Address of the variable named at txtptr (created when new); vtyp = its type.
+; Address of the variable named at txtptr (created when new); vtyp = its
+; type, vkind its kind.
 getvarref:
         call getvarname
-        ld a, b
-        and 80h
-        jr z, gvr0
-        ld a, 1
-gvr0:   ld (vtyp), a
         call ch_peek
         cp '('
         jr nz, gvr1
-        ld a, (vtyp)
-        push af
         call arrelem
-        pop af
+        jr gvr2
+gvr1:   call findvar
+        call nz, makevar
+gvr2:   ld a, (vkind)
+        and 1
         ld (vtyp), a
         ret
-gvr1:   call findvar
-        ret z
+
 ; Create scalar BC (value 0) below the arrays. HL -> value.
 makevar:
         push bc
-        ld bc, 4
+        ld bc, 7
         call needroom
         ld hl, (arrend)
         ld de, (arrtab)
@@ -489,19 +649,17 @@ makevar:
         ld c, l
         ld hl, (arrend)
         dec hl
-        ld de, (arrend)
-        inc de
-        inc de
-        inc de
+        ld de, 7
+        ex de, hl
+        add hl, de
+        ex de, hl
         ld a, b
         or c
         jr z, mkv1
         lddr
 mkv1:   ld hl, (arrend)
-        inc hl
-        inc hl
-        inc hl
-        inc hl
+        ld de, 7
+        add hl, de
         ld (arrend), hl
         ld hl, (arrtab)
         pop bc
@@ -510,15 +668,16 @@ mkv1:   ld hl, (arrend)
         ld (hl), c
         inc hl
         push hl
-        ld (hl), 0
+        ld b, 5
+mkv2:   ld (hl), 0
         inc hl
-        ld (hl), 0
-        inc hl
+        djnz mkv2
         ld (arrtab), hl
         pop hl
         ret
 
-; Array BC: Z and HL -> its entry (name, count, elements) when it exists.
+; Array BC: Z and HL -> its entry (name, size, dimensions, sizes, elements)
+; when it exists.
 findarr:
         ld hl, (arrtab)
 fa1:    ld de, (arrend)
@@ -526,7 +685,7 @@ fa1:    ld de, (arrend)
         or a
         sbc hl, de
         pop hl
-        jr nc, fv3
+        jr nc, fv4
         ld a, (hl)
         cp b
         jr nz, fa2
@@ -540,79 +699,224 @@ fa2:    inc hl
         ld e, (hl)
         inc hl
         ld d, (hl)
-        inc hl
-        add hl, de
+        dec hl
+        dec hl
+        dec hl
         add hl, de
         jr fa1
 
-; Create array BC with DE elements. HL -> entry.
+; Bytes of an element of the kind in vkind: 5 for numbers, else 2.
+elsize: ld a, (vkind)
+        or a
+        ld a, 5
+        ret z
+        ld a, 2
+        ret
+
+; "(a [, b [, c]])" -> andim = the count, aidx = the values (16 bits each).
+getsubs:
+        call expect
+        db '('
+        pop ix
+        ld b, 1
+gsb1:   push bc
+        push ix
+        call evalint
+        pop ix
+        pop bc
+        push hl
+        call optcomma
+        jr nz, gsb2
+        inc b
+        ld a, b
+        cp 4
+        jr c, gsb1
+        jp err_syntax
+gsb2:   push ix
+        call expect
+        db ')'
+        pop ix
+        ld a, b
+        ld (andim), a
+        ld l, b
+        ld h, 0
+        add hl, hl
+        ld de, aidx
+        add hl, de
+gsb3:   pop de
+        dec hl
+        ld (hl), d
+        dec hl
+        ld (hl), e
+        djnz gsb3
+        jp (ix)
+
+; getsubs keeping vkind, the kind of the array's name
+subsk:  ld a, (vkind)
+        push af
+        call getsubs
+        pop af
+        ld (vkind), a
+        ret
+
+; Create array BC with the andim sizes at aidx. HL -> entry.
 makearr:
         push bc
-        push de
-        ld h, d
-        ld l, e
-        add hl, hl
-        jp c, err_mem
-        ld bc, 4
-        add hl, bc
-        jp c, err_mem
+        ld a, (andim)
+        ld b, a
+        ld hl, 1
+        ld ix, aidx
+mka1:   ld e, (ix+0)
+        ld d, (ix+1)
+        inc ix
+        inc ix
+        push bc
         ld b, h
         ld c, l
+        call mul32
+        pop bc
+        ld a, d
+        or e
+        jp nz, err_mem
+        djnz mka1
+        ex de, hl               ; DE = elements
+        call elsize
+        ld hl, 0
+mka2:   add hl, de
+        jp c, err_mem
+        dec a
+        jr nz, mka2
+        push hl                 ; bytes of the elements
+        ld a, (andim)
+        add a, a
+        add a, 5
+        ld e, a
+        ld d, 0
+        add hl, de
+        jp c, err_mem
+        ld b, h
+        ld c, l                 ; whole entry
         call needroom
         pop de
-        pop bc
         ld hl, (arrend)
         push hl
-        ld (hl), b
+        pop ix
+        add hl, bc
+        ld (arrend), hl
+        pop hl                  ; name
+        ld (ix+0), h
+        ld (ix+1), l
+        ld (ix+2), c
+        ld (ix+3), b
+        ld a, (andim)
+        ld (ix+4), a
+        push ix
+        pop hl
+        ld bc, 5
+        add hl, bc
+        push hl
+        ld b, a
+        add a, a
+        ld c, a
+        ld b, 0
+        ex de, hl
+        add hl, bc
+        ld b, h
+        ld c, l                 ; sizes and elements, all cleared
+        pop hl
+        push hl
+mka3:   ld (hl), 0
         inc hl
-        ld (hl), c
-        inc hl
-        ld (hl), e
-        inc hl
-        ld (hl), d
-        inc hl
-mka1:   ld a, d
-        or e
-        jr z, mka2
-        ld (hl), 0
-        inc hl
-        ld (hl), 0
-        inc hl
-        dec de
-        jr mka1
-mka2:   ld (arrend), hl
+        dec bc
+        ld a, b
+        or c
+        jr nz, mka3
+        pop de
+        ld hl, aidx
+        ld a, (andim)
+        add a, a
+        ld c, a
+        ld b, 0
+        ldir
+        push ix
         pop hl
         ret
 
-; Element of array BC; txtptr at "(". HL -> element. An array used before
-; DIM gets 11 elements (0-10).
+; Element of array BC (kind in vkind); txtptr at "(". HL -> element. An
+; array used before DIM gets elements 0-10 in each dimension.
 arrelem:
         push bc
-        call parennum
+        call subsk
         pop bc
-        push hl
         call findarr
-        jr z, ae1
-        ld de, 11
+        jr z, ae2
+        push bc
+        ld hl, aidx             ; the subscripts wait while the sizes are made
+        ld de, aidx+6
+        ld bc, 6
+        ldir
+        ld a, (andim)
+        ld b, a
+        ld hl, aidx
+ae1:    ld (hl), 11
+        inc hl
+        ld (hl), 0
+        inc hl
+        djnz ae1
+        pop bc
         call makearr
-ae1:    pop de                  ; index
+        push hl
+        ld hl, aidx+6
+        ld de, aidx
+        ld bc, 6
+        ldir
+        pop hl
+ae2:    push hl
+        pop ix
+        ld a, (andim)
+        cp (ix+4)
+        jp nz, err_sub
+        ld b, a
+        ld de, 5
+        add hl, de              ; sizes
+        ld de, 0                ; offset
+        ld iy, aidx
+ae3:    push bc
+        ld c, (hl)
         inc hl
-        inc hl
-        ld a, (hl)
+        ld b, (hl)
         inc hl
         push hl
-        ld h, (hl)
-        ld l, a                 ; count
-        ex de, hl
+        ld l, (iy+0)
+        ld h, (iy+1)
+        inc iy
+        inc iy
         push hl
         or a
-        sbc hl, de
-        pop de                  ; DE = index
+        sbc hl, bc
         pop hl
         jp nc, err_sub
-        inc hl
+        push hl
+        ex de, hl               ; offset * size + subscript
+        ld d, b
+        ld e, c
+        call mul16
+        pop de
         add hl, de
-        add hl, de
+        ex de, hl
+        pop hl
+        pop bc
+        djnz ae3
+        ex de, hl
+        ld b, h
+        ld c, l
+        call elsize
+        cp 5
+        add hl, hl
+        jr nz, ae4
+        add hl, hl
+        add hl, bc
+ae4:    add hl, de              ; DE = first element
         ret
 
 ; Make sure BC more bytes fit between the arrays and the strings.
@@ -705,62 +1009,6 @@ ud3:    dec a
         ex de, hl
         ret
 
-fntab:
-        dw fn_peek, fn_inp, fn_usr, fn_rnd, fn_abs, fn_sgn, fn_chr, fn_asc
-        dw fn_len, fn_left, fn_mid, fn_right, fn_str, fn_val, fn_inkey, fn_joy
-        dw fn_time, fn_point, fn_fre
-
-fn_peek:
-        call parennum
-        ld l, (hl)
-        ld h, 0
-        jp setnum
-
-fn_inp: call parennum
-        ld c, l
-        in l, (c)
-        ld h, 0
-        jp setnum
-
-fn_usr: call parennum
-        call usrcall
-        jp setnum
-usrcall:
-        ld de, (usrvec)
-        push de
-        ret
-
-; RND(n): 0 .. n-1 for n > 0; RND(0) 0 .. 32767.
-fn_rnd: call parennum
-        push hl
-        ld hl, (seed)
-        ld de, 25173
-        call mul16
-        ld de, 13849
-        add hl, de
-        ld a, r                 ; refresh counter: depends on when RND is called
-        xor l
-        ld l, a
-        ld (seed), hl
-        srl h                   ; the upper 15 bits are the better ones
-        rr l
-        pop de
-        ld a, d
-        or e
-        jp z, setnum
-        bit 7, d
-        jp nz, err_fc
-        ; r * n / 32768 takes the result from the high bits too (the low
-        ; bits of this generator repeat with short periods)
-        ld b, h
-        ld c, l
-        call mul32
-        sla h
-        rl e
-        rl d
-        ex de, hl
-        jp setnum
-
 ; DE:HL = BC * DE, unsigned.
 mul32:  ld hl, 0
         ld a, 16
@@ -774,240 +1022,3 @@ m32_1:  add hl, hl
 m32_2:  dec a
         jr nz, m32_1
         ret
-
-fn_abs: call parennum
-        bit 7, h
-        call nz, neghl
-        jp setnum
-
-fn_sgn: call parennum
-        ld a, h
-        or l
-        jp z, setnum
-        bit 7, h
-        ld hl, 1
-        jp z, setnum
-        ld hl, -1
-        jp setnum
-
-fn_chr: call parennum
-        ld a, h
-        or a
-        jp nz, err_fc
-        ld a, l
-        ld (tmpw), a
-        ld hl, tmpw
-        ld b, 1
-        jp mkstr
-
-fn_asc: call parenstr
-        ld a, (hl)
-        or a
-        jp z, err_fc
-        inc hl
-        ld l, (hl)
-        ld h, 0
-        jp setnum
-
-fn_len: call parenstr
-        ld l, (hl)
-        ld h, 0
-        jp setnum
-
-parenstr:
-        call expect
-        db '('
-        call evalstr
-        call expect
-        db ')'
-        ret
-
-; string argument, then a count: HL = string, DE = count (0..255)
-strcount:
-        call expect
-        db '('
-        call evalstr
-        push hl
-        call expect
-        db ','
-        call evalnum
-        ex de, hl
-        pop hl
-        ld a, d
-        or a
-        jp nz, err_fc
-        ret
-
-fn_left:
-        call strcount
-        call expect
-        db ')'
-        ld a, (hl)
-        cp e
-        jr c, fl_1
-        ld a, e
-fl_1:   ld b, a
-        inc hl
-        jp mkstr
-
-fn_right:
-        call strcount
-        call expect
-        db ')'
-        ld a, (hl)
-        ld b, e
-        cp e
-        jr nc, fr_1
-        ld b, a
-fr_1:   sub b                   ; skip len - n characters
-        inc hl
-        ld e, a
-        ld d, 0
-        add hl, de
-        jp mkstr
-
-; MID$(s$, p [, n]), p counts from 1
-fn_mid: call strcount
-        ld a, e
-        or a
-        jp z, err_fc
-        push hl
-        push de
-        ld e, 255
-        call optcomma
-        jr nz, fm_1
-        call evalnum
-        ld a, h
-        or a
-        jp nz, err_fc
-        ld e, l
-fm_1:   call expect
-        db ')'
-        ld c, e                 ; wanted length
-        pop de                  ; position
-        pop hl                  ; string
-        ld a, (hl)
-        sub e
-        jr c, fm_none           ; starts after the end
-        inc a                   ; characters from p to the end
-        cp c
-        jr c, fm_2
-        ld a, c
-fm_2:   ld b, a
-        ld d, 0
-        add hl, de
-        jp mkstr
-fm_none:
-        ld b, 0
-        jp mkstr
-
-fn_str: call parennum
-        push hl
-        ld bc, 7                ; length byte and up to six characters
-        call tmpalloc
-        ld (tmpw2), hl
-        inc hl
-        ld (bufptr), hl
-        ld a, (prtflag)
-        push af
-        ld a, 2
-        ld (prtflag), a
-        pop af
-        pop hl
-        push af
-        call prnum
-        pop af
-        ld (prtflag), a
-        ld hl, (bufptr)
-        ld de, (tmpw2)
-        or a
-        sbc hl, de
-        dec hl
-        ld a, l
-        ld (de), a
-        ex de, hl
-        ld a, 1
-        ld (vtyp), a
-        ret
-
-; VAL(s$): optional spaces and sign, then digits; 0 when none.
-fn_val: call parenstr
-        ld b, (hl)
-        inc hl
-        ld de, 0
-        ld c, 0                 ; negative
-fv_sp:  ld a, b
-        or a
-        jr z, fv_end
-        ld a, (hl)
-        cp ' '
-        jr nz, fv_sign
-        inc hl
-        dec b
-        jr fv_sp
-fv_sign:
-        cp '-'
-        jr nz, fv_plus
-        inc c
-        jr fv_skip
-fv_plus:
-        cp '+'
-        jr nz, fv_dig
-fv_skip:
-        inc hl
-        dec b
-fv_dig: ld a, b
-        or a
-        jr z, fv_end
-        ld a, (hl)
-        call isdigit
-        jr c, fv_end
-        sub '0'
-        push hl                 ; DE = DE * 10 + digit; OVERFLOW past 65535
-        ld h, d
-        ld l, e
-        add hl, hl
-        jp c, err_ovf
-        add hl, hl
-        jp c, err_ovf
-        add hl, de
-        jp c, err_ovf
-        add hl, hl
-        jp c, err_ovf
-        ld e, a
-        ld d, 0
-        add hl, de
-        jp c, err_ovf
-        ex de, hl
-        pop hl
-        inc hl
-        dec b
-        jr fv_dig
-fv_end: ex de, hl
-        ld a, c
-        or a
-        call nz, neghl
-        jp setnum
-
-fn_inkey:
-        call pollkey
-        ld (tmpw), a
-        ld b, 0
-        jr z, fi_1
-        inc b
-fi_1:   ld hl, tmpw
-        jp mkstr
-
-fn_time:
-        di
-        ld hl, (jiffies)
-        ei
-        jp setnum
-
-fn_fre: call parennum
-        call gc                 ; strings no longer used are free space too
-        ld hl, (strbot)
-        ld de, (arrend)
-        or a
-        sbc hl, de
-        jp setnum

@@ -10,12 +10,17 @@
 ch_peek:
         push hl
         ld hl, (txtptr)
-chp1:   ld a, (hl)
+        ld a, (hl)
         cp ' '
-        jr nz, chp2
-        inc hl
-        jr chp1
-chp2:   ld (txtptr), hl
+        jr z, chp1
+        pop hl                  ; no space: the usual case, nothing to store
+        or a
+        ret
+chp1:   inc hl
+        ld a, (hl)
+        cp ' '
+        jr z, chp1
+        ld (txtptr), hl
         pop hl
         or a
         ret
@@ -86,9 +91,26 @@ direct:
         ld (hl), 0FFh
         inc hl
         ld (hl), 0FFh
-        call readline
-        jr c, direct
-        ld a, (toolong)
+        ld hl, (autostep)
+        ld a, h
+        or l
+        jr z, dir0
+        ; AUTO: the number stands before the cursor as part of the line
+        ld hl, (curpos)
+        push hl
+        ld hl, (autoline)
+        call prunum
+        ld a, ' '
+        call putc
+        pop hl
+        ld (instart), hl
+        call rl_loop
+        jr dir1
+dir0:   call readline
+dir1:   jr nc, dir2
+        call autooff            ; Stop ends AUTO
+        jr direct
+dir2:   ld a, (toolong)
         or a
         jp nz, err_toolong
         call skipsp
@@ -109,9 +131,28 @@ direct:
         ld de, TOKBUF+3
         call tokenize
         pop de
-        call insline
-        jr direct
+        ld hl, (autostep)
+        ld a, h
+        or l
+        jr z, dir3
+        ld a, (TOKBUF+3)
+        or a
+        jr nz, dir4
+        call autooff            ; a number alone ends AUTO; nothing is deleted
+        jp direct
+dir4:   add hl, de
+        ld (autoline), hl
+        call c, autooff         ; past the last line number
+dir3:   call insline
+        jp direct
+autooff:                        ; keeps HL
+        push hl
+        ld hl, 0
+        ld (autostep), hl
+        pop hl
+        ret
 dir_exec:
+        call autooff
         ld de, (ctlsp)
         ld (dirctl), de
         ld de, TOKBUF+3
@@ -134,33 +175,36 @@ skipsp: ld a, (hl)
 
 ; Decimal number at HL -> DE, HL after it. Carry when above 65535.
 parsenum:
+        push bc
         ld de, 0
 pn1:    ld a, (hl)
-        call isdigit
-        jr c, pn2
-        push hl
-        ld h, d
-        ld l, e
-        add hl, hl
-        jr c, pn3
-        add hl, hl
-        jr c, pn3
-        add hl, de
-        jr c, pn3
-        add hl, hl
-        jr c, pn3
         sub '0'
-        ld e, a
-        ld d, 0
-        add hl, de
+        cp 10
+        jr nc, pn2
+        ex de, hl               ; HL = value * 10 + digit
+        ld b, h
+        ld c, l
+        add hl, hl
         jr c, pn3
-        ex de, hl
-        pop hl
+        add hl, hl
+        jr c, pn3
+        add hl, bc
+        jr c, pn3
+        add hl, hl
+        jr c, pn3
+        add a, l
+        ld l, a
+        jr nc, pn1b
+        inc h
+        jr z, pn3
+pn1b:   ex de, hl
         inc hl
         jr pn1
-pn2:    or a
+pn2:    pop bc
+        or a
         ret
-pn3:    pop hl
+pn3:    ex de, hl
+        pop bc
         scf
         ret
 
@@ -300,6 +344,9 @@ clearvars:
         ld (dirctl), hl
         ld hl, 0
         ld (dataline), hl
+        ld (errtrap), hl
+        xor a
+        ld (errflag), a
         ret
 
 ; ---- statement loop ---------------------------------------------------------------
@@ -317,7 +364,9 @@ stmt_loop:
         jr nz, sl_1
         call ch_adv
         jr stmt_loop
-sl_1:   cp TK_ELSE
+sl_1:   ld hl, (txtptr)
+        ld (stmtptr), hl
+        cp TK_ELSE
         jr z, end_of_line
         call exec_stmt
         call endstmt
@@ -331,10 +380,25 @@ exec_stmt:
         jr nz, exs1
         call ch_adv
         jp do_on
-exs1:
-        cp TK_LASTSTMT+1
-        jp nc, err_syntax
-        call ch_adv
+exs1:   cp TK_LASTSTMT+1
+        jr c, exs2
+        call ch_adv             ; statements numbered after the functions
+        cp TK_DEF
+        jp z, do_def
+        cp TK_CLEAR
+        jp z, clearvars
+        cp TK_RESUME
+        jp z, do_resume
+        cp TK_LINE
+        jp z, do_line
+        cp TK_DELETE
+        jp z, do_delete
+        cp TK_CIRCLE
+        jp z, do_circle
+        cp TK_AUTO
+        jp z, do_auto
+        jp err_syntax
+exs2:   call ch_adv
         sub 80h
         add a, a
         ld l, a
@@ -466,8 +530,47 @@ err_chksum:  ld e, 14
 err_toolong: ld e, 16
         jr error
 err_ovf:     ld e, 15
+        jr error
+err_undfn:   ld e, 17
+        jr error
+err_resume:  ld e, 18
 error:
         ld sp, STKTOP
+        ; ON ERROR GOTO in a running program: its line runs instead
+        ld a, e
+        inc a
+        ld (errnum), a
+        ld hl, (errtrap)
+        ld a, h
+        or l
+        jr z, err0
+        ld a, (errflag)
+        or a
+        jr nz, err0             ; an error in the handler stops the program
+        push hl
+        call indirect
+        pop de
+        jr z, err0
+        ld a, 1
+        ld (errflag), a
+        ld hl, (curline)
+        ld (errcur), hl
+        inc hl
+        ld a, (hl)
+        inc hl
+        ld h, (hl)
+        ld l, a
+        ld (errlin), hl
+        ld hl, (stmtptr)
+        ld (errtp), hl
+        xor a
+        ld (prtflag), a
+        ld (brkflag), a
+        ex de, hl
+        jp gotoline
+err0:   ld a, (errnum)
+        dec a
+        ld e, a
         xor a
         ld (prtflag), a
         ld (brkflag), a
@@ -516,6 +619,8 @@ errmsgs:
         db "TAPE CHECKSUM", 0
         db "OVERFLOW", 0
         db "LINE TOO LONG", 0
+        db "UNDEFINED FUNCTION", 0
+        db "RESUME WITHOUT ERROR", 0
 
 msgerror: db " ERROR", 0
 msgin:    db " IN ", 0

@@ -64,7 +64,7 @@ getk1:  call pollkey
 readline:
         ld hl, (curpos)
         ld (instart), hl
-rl_loop:
+rl_loop:                        ; entered here with instart already set
         call getkey
         cp 13
         jr z, rl_enter

@@ -39,7 +39,7 @@ skd3:   inc hl
 
 do_let:
         call getvarref
-        ld a, (vtyp)
+        ld a, (vkind)
         push af
         push hl
         call expect
@@ -48,20 +48,62 @@ do_let:
         pop de
         pop af
         ld c, a
+        and 1
+        ld b, a
         ld a, (vtyp)
-        cp c
+        cp b
         jp nz, err_type
         or a
         jp nz, strassign
         ex de, hl
+        ld a, c
+; Store FAC in the slot HL of a variable of kind A (0 floating, 2 integer).
+storefac:
+        or a
+        jp z, fromfac
+        push hl
+        call toint16
+        ex de, hl
+        pop hl
         ld (hl), e
         inc hl
         ld (hl), d
         ret
 
+; DEF FNname(p) = expression: the slot of FNname keeps where the expression
+; is and the parameter's name; FN evaluates it from the program text.
+do_def: call indirect
+        jp z, err_fc            ; the direct line's text does not stay
+        call expect
+        db TK_FN
+        call getvarname
+        set 5, b
+        call findvar
+        call nz, makevar
+        push hl
+        call expect
+        db '('
+        call getvarname
+        push bc
+        call expect
+        db ')'
+        call expect
+        db '='
+        pop bc
+        pop hl
+        ld de, (txtptr)
+        ld (hl), e
+        inc hl
+        ld (hl), d
+        inc hl
+        ld (hl), b
+        inc hl
+        ld (hl), c
+        jp do_rem_data
+
 ; GOTO n, also the target of THEN n / ELSE n
 do_goto:
-        call evalnum
+        call lineexpr
 gotoline:
         ex de, hl
         call findline
@@ -69,7 +111,7 @@ gotoline:
         jp run_from
 
 do_gosub:
-        call evalnum
+        call lineexpr
 gosubline:
         push hl
         call ctlpush            ; HL -> frame
@@ -80,9 +122,112 @@ gosubline:
         pop hl
         jr gotoline
 
+; RESUME: the statement that failed again; RESUME NEXT: the one after it;
+; RESUME n: line n.
+do_resume:
+        ld a, (errflag)
+        or a
+        jp z, err_resume
+        xor a
+        ld (errflag), a
+        call endstmt
+        jr z, rsm0
+        cp TK_NEXT
+        jp nz, do_goto
+        call ch_adv
+        call rsm1
+        ld hl, (txtptr)
+        call skipdata           ; to the colon or the end of the line
+        ld (txtptr), hl
+        ret
+rsm0:   call rsm1
+        jp stmt_loop            ; the statement itself, not what ends one
+rsm1:   ld hl, (errcur)
+        ld (curline), hl
+        ld hl, (errtp)
+        ld (txtptr), hl
+        ret
+
+; AUTO [start [, step]], typed: each line entered offers the next number.
+do_auto:
+        call indirect
+        jp nz, err_fc
+        ld de, 10
+        call ch_peek
+        call isdigit
+        call nc, lsnum
+        push de
+        ld de, 10
+        call optcomma
+        call z, lsnum
+        ld a, d
+        or e
+        jp z, err_fc
+        ld (autostep), de
+        pop de
+        ld (autoline), de
+        ret
+
+; DELETE a[-b], typed: the lines from a to b go.
+do_delete:
+        call indirect
+        jp nz, err_fc
+        call ch_peek
+        jp z, err_syntax
+        call lrange
+        ld hl, (tmpw)
+        push hl                 ; the last line
+        xor a
+        ld (TOKBUF+3), a        ; an empty text: insline deletes
+dl1:    push de
+        call findline
+        pop de
+        ld a, (hl)
+        or a
+        jp z, ready
+        inc hl
+        ld e, (hl)
+        inc hl
+        ld d, (hl)
+        pop hl
+        push hl
+        or a
+        sbc hl, de
+        jp c, ready
+        push de
+        call insline
+        pop de
+        jr dl1
+
+; HL = the line number of GOTO or GOSUB: digits alone are read at once,
+; anything else is an expression.
+lineexpr:
+        call ch_peek
+        call isdigit
+        jp c, evalint
+        ld hl, (txtptr)
+        push hl
+        call lsnum
+        call endstmt
+        pop hl
+        jr nz, lne1
+        ex de, hl
+        ret
+lne1:   ld (txtptr), hl
+        jp evalint
+
 ; ON n GOTO a, b, ... / ON n GOSUB a, b, ...: the n-th line; none when n is
 ; 0 or past the list; n below 0 or over 255 is an illegal function call.
-do_on:  call evalbyte
+do_on:  call ch_peek
+        cp TK_ERROR
+        jr nz, on0
+        call ch_adv             ; ON ERROR GOTO n (0: errors stop the program)
+        call expect
+        db TK_GOTO
+        call lsnum
+        ld (errtrap), de
+        ret
+on0:    call evalbyte
         ld (tmpw), hl
         call ch_get
         ld c, 0
@@ -160,7 +305,12 @@ ctlpush:
         add hl, de
         ret
 
-; FOR v = a TO b [STEP c]. Frame: 'F', variable, limit, step, text, line.
+; FOR v = a TO b [STEP c]. Frame: 'F', variable slot, limit (5), step (5),
+; text, line, kind of the variable.
+FR_LIMIT   equ 3
+FR_STEP    equ 8
+FR_POS     equ 13
+FR_KIND    equ 17
 do_for:
         call getvarref
         call numchk
@@ -172,26 +322,27 @@ do_for:
         pop hl
         jp nc, err_syntax
         ld (forvar), hl
+        ld a, (vkind)
+        push af
         call expect
         db '='
-        call evalnum
-        ex de, hl
+        call evalint
+        pop af
+        push af
         ld hl, (forvar)
-        ld (hl), e
-        inc hl
-        ld (hl), d
+        call storefac
         call expect
         db TK_TO
-        call evalnum
-        push hl
+        call evalint
+        call pushfac            ; the limit
         ld hl, 1
+        call setint
         call ch_peek
         cp TK_STEP
         jr nz, for1
         call ch_adv
-        call evalnum
-for1:   push hl
-        ; a loop on the same variable that is still open ends here
+        call evalint
+for1:   ; a loop on the same variable that is still open ends here
         ld hl, (ctlsp)
 for2:   ld de, CTLBASE
         push hl
@@ -218,23 +369,26 @@ for2:   ld de, CTLBASE
         jr nz, for2
         ld (ctlsp), hl
 for4:   call ctlpush
-        ld (hl), 'F'
-        inc hl
+        push hl
+        pop ix
+        ld (ix+0), 'F'
         ld de, (forvar)
-        ld (hl), e
-        inc hl
-        ld (hl), d
-        inc hl
-        pop bc                  ; step
-        pop de                  ; limit
-        ld (hl), e
-        inc hl
-        ld (hl), d
-        inc hl
-        ld (hl), c
-        inc hl
-        ld (hl), b
-        inc hl
+        ld (ix+1), e
+        ld (ix+2), d
+        pop af
+        ld (ix+FR_LIMIT), a
+        pop de
+        ld (ix+FR_LIMIT+1), e
+        ld (ix+FR_LIMIT+2), d
+        pop de
+        ld (ix+FR_LIMIT+3), e
+        ld (ix+FR_LIMIT+4), d
+        pop af
+        ld (ix+FR_KIND), a
+        ld de, FR_STEP
+        add hl, de
+        call fromfac
+        ex de, hl               ; HL = the frame's text position
 ; Stores the program position (txtptr, then curline) at HL in a control frame.
 savepos:
         ld de, (txtptr)
@@ -289,39 +443,101 @@ nx3:    ; HL = frame; frames above it are closed
         ld bc, CTLSIZE
         add hl, bc
         ld (ctlsp), hl
+        ; whole numbers all round: 16-bit arithmetic
         ld l, (ix+1)
         ld h, (ix+2)
+        ld a, (ix+FR_KIND)
+        or a
+        jr nz, nxi1
+        or (hl)
+        jr nz, nx_flt
+        inc hl
+nxi1:   ld a, (ix+FR_STEP)
+        or (ix+FR_LIMIT)
+        jr nz, nx_flt
         ld e, (hl)
         inc hl
-        ld d, (hl)              ; DE = value
-        ld c, (ix+5)
-        ld b, (ix+6)            ; BC = step
+        ld d, (hl)
         ex de, hl
+        ld c, (ix+FR_STEP+1)
+        ld b, (ix+FR_STEP+2)
         or a
         adc hl, bc
-        jp pe, nx_done          ; passed the end of the number range
+        jp pe, nx_flt           ; left the 16-bit range: floating from here
         ex de, hl
         ld (hl), d
         dec hl
         ld (hl), e
-        ex de, hl               ; HL = new value
-        ld e, (ix+3)
-        ld d, (ix+4)            ; DE = limit
+        ex de, hl
+        ld e, (ix+FR_LIMIT+1)
+        ld d, (ix+FR_LIMIT+2)
         bit 7, b
-        jr nz, nx_down
+        jr nz, nxi2
         call cmps               ; value > limit ends the loop
-        jr z, nx_again
-        jr nc, nx_done
-        jr nx_again
+        jp z, nx_again
+        jp nc, nx_done
+        jp nx_again
+nxi2:   call cmps
+        jp c, nx_done
+        jp nx_again
+nx_flt: push ix
+        ld l, (ix+1)
+        ld h, (ix+2)
+        ld a, (ix+FR_KIND)
+        call ldslot
+        pop ix
+        push ix
+        push ix
+        pop hl
+        ld de, FR_STEP
+        add hl, de
+        call toarg
+        call fadd
+        pop ix
+        push ix
+        ld a, (ix+FR_KIND)
+        or a
+        jr z, nxf1
+        ld a, (fac)
+        or a
+        jr z, nxf1
+        pop ix                  ; a % variable cannot pass its range: the end
+        jp nx_done
+nxf1:   ld l, (ix+1)
+        ld h, (ix+2)
+        ld a, (ix+FR_KIND)
+        call storefac
+        pop ix
+        push ix
+        push ix
+        pop hl
+        inc hl
+        inc hl
+        inc hl
+        call toarg
+        call fcmp               ; the limit against the new value
+        pop ix
+        push af
+        ld b, (ix+FR_STEP+4)    ; the sign of the step
+        ld a, (ix+FR_STEP)
+        or a
+        jr nz, nx4
+        ld b, (ix+FR_STEP+2)
+nx4:    bit 7, b
+        jr nz, nx_down
+        pop af
+        jr c, nx_done           ; the value passed the limit
+        jp nx_again
 nx_down:
-        call cmps
-        jr c, nx_done
+        pop af
+        jp z, nx_again
+        jp nc, nx_done
 nx_again:
-        ld l, (ix+7)
-        ld h, (ix+8)
+        ld l, (ix+FR_POS)
+        ld h, (ix+FR_POS+1)
         ld (txtptr), hl
-        ld l, (ix+9)
-        ld h, (ix+10)
+        ld l, (ix+FR_POS+2)
+        ld h, (ix+FR_POS+3)
         ld (curline), hl
         jp stmt_loop
 nx_done:
@@ -334,7 +550,9 @@ nx_done:
 
 do_if:
         call evalnum
-        ld a, h
+        ld hl, (fac+1)
+        ld a, (fac)
+        or h
         or l
         push af
         call ch_peek
@@ -381,7 +599,7 @@ do_run:
         jr z, run1
         cp ':'
         jr z, run1
-        call evalnum
+        call evalint
         jp gotoline
 run1:   ld hl, (txttab)
         jp run_from
@@ -404,7 +622,7 @@ do_restore:
         call ch_peek
         call isdigit
         jr c, rs1
-        call evalnum
+        call evalint
         ex de, hl
         call findline
         jp nz, err_line
@@ -416,7 +634,7 @@ rs1:    ld (dataline), hl
         ret
 
 do_poke:
-        call evalnum
+        call evalint
         push hl
         call expect
         db ','
@@ -425,7 +643,7 @@ do_poke:
         ld (hl), a
         ret
 
-do_out: call evalnum
+do_out: call evalint
         push hl
         call expect
         db ','
@@ -469,7 +687,7 @@ do_locate:
 
 ; WAIT n: n fiftieths of a second
 do_wait:
-        call evalnum
+        call evalint
         bit 7, h
         jp nz, err_fc
 waitj:  ex de, hl
@@ -535,7 +753,7 @@ pr4b:   call endstmt
 pr5:    cp TK_TAB
         jr nz, pr5b
         call ch_adv
-        call evalnum
+        call evalint
         call expect
         db ')'
         ld b, l
@@ -556,8 +774,9 @@ pr5b:   call eval
         ld a, (vtyp)
         or a
         jr nz, pr6
+        call fout
         call numfit
-        call prnum
+        call prstr
         ld a, ' '
         call putc
         jp pr1
@@ -565,24 +784,19 @@ pr6:    call prstrv
         jp pr1
 
 ; On the screen a number that would not fit on the rest of the row starts
-; the next one, so its sign and digits stay together. Keeps HL.
+; the next one, so its sign and digits stay together. HL = its text; kept.
 numfit:
         ld a, (prtflag)
         or a
         ret nz
         push hl
-        bit 7, h
-        call nz, neghl
-        ld c, 2                 ; sign position and one digit
-        ld de, 10
-        call nf_ge
-        ld de, 100
-        call nf_ge
-        ld de, 1000
-        call nf_ge
-        ld de, 10000
-        call nf_ge
+        xor a
+        ld bc, 0
+        cpir
+        ld a, c
+        cpl                     ; the length
         pop hl
+        ld c, a
         call outcol
         or a
         ret z
@@ -590,12 +804,6 @@ numfit:
         cp 33                   ; the last digit may sit in column 31
         ret c
         jp crlf
-nf_ge:  or a
-        sbc hl, de
-        add hl, de
-        ret c
-        inc c
-        ret
 
 ; Print the string value at HL.
 prstrv:
@@ -613,7 +821,12 @@ do_llist:
         ld a, 1
         ld (prtflag), a
 do_list:
-        ld de, 0
+        call lrange
+        call findline
+        jr ls3
+; "[a][-[b]]" -> DE = a (0 when left out), tmpw = b (65535 when left out;
+; a alone: b = a).
+lrange: ld de, 0
         ld bc, 65535
         call ch_peek
         call isdigit
@@ -635,7 +848,7 @@ ls1:    call ch_peek
         ld c, e
         pop de
 ls2:    ld (tmpw), bc
-        call findline
+        ret
 ls3:    ld a, (hl)
         or a
         jr z, ls4
@@ -664,15 +877,24 @@ ls4:    xor a
 do_dim:
         call getvarname
         push bc
-        call parennum
-        bit 7, h
-        jp nz, err_fc
+        call subsk
+        ld a, (andim)           ; the sizes are one more than the subscripts
+        ld b, a
+        ld hl, aidx
+dm1:    ld e, (hl)
         inc hl
-        ex de, hl
+        ld d, (hl)
+        bit 7, d
+        jp nz, err_fc
+        inc de
+        ld (hl), d
+        dec hl
+        ld (hl), e
+        inc hl
+        inc hl
+        djnz dm1
         pop bc
-        push de
         call findarr
-        pop de
         jp z, err_redim
         call makearr
         call optcomma
@@ -688,6 +910,8 @@ lsnum:  call ch_peek
 
 ; INPUT ["prompt";] v [, v ...]
 do_input:
+        ld hl, (txtptr)
+        ld (inputtp), hl
         call ch_peek
         cp '"'
         jr nz, in1
@@ -756,7 +980,11 @@ in5:    inc hl
 in_redo:
         ld hl, msgredo
         call prstr
-        jr in2
+        ld hl, TMPBASE          ; the prompt is made again
+        ld (tmpptr), hl
+        ld hl, (inputtp)
+        ld (txtptr), hl
+        jp do_input
 
 msgqq:   db "?"
 msgq:    db "? ", 0
@@ -769,40 +997,19 @@ readitem:
         or a
         jr nz, ri_str
         push de
-        call ch_peek
-        ld c, 0
-        cp '-'
-        jr nz, ri1
-        inc c
-        call ch_adv
-        jr ri2
-ri1:    cp '+'
-        jr nz, ri2
-        call ch_adv
-ri2:    call ch_peek
-        call isdigit
-        jr c, ri_bad
-        push bc
         ld hl, (txtptr)
-        call parsenum
-        pop bc
+        call valparse
         jr c, ri_bad
         ld (txtptr), hl
-        ex de, hl
-        ld a, c
-        or a
-        call nz, neghl
         call ch_peek
         jr z, ri3
         cp ','
         jr z, ri3
         cp ':'
         jr nz, ri_bad
-ri3:    pop de
-        ex de, hl
-        ld (hl), e
-        inc hl
-        ld (hl), d
+ri3:    pop hl
+        ld a, (vkind)
+        call storefac
         or a
         ret
 ri_bad: pop de
@@ -865,10 +1072,11 @@ do_read:
         jr z, rd0
         cp ':'
         jr nz, rd1
-rd0:    ex de, hl
-        ld (hl), 0
-        inc hl
-        ld (hl), 0
+rd0:    push de
+        call fzero
+        pop hl
+        ld a, (vkind)
+        call storefac
         jr rd2
 rd1:    call readitem
         jr c, rd_bad

@@ -258,7 +258,8 @@ gc_done:
         pop bc
         ret
 
-; Find the string slot whose string lies highest below gclimit.
+; Find the string slot whose string lies highest below gclimit. A string
+; name has bit 7 of its first byte set; bit 5 marks a DEF FN, not a string.
 gc_scan:
         ld hl, (vartab)
 gs1:    ld de, (arrtab)
@@ -270,36 +271,50 @@ gs1:    ld de, (arrtab)
         ld a, (hl)
         inc hl
         inc hl
-        bit 7, a
-        call nz, gc_consider
-        inc hl
-        inc hl
+        and 0A0h
+        cp 80h
+        call z, gc_consider
+        ld de, 5
+        add hl, de
         jr gs1
-gs2:    ld de, (arrend)
+gs2:    ld de, (arrend)         ; arrays: name, size of the entry, dimensions
         push hl
         or a
         sbc hl, de
         pop hl
         ret nc
+        push hl
         ld a, (hl)
         inc hl
         inc hl
-        ld c, (hl)
+        ld e, (hl)
         inc hl
-        ld b, (hl)
+        ld d, (hl)
         inc hl
-        bit 7, a
-        jr z, gs4
-gs3:    ld a, b
-        or c
-        jr z, gs2
+        ex (sp), hl
+        add hl, de
+        ex (sp), hl             ; the next entry waits on the stack
+        and 0A0h
+        cp 80h
+        jr nz, gs5
+        ld a, (hl)
+        inc hl
+        add a, a
+        ld e, a
+        ld d, 0
+        add hl, de              ; the first element
+gs3:    pop de
+        push de
+        push hl
+        or a
+        sbc hl, de
+        pop hl
+        jr nc, gs5
         call gc_consider
         inc hl
         inc hl
-        dec bc
         jr gs3
-gs4:    add hl, bc
-        add hl, bc
+gs5:    pop hl
         jr gs2
 
 gc_consider:

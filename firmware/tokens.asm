@@ -67,6 +67,33 @@ TK_FRE     equ 0BEh
 TK_LASTFN  equ 0BEh
 TK_ON      equ 0BFh         ; ON n GOTO/GOSUB: a statement kept after the functions
 TK_TAB     equ 0C0h         ; TAB( in PRINT
+; second edition: new keywords after the first edition's, whose values stay
+TK_DEF     equ 0C1h         ; DEF FN, a statement
+TK_FN      equ 0C2h
+TK_INT     equ 0C3h         ; first of the second set of functions
+TK_FIX     equ 0C4h
+TK_SQR     equ 0C5h
+TK_SIN     equ 0C6h
+TK_COS     equ 0C7h
+TK_TAN     equ 0C8h
+TK_ATN     equ 0C9h
+TK_LOG     equ 0CAh
+TK_EXP     equ 0CBh
+TK_PI      equ 0CCh
+TK_INSTR   equ 0CDh
+TK_STRINGS equ 0CEh
+TK_SPC     equ 0CFh
+TK_HEXS    equ 0D0h
+TK_CLEAR   equ 0D1h         ; statements among the functions' numbers: no
+TK_ERROR   equ 0D2h         ; function has them
+TK_RESUME  equ 0D3h
+TK_ERR     equ 0D4h
+TK_ERL     equ 0D5h
+TK_LASTFN2 equ 0D5h
+TK_LINE    equ 0D6h
+TK_DELETE  equ 0D7h
+TK_CIRCLE  equ 0D8h
+TK_AUTO    equ 0D9h
 
 ; A keyword's last letter has bit 7 set. A keyword that is the start of
 ; another (INP/INPUT, MOD/MODE, TO/TONE) comes after it.
@@ -136,6 +163,31 @@ kwtab:
         db "FR", 'E'+80h
         db "O", 'N'+80h
         db "TAB", '('+80h
+        db "DE", 'F'+80h
+        db "F", 'N'+80h
+        db "IN", 'T'+80h
+        db "FI", 'X'+80h
+        db "SQ", 'R'+80h
+        db "SI", 'N'+80h
+        db "CO", 'S'+80h
+        db "TA", 'N'+80h
+        db "AT", 'N'+80h
+        db "LO", 'G'+80h
+        db "EX", 'P'+80h
+        db "P", 'I'+80h
+        db "INST", 'R'+80h
+        db "STRING", '$'+80h
+        db "SP", 'C'+80h
+        db "HEX", '$'+80h
+        db "CLEA", 'R'+80h
+        db "ERRO", 'R'+80h
+        db "RESUM", 'E'+80h
+        db "ER", 'R'+80h
+        db "ER", 'L'+80h
+        db "LIN", 'E'+80h
+        db "DELET", 'E'+80h
+        db "CIRCL", 'E'+80h
+        db "AUT", 'O'+80h
         db 0
 
 toupper:

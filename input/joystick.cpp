@@ -55,6 +55,8 @@ int directionFromHat(uint32_t hat) {
     return kNone;
 }
 
+bool opened = false, acquired = false;
+
 uint8_t readSlot(int index) {
     const Slot& slot = slots[index];
     if (!slot.present || !slot.usable) return kNothing;
@@ -77,6 +79,7 @@ uint8_t readSlot(int index) {
 }  // namespace
 
 void OpenGameControllers() {
+    opened = true;
     int found = platform::ControllersOpen();
     for (int i = 0; i < 2; ++i) {
         slots[i] = Slot{};
@@ -92,11 +95,17 @@ void OpenGameControllers() {
 }
 
 void AcquireGameControllers(bool active) {
+    acquired = active;
     for (int i = 0; i < 2; ++i)
         if (slots[i].present) platform::ControllerAcquire(i, active);
 }
 
 void PollJoysticks() {
+    // Plugged in or pulled out since the last frame: enumerate again, keeping the window's acquisition.
+    if (opened && platform::ControllersChanged()) {
+        OpenGameControllers();
+        AcquireGameControllers(acquired);
+    }
     state.joystick1 = readSlot(0);
     state.joystick2 = readSlot(1);
 }
@@ -107,6 +116,7 @@ void CloseGameControllers() {
         slots[i] = Slot{};
     }
     platform::ControllersClose();
+    opened = false;
 }
 
 }  // namespace Machine

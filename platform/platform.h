@@ -238,6 +238,8 @@ bool ControllerPrepare(int slot, int axisMinimum, int axisMaximum, int* axes, in
 bool ControllerAcquire(int slot, bool acquire);
 // Polls and reads one controller; Lost when input was lost (re-acquire), Failed otherwise.
 HostResult ControllerRead(int slot, ControllerState* state);
+// True once after a controller was plugged in or pulled out since the last call: open them again.
+bool ControllersChanged();
 
 // ---- Files replaced whole ---------------------------------------------------------
 

@@ -115,9 +115,11 @@ TEST_F(CpuLoop, HaltBurnsTheSliceAndReportsTheWholeWait) {
     EXPECT_EQ(stepReports, std::vector<uint32_t>(75, 4));
     EXPECT_EQ(Cpu().halted, 1u);
     EXPECT_EQ(Cpu().pc, kOrigin + 1u);  // back on the HALT
+    EXPECT_EQ(Cpu().r & 0x7F, 75u);     // R counts every pass's opcode fetch
     EXPECT_EQ(FlatCore::Execute(100), 100);
     EXPECT_EQ(FlatCore::Execute(2), 4);  // a HALT step with less left than its own cost
     EXPECT_EQ(Cpu().pc, kOrigin + 1u);
+    EXPECT_EQ(Cpu().r & 0x7F, 101u);
     // NMI wakes it, with the return address past the HALT.
     Cpu().sp = 0x8000;
     FlatCore::RequestInterrupt(kIrqNmi);

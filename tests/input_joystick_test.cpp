@@ -96,4 +96,17 @@ TEST_F(JoystickTest, SecondControllerGoesToJoystickTwo) {
     EXPECT_EQ(Machine::state.joystick2, 0xFF);
 }
 
+TEST_F(JoystickTest, PluggedInAfterStartAndPulledOut) {
+    openAndPoll();
+    ControllerState pad;
+    pad.x = -720;
+    pad.buttons[0] = true;
+    const struct { bool present; uint8_t expected; } steps[] = {{true, 0xEB}, {false, 0xFF}, {true, 0xEB}};
+    for (const auto& s : steps) {
+        headless::SetController(0, s.present, 2, 0, pad);
+        Machine::PollJoysticks();
+        EXPECT_EQ(Machine::state.joystick1, s.expected) << "present " << s.present;
+    }
+}
+
 }  // namespace

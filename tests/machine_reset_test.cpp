@@ -108,3 +108,35 @@ TEST_F(MachineResetTest, ShutdownRemovesCartridgeAndResetsFromIt) {
     EXPECT_EQ(Machine::GameRomImage, nullptr);
     EXPECT_EQ(Machine::MemoryImage[0xC000], 0x00);
 }
+
+// The BASIC tells the resets apart: after a soft reset the program is still
+// there and the variables are gone; a hard reset clears RAM and the program.
+TEST_F(MachineResetTest, SoftResetKeepsTheBasicProgram) {
+    auto frames = [](int n) {
+        for (int i = 0; i < n; ++i) FrameScheduler::RunFrame();
+    };
+    auto type = [&](const char* text) {
+        platform::headless::SetClipboardText(text);
+        QuickType::Paste();
+        frames(150);
+    };
+    auto screen = [] {  // the text cells at E200h, 32 a row
+        std::string text;
+        for (int cell = 0; cell < 512; ++cell) text += char(Machine::MemoryImage[0xE200 + cell]);
+        return text;
+    };
+    Machine::Reset(2);
+    frames(60);
+    type("10 PRINT \"KEPT\"\rA=5\r");
+    Machine::Reset(0);
+    frames(60);
+    type("PRINT A;\"VARS\"\rRUN\r");
+    EXPECT_NE(screen().find(" 0 VARS"), std::string::npos) << screen();
+    EXPECT_NE(screen().find("KEPT"), std::string::npos) << screen();
+    EXPECT_EQ(screen().find("BYTES FREE"), std::string::npos) << screen();  // READY alone, no banner
+    Machine::Reset(2);
+    frames(60);
+    type("LIST\rPRINT \"DO\";\"NE\"\r");
+    EXPECT_NE(screen().find("DONE"), std::string::npos) << screen();
+    EXPECT_EQ(screen().find("KEPT"), std::string::npos) << screen();
+}

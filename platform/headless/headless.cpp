@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace platform {
 
@@ -63,6 +64,7 @@ struct HeadlessState {
     uint8_t keys[256] = {};
     std::optional<std::string> clipboard;
     ControllerSlot controllers[2];
+    bool controllersChanged = false;
     bool soundAvailable = true;
     bool soundRestoreFails = false;
     bool soundOpen = false;
@@ -392,6 +394,8 @@ HostResult ControllerRead(int slot, ControllerState* state) {
     return HostResult::Ok;
 }
 
+bool ControllersChanged() { return std::exchange(H().controllersChanged, false); }
+
 // ---- Controls for tests and the runner ------------------------------------------------------------
 
 namespace headless {
@@ -460,6 +464,7 @@ void SetClipboardText(std::optional<std::string> text) { H().clipboard = std::mo
 
 void SetController(int slot, bool present, int axes, int hats, const ControllerState& state) {
     if (slot < 0 || slot > 1) return;
+    if (H().controllers[slot].present != present) H().controllersChanged = true;
     H().controllers[slot] = ControllerSlot{present, axes, hats, state, H().controllers[slot].acquired};
 }
 

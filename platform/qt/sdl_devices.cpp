@@ -322,6 +322,20 @@ bool ControllerAcquire(int slot, bool acquire) {
     return true;
 }
 
+bool ControllersChanged() {
+    if (!joystickReady) return false;
+    SDL_PumpEvents();
+    SDL_Event events[8];
+    bool changed = false;
+    while (int n = SDL_PeepEvents(events, 8, SDL_GETEVENT, SDL_JOYDEVICEADDED, SDL_JOYDEVICEREMOVED)) {
+        if (n < 0) break;
+        changed = true;
+    }
+    // Nothing else reads SDL's queue: drop the stick and button events before they pile up.
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    return changed;
+}
+
 HostResult ControllerRead(int slot, ControllerState* state) {
     if (slot < 0 || slot > 1 || !controllers[slot].joystick) return HostResult::Failed;
     Controller& c = controllers[slot];

@@ -29,18 +29,18 @@ expect_rows "20 PRINT A;B\$;C" 'RUN
 READY'
 
 # (1<2)<3 is -1<3; (3>2)>1 is -1>1; (1=1)=1 is -1=1. CHR$ takes 0-255 only.
-# VAL wraps up to 65535 like a constant and overflows beyond.
-typed 'PRINT 1<2<3;3>2>1;1=1=1\rPRINT CHR$(256);CHR$(-1)\rPRINT VAL("65536")\rPRINT VAL("65535");VAL("-12X")\r' "-1 -12"
+# VAL reads past 16 bits and stops at the first character that is no digit.
+typed 'PRINT 1<2<3;3>2>1;1=1=1\rPRINT CHR$(256);CHR$(-1)\rPRINT VAL("65536")\rPRINT VAL("65535");VAL("-12X")\r' "65535 -12"
 expect_rows "PRINT 1<2<3;3>2>1;1=1=1" '-1  0  0
 READY
 PRINT CHR$(256);CHR$(-1)
 ?ILLEGAL FUNCTION CALL ERROR
 READY
 PRINT VAL("65536")
-?OVERFLOW ERROR
+ 65536
 READY
 PRINT VAL("65535");VAL("-12X")
--1 -12'
+ 65535 -12'
 
 # Byte arguments past 255 used to wrap (SOUND 256,0 wrote register 0).
 typed 'SOUND 256,0\rLOCATE 16,0\rCOLOR 256\rPRINT "DO";"NE"\r' "DONE"
@@ -62,10 +62,10 @@ POKE 64000,256
 ?ILLEGAL FUNCTION CALL ERROR
 READY'
 
-# FRE counts the strings no longer used as free: 8191 less two scalars (8
-# bytes) less the one live string of ten characters (11 bytes).
-typed 'A$="":FOR I=1 TO 10:A$=A$+"X":NEXT:PRINT FRE(0)\r' " 8172"
-expect_rows 'XT:PRINT FRE(0)' ' 8172
+# FRE counts the strings no longer used as free: 8191 less two scalars (7
+# bytes each) less the one live string of ten characters (11 bytes).
+typed 'A$="":FOR I=1 TO 10:A$=A$+"X":NEXT:PRINT FRE(0)\r' " 8166"
+expect_rows 'XT:PRINT FRE(0)' ' 8166
 READY'
 
 # A FOR typed while a program is stopped leaves no frame behind for the

@@ -36,15 +36,16 @@ expect_rows "LIST" '15 REM Z
 30 REM V
 READY'
 
-# An array of 9001 elements (18006 bytes) does not fit in 8191 bytes; in the
-# enhanced map it leaves 57344 - 16385 - 18006 = 22953 bytes.
+# An array of 9001 numbers (5 bytes each) does not fit in 8191 bytes; 7001
+# of them with the 7-byte entry head (name, size, dimensions, one size) leave
+# 57344 - 16385 - 35005 - 7 = 5947 bytes in the enhanced map.
 typed 'DIM A(9000)\rPRINT "O";"K"\r' "OK"
 expect_rows "DIM A(9000)" '?OUT OF MEMORY ERROR'
 printf '[MEMORY]\nenhancedflag=1\n' >"$TMP/enhanced.ini"
-typed 'DIM A(9000)\rPRINT FRE(0);"DO";"NE"\r' "DONE" --ini "$TMP/enhanced.ini"
-expect_rows "DIM A(9000)" 'READY
+typed 'DIM A(7000)\rPRINT FRE(0);"DO";"NE"\r' "DONE" --ini "$TMP/enhanced.ini"
+expect_rows "DIM A(7000)" 'READY
 PRINT FRE(0);"DO";"NE"
- 22953 DONE'
+ 5947 DONE'
 
 # INKEY$ gives the key without waiting: Q unshifted is q (113).
 typed '10 A$=INKEY$:IF A$="" THEN 10\r20 PRINT ASC(A$);"DO";"NE"\rRUN\r' "DONE" --keys "200:Q"
@@ -57,7 +58,9 @@ got=$(after "RUN" | head -1)
 [ "$got" = " 50 DONE" ] || [ "$got" = " 51 DONE" ] || fail "WAIT 50 took $got fiftieths"
 # ON n GOSUB / ON n GOTO pick the n-th line (none when out of range); TAB(n)
 # moves to column n.
-program='10 FOR I=1 TO 4:ON I GOSUB 100,200:ON I GOTO 30,40
+# (CLS first: a screen caught in the middle of a scroll shows a row twice.)
+program='5 CLS:PRINT "OUT"
+10 FOR I=1 TO 4:ON I GOSUB 100,200:ON I GOTO 30,40
 20 PRINT "N";I:NEXT:PRINT "DO";"NE":END
 30 PRINT "A";TAB(10);"T":GOTO 20
 40 PRINT "B":NEXT
@@ -66,10 +69,70 @@ program='10 FOR I=1 TO 4:ON I GOSUB 100,200:ON I GOTO 30,40
 RUN
 '
 typed "$program" "DONE"
-expect_rows "RUN" 'G1A       T
+expect_rows "OUT" 'G1A       T
 N 1
 G2B
 N 3
 N 4
 DONE'
+# ON ERROR GOTO: the handler sees ERR (the number of the message in the
+# manual's list: 3 DIVISION BY ZERO, 9 ILLEGAL FUNCTION CALL) and ERL;
+# RESUME retries the statement, RESUME NEXT goes on after it, RESUME n goes to
+# line n; CLEAR forgets the variables; RESUME with no error is an error.
+program='5 CLS:PRINT "OUT"
+10 ON ERROR GOTO 100
+20 D=0:PRINT 10/D;
+30 A=SQR(-1):PRINT "NEXT"
+40 PRINT "AT";Z;:CLEAR:PRINT Z
+50 RESUME
+100 PRINT ERR;ERL;:Z=Z+1:IF ERR=3 THEN D=2:RESUME
+110 IF ERL=30 THEN RESUME NEXT
+RUN
+'
+typed "$program" "WITHOUT ERROR ERROR IN"
+expect_rows "OUT" ' 3  20  5  9  30 NEXT
+AT 2  0
+?RESUME WITHOUT ERROR ERROR IN 5
+0'
+# INSTR (from a start, or not found), STRING$ of a string or a code, HEX$, SPC.
+typed 'PRINT INSTR("HELLO","LL");INSTR(4,"ABCABC","B");INSTR("AB","X")\rPRINT STRING$(3,"*");STRING$(2,65);HEX$(4096);"|";SPC(2);"|"\r' "1000|"
+grep -q "^ 3  5  0 *$" <<<"$screen" || fail "INSTR"
+grep -q "^\*\*\*AA1000|  | *$" <<<"$screen" || fail "STRING$, HEX$ or SPC"
+# LINE: (0,0)-(7,3) follows y = 3x/7 rounded, so (2,1) is on it and (3,2) is
+# not; a vertical line; a colour given; a line starting off the picture still
+# draws the part on it. A counts the pixels that must be set, B those with 100s
+# and 1000s set and the others clear.
+program='10 MODE 8:LINE 0,0,7,3:LINE 10,5,10,1:LINE 20,2,16,2,1:LINE -5,-5,2,2
+20 A=POINT(0,0)+POINT(2,1)*10+POINT(7,3)*100+POINT(10,3)*1000
+30 B=POINT(3,2)+POINT(11,3)*10+POINT(18,2)*100+POINT(1,1)*1000+POINT(3,3)*10000
+40 MODE 0:PRINT A;B;"DO";"NE"
+RUN
+'
+typed "$program" "DONE"
+grep -q "^ 1111  1100 DONE *$" <<<"$screen" || fail "LINE"
+# DELETE a-b and DELETE a remove those lines only; in a program it is refused.
+typed '10 REM A\r20 REM B\r30 REM C\r40 DELETE 10\r50 REM E\r60 REM F\rDELETE 20-30\rDELETE 60\rRUN\rLIST\rPRINT "O";"K"\r' "OK"
+expect_rows "LIST" '10 REM A
+40 DELETE 10
+50 REM E
+READY'
+expect_rows "RUN" '?ILLEGAL FUNCTION CALL ERROR IN
+40'
+# CIRCLE: the four ends of the axes and (7,7) from the centre (10/SQR(2)
+# rounded) are on a circle of radius 10, the centre and (5,5) are not; a
+# circle reaching off the picture keeps the part on it.
+program='10 MODE 8:CIRCLE 100,100,10:CIRCLE 5,5,20
+20 A=POINT(110,100)+POINT(90,100)*10+POINT(100,110)*100+POINT(100,90)*1000+POINT(107,107)*10000
+30 B=POINT(100,100)+POINT(105,105)*10+POINT(25,5)*100+POINT(5,25)*1000
+40 MODE 0:PRINT A;B;"DO";"NE"
+RUN
+'
+typed "$program" "DONE"
+grep -q "^ 11111  1100 DONE *$" <<<"$screen" || fail "CIRCLE"
+# AUTO 100,5 offers 100, 105, ...; a number left alone (110) ends it and
+# deletes nothing.
+typed 'AUTO 100,5\rPRINT "A"\rPRINT "B"\r\rLIST\rPRINT "O";"K"\r' "OK"
+expect_rows "LIST" '100 PRINT "A"
+105 PRINT "B"
+READY'
 echo "firmware_language: ok"

@@ -9,6 +9,10 @@
 #include "qt_tests.h"
 
 int main(int argc, char** argv) {
+    // Qt keeps file-dialog state in the user's config folder: give it a home of our own.
+    QTemporaryDir home;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(name, home.path().toLocal8Bit());
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // The program reads and writes its settings in the current directory.

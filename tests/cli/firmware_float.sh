@@ -1,0 +1,138 @@
+#!/bin/bash
+# Floating point of the BASIC through vzelvega-run: each operation and
+# function on a table of arguments against the host's doubles (to the nine
+# digits printed), PRINT formatting, STR$/VAL round trips, the errors at the
+# edges of the range, and a tape of the first edition loading and running.
+set -u
+source "$(dirname "$0")/common.bash" "$1"
+
+# BASIC expression | the same in Python
+cases='7/2|7/2
+-2/3|-2/3
+1.5*-2.25|1.5*-2.25
+123456789+1|123456789+1
+0.1+0.2|0.1+0.2
+1E30*1E8|1e30*1e8
+3.7E-30/1E8|3.7e-30/1e8
+32767+1|32767+1
+-32768-1|-32768-1
+300*300|300*300
+-7\2|math.trunc(-7/2)
+1E6\7|math.trunc(1e6/7)
+17 MOD 5|math.fmod(17,5)
+-17 MOD 5|math.fmod(-17,5)
+5.5 MOD 2|math.fmod(5.5,2)
+2^10|2**10
+2^0.5|2**0.5
+10^-3|10**-3
+(-2)^3|(-2)**3
+1.5^-2.5|1.5**-2.5
+SQR(2)|math.sqrt(2)
+SQR(1E10)|math.sqrt(1e10)
+SQR(0.0004)|math.sqrt(0.0004)
+SIN(1)|math.sin(1)
+SIN(-30)|math.sin(-30)
+SIN(100)|math.sin(100)
+COS(2)|math.cos(2)
+COS(-0.001)|math.cos(-0.001)
+TAN(0.5)|math.tan(0.5)
+TAN(-1.2)|math.tan(-1.2)
+ATN(1)|math.atan(1)
+ATN(-10)|math.atan(-10)
+ATN(0.001)|math.atan(0.001)
+LOG(2)|math.log(2)
+LOG(1E-20)|math.log(1e-20)
+LOG(12345.6)|math.log(12345.6)
+EXP(1)|math.exp(1)
+EXP(-10)|math.exp(-10)
+EXP(80)|math.exp(80)
+EXP(0.001)|math.exp(0.001)
+INT(-2.5)|math.floor(-2.5)
+INT(2.5)|math.floor(2.5)
+INT(3)|3
+FIX(-2.5)|math.trunc(-2.5)
+ABS(-1E-20)|1e-20
+SGN(-0.1)|-1
+SGN(0)|0
+PI|math.pi
+1E-30*1E-30|0
+VAL(STR$(1/7))|1/7
+VAL(STR$(-2.5E-20))|-2.5e-20
+VAL(STR$(PI*1E20))|math.pi*1e20
+VAL(" -12.5E+3X")|-12500
+DEF FNA(X)=X*X+1:LPRINT FNA(1.5)|3.25
+A%=-7.9:LPRINT A%|-7
+FOR I%=32766 TO 32767:NEXT:LPRINT I%|32767
+FOR X=1 TO 0 STEP -0.25:NEXT:LPRINT X|-0.25
+DIM B(2,3):B(2,3)=0.25:LPRINT B(2,3)+B(1,1)|0.25'
+# a case that is a statement of its own prints its value itself
+program=$(awk -F'|' '{ printf "%d %s%s\\r", NR * 10, ($1 ~ /LPRINT/ ? "" : "LPRINT "), $1 }' <<<"$cases")
+screen=$("$RUN" --workdir "$TMP" --frames 3000 --quiet --printer "$TMP/values.txt" \
+    --type "${program}RUN\\rPRINT \"DO\";\"NE\"\\r" --until-text DONE --screen-text) || fail "the table never ran"
+echo "$cases" >"$TMP/cases.txt"
+python3 - "$TMP/values.txt" "$TMP/cases.txt" <<'EOF' || fail "values differ from the host's"
+import math, sys
+printed = open(sys.argv[1]).read().split("\n")
+bad = 0
+for i, case in enumerate(open(sys.argv[2]).read().strip().split("\n")):
+    basic, python = case.split("|")
+    want = eval(python)
+    try:
+        got = float(printed[i])
+    except (IndexError, ValueError):
+        got = None
+    # nine digits printed: half a unit in the ninth place, and a little for the functions
+    if got is None or abs(got - want) > 1e-8 * abs(want) + 1e-38:
+        print(f"{basic}: printed {printed[i] if i < len(printed) else 'nothing'!r}, host {want!r}")
+        bad = 1
+sys.exit(bad)
+EOF
+
+# PRINT: a sign position, at most nine significant digits, E notation below
+# 1E-5 and from ten digits before the point on.
+formats='0| 0
+-1.5|-1.5
+.5| 0.5
+123456789| 123456789
+1234567890| 1.23456789E+09
+.00001| 0.00001
+9.9E-6| 9.9E-06
+2/3| 0.666666667
+-1E-20|-1E-20
+1E38| 1E+38
+3.5E6| 3500000
+-32768|-32768
+65536| 65536
+1.000000001| 1
+9.9999999996| 10
+99999999.96| 100000000
+999999999.8| 1E+09
+-123.456789012|-123.456789'
+program=$(awk -F'|' '{ printf "%d LPRINT \"[\";%s;\"]\"\\r", NR * 10, $1 }' <<<"$formats")
+screen=$("$RUN" --workdir "$TMP" --frames 3000 --quiet --printer "$TMP/formats.txt" \
+    --type "${program}RUN\\rPRINT \"DO\";\"NE\"\\r" --until-text DONE --screen-text) || fail "the formats never ran"
+want=$(awk -F'|' '{ print "[" $2 " ]" }' <<<"$formats")
+[ "$(tr -d '\r' <"$TMP/formats.txt")" = "$want" ] || fail "PRINT formats:
+$(paste -d' ' <(echo "$want") "$TMP/formats.txt")"
+
+# The edges of the range give errors, not wrong numbers.
+errors='1E38*10|OVERFLOW
+1/0|DIVISION BY ZERO
+5\0|DIVISION BY ZERO
+5 MOD 0|DIVISION BY ZERO
+EXP(89)|OVERFLOW
+2^200|OVERFLOW
+LOG(0)|ILLEGAL FUNCTION CALL
+SQR(-1)|ILLEGAL FUNCTION CALL
+0:I%=32768|OVERFLOW'
+while IFS='|' read -r expr message; do
+    screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --type "X=${expr}\\rPRINT \"DO\";\"NE\"\\r" \
+        --until-text DONE --screen-text) || fail "$expr never finished"
+    got=$(sed 's/ *$//' <<<"$screen" | grep -A1 -xF "X=${expr}" | tail -1)
+    [ "$got" = "?${message} ERROR" ] || fail "X=${expr} gave '$got'"
+done <<<"$errors"
+
+# A tape of the first edition (its keywords and digits as stored then) loads and runs.
+screen=$("$RUN" --workdir "$TMP" --tape "$(cd "$(dirname "$0")/../.." && pwd)/examples/CATCH_BAS.CP6" --frames 3000 --quiet \
+    --keys "60:F3 500:F2" --until-text "GAME OVER" --screen-text) || fail "CATCH did not run to GAME OVER"
+echo "firmware_float: ok"

@@ -1,6 +1,7 @@
 // Screenshots: the frame as last rendered, as an uncompressed 8-bit BMP.
 #include "video/screenshot.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -14,7 +15,6 @@
 #include "config/settings.h"
 #include "machine/machine.h"
 #include "platform/platform.h"
-#include "video/display.h"
 #include "video/renderer.h"
 
 namespace {
@@ -38,8 +38,20 @@ void put32(uint8_t* p, uint32_t v) {
 
 enum class WriteResult { Written, NameTaken, Failed };
 
+// Writes the parts as one file, whole or not at all.
 WriteResult commit(const std::string& path, bool fresh, std::initializer_list<std::pair<const void*, size_t>> parts,
-                   std::string* reason);
+                   std::string* reason) {
+    // Through a temporary: a failed write leaves no partial file and an older file of that name whole.
+    int error = 0;
+    platform::SafeFile* file = platform::SafeFileBegin(path, !fresh, &error);
+    if (file) {
+        for (const auto& [data, bytes] : parts) platform::SafeFileWrite(file, data, bytes);
+        if (platform::SafeFileCommit(file, &error)) return WriteResult::Written;
+    }
+    if (error == EEXIST) return WriteResult::NameTaken;
+    if (reason) *reason = std::strerror(error ? error : EIO);
+    return WriteResult::Failed;
+}
 
 // Writes the BMP whole or not at all. With `fresh` an existing file is never
 // replaced (NameTaken). `reason` (when given) says why a write failed.
@@ -136,23 +148,6 @@ WriteResult writePng(const std::string& path, int scale, bool fresh, std::string
     return commit(path, fresh, {{encoded.data(), encoded.size()}}, reason);
 }
 
-}  // namespace
-
-namespace {
-
-WriteResult commit(const std::string& path, bool fresh, std::initializer_list<std::pair<const void*, size_t>> parts,
-                   std::string* reason) {
-    // Through a temporary: a failed write leaves no partial file and an older file of that name whole.
-    int error = 0;
-    platform::SafeFile* file = platform::SafeFileBegin(path, !fresh, &error);
-    if (file) {
-        for (const auto& [data, bytes] : parts) platform::SafeFileWrite(file, data, bytes);
-        if (platform::SafeFileCommit(file, &error)) return WriteResult::Written;
-    }
-    if (error == EEXIST) return WriteResult::NameTaken;
-    if (reason) *reason = std::strerror(error ? error : EIO);
-    return WriteResult::Failed;
-}
 
 }  // namespace
 
@@ -167,7 +162,7 @@ void saveScreenshot() {
     // (a wrapped counter or a fresh INI file would otherwise overwrite old
     // ones): numbers already taken are passed over.
     const bool png = settings.screenshotFormat != kScreenshotBmp;
-    const int scale = settings.screenshotFormat == kScreenshotPngShown && Display::displayScale > 1 ? Display::displayScale : 1;
+    const int scale = settings.screenshotFormat == kScreenshotPngShown ? std::clamp(platform::ShownPictureScale(), 1, 16) : 1;
     int number = settings.screenshotCounter;
     if (number < 0 || number > kLastCounter) number = 0;
     for (int tries = 0; tries <= kLastCounter; ++tries) {

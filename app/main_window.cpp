@@ -178,7 +178,7 @@ void buildMenus(QMainWindow* window) {
              {"Frame Advance\tF7", kFrameAdvance},
              {"Rewind\tShift+F7", kRewind},
              {"Warp\tShift+F8", kWarp}});
-    addMenu(bar, "&Util",
+    QMenu* util = addMenu(bar, "&Util",
             {{"Load Binary File ...", kLoadBinary},
              {"Screenshot\tF11", kScreenshot},
              {"Full screen mode\tF12", kFullScreen},
@@ -186,6 +186,7 @@ void buildMenus(QMainWindow* window) {
              {"Log AY Sound", kLogAySound},
              {"Record Sound...\tShift+F11", kRecordSound},
              {"Monitor...\tAlt+M", kMonitor}});
+    AddUtilMenuItems(util);
     addMenu(bar, "&Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
 

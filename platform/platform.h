@@ -52,6 +52,9 @@ void ShowMessageBox(const std::string& title, const std::string& text, MessageIc
 // (a file saved, a file refused): shown in the window for a few seconds by the
 // desktop, printed on stderr by the runner. Never modal.
 void ShowNotice(const std::string& text);
+// Pixels on the host's screen per frame pixel as the picture is shown now
+// (device pixels, full screen included); 1 where nothing is shown.
+int ShownPictureScale();
 
 // ---- File choosers -----------------------------------------------------------
 

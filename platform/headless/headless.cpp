@@ -54,6 +54,7 @@ struct HeadlessState {
     std::vector<headless::MessageBoxRecord> messageBoxes;
     std::deque<std::string> debugLines;  // the latest kKeptDebugLines only
     std::vector<std::string> notices;
+    int pictureScale = 1;
     std::deque<std::optional<std::string>> fileAnswers;
     std::string saveFolder;
     std::vector<headless::FileChooserRecord> fileChoosers;
@@ -126,6 +127,7 @@ void ShowMessageBox(const std::string& title, const std::string& text, MessageIc
 }
 
 void ShowNotice(const std::string& text) { H().notices.push_back(text); }
+int ShownPictureScale() { return H().pictureScale; }
 
 // ---- File and colour choosers ----------------------------------------------------
 
@@ -413,6 +415,7 @@ void AdvanceMilliseconds(uint32_t ms) { H().clock.ms += ms; }
 const std::vector<MessageBoxRecord>& MessageBoxes() { return H().messageBoxes; }
 std::vector<std::string> DebugLines() { return {H().debugLines.begin(), H().debugLines.end()}; }
 const std::vector<std::string>& Notices() { return H().notices; }
+void SetShownPictureScale(int scale) { H().pictureScale = scale; }
 void ClearRecords() {
     H().messageBoxes.clear();
     H().notices.clear();

@@ -134,7 +134,7 @@ private slots:
             {"&Util",
              {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
               {"Paste", 3790}, {"Log AY Sound", 3793}, {"Record Sound...\tShift+F11", 3875},
-              {"Monitor...\tAlt+M", 3800}}},
+              {"Monitor...\tAlt+M", 3800}, {"Screenshot Format", 0}}},
             {"&Help", {{"&About ...", 104}, {"(Test)", 3792}}},
         };
         QList<QAction*> menus = App::Window()->menuBar()->actions();
@@ -468,6 +468,18 @@ private slots:
         QVERIFY(!QDir::current().entryList({"aysound_*.txt"}).isEmpty());  // in the start directory
         App::RunCommand(App::kLogAySound);
         QVERIFY(!log->isChecked());
+    }
+
+    // One of the three formats checked at a time, and kept in the settings file.
+    void screenshotFormatIsOneOfThree() {
+        QList<QAction*> formats = App::Window()->menuBar()->actions()[3]->menu()->actions().last()->menu()->actions();
+        QCOMPARE(formats.size(), 3);
+        for (int pick : {2, 1, 0}) {
+            App::RunCommand(App::kScreenshotAsBmp + pick);
+            QCOMPARE(settings.screenshotFormat, pick);
+            QCOMPARE(platform::IniGetString(iniPath, "CAPTURE", "screenshotformat", ""), std::to_string(pick));
+            for (int i = 0; i < 3; ++i) QCOMPARE(formats[i]->isChecked(), i == pick);
+        }
     }
 
     // The time controls' keys (none of them the emulated keyboard's) and commands.

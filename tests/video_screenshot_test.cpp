@@ -154,12 +154,12 @@ TEST_F(VideoScreenshot, PngFormatsShowTheBmpsPixels) {
     for (int a = 0xC000; a < 0x10000; ++a) Machine::MemoryImage[a] = uint8_t((seed = seed * 1103515245 + 12345) >> 16);
     Machine::state.videoDirty = 1;
     renderFrame();
-    saveScreenShot();
+    saveScreenshot();
     settings.screenshotFormat = kScreenshotPngFrame;
-    saveScreenShot();
+    saveScreenshot();
     settings.screenshotFormat = kScreenshotPngShown;
     platform::headless::SetShownPictureScale(3);
-    saveScreenShot();
+    saveScreenshot();
     Settings::SaveCapture();
     settings = Settings::Defaults();
     Settings::LoadAll();

@@ -332,12 +332,14 @@ bool restoreGeometry(QMainWindow* window, QWidget* client) {
     int32_t top = platform::IniGetInt(iniPath, kWindowSection, "top", kMissing);
     if (positionsWork() && left != kMissing && top != kMissing && QGuiApplication::screenAt(QPoint(left, top)))
         window->move(left, top);
+    // The menu bar and the frame need room too: the whole window fits the screen.
+    const int extraWidth = window->width() - client->width(), extraHeight = window->height() - client->height();
     if (QScreen* screen = window->screen()) {
         QSize room = screen->availableGeometry().size();
-        width = std::min(width, room.width());
-        height = std::min(height, room.height());
+        width = std::max(1, std::min(width, room.width() - extraWidth));
+        height = std::max(1, std::min(height, room.height() - extraHeight));
     }
-    window->resize(window->width() + width - client->width(), window->height() + height - client->height());
+    window->resize(extraWidth + width, extraHeight + height);
     return true;
 }
 

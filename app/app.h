@@ -52,7 +52,11 @@ enum Command : int {
     // Opening files, capture.
     kOpen = 3870,
     kAutoStart = 3871,
+    kRecordSound = 3875,  // also kRecordSoundCommand of sound/sound_record.h
     kRecent1 = 3881,  // .. 3890 for the ten recent files
+    kScreenshotAsBmp = 3895,  // Util "Screenshot Format": one of three, checked
+    kScreenshotAsPng = 3896,
+    kScreenshotAsPngShown = 3897,
 };
 
 // Start-up flags: the start-up reset is posted once all three are set.
@@ -112,6 +116,8 @@ void ApplyOptions();
 void StartWithOptions();
 // File "Open...", "Recent" and "Auto-start"; Util "Record Sound...", the PNG choices.
 void AddFileMenuItems(QMenu* file);
+// Util "Screenshot Format".
+void AddUtilMenuItems(QMenu* util);
 // The commands above; false for any other id.
 bool RunOpenCommand(int id);
 // Files dropped on the window, opened in order.

@@ -17,6 +17,7 @@
 #include "machine/machine.h"
 #include "platform/platform.h"
 #include "sound/ay_log.h"
+#include "sound/sound_record.h"
 #include "sound/sound_stream.h"
 #include "machine/scheduler.h"
 #include "state/rewind.h"
@@ -96,6 +97,7 @@ void RunCommand(int id) {
         case kFullScreen: toggleFullScreen(); break;
         case kPaste: QuickType::Paste(); break;
         case kLogAySound: toggleAyLog(); break;
+        case kRecordSound: SoundRecordCommand(); break;
         case kMonitor: MonitorWindow::Open(); break;
         case kAbout: platform::RunDialog(kAboutLayout, aboutProc, nullptr); break;
         case kTest: break;

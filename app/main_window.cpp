@@ -124,7 +124,7 @@ void addItems(QMenu* menu, std::initializer_list<MenuItem> items) {
         QObject::connect(action, &QAction::triggered, menu, [id] { RunCommand(id); });
         platform::qt::RegisterMenuAction(id, action);
         if (id == kPaste) pasteAction = action;
-        if (id == kPause || id == kWarp) action->setCheckable(true);
+        if (id == kPause || id == kWarp || id == kRecordSound) action->setCheckable(true);
     }
 }
 
@@ -178,13 +178,15 @@ void buildMenus(QMainWindow* window) {
              {"Frame Advance\tF7", kFrameAdvance},
              {"Rewind\tShift+F7", kRewind},
              {"Warp\tShift+F8", kWarp}});
-    addMenu(bar, "&Util",
+    QMenu* util = addMenu(bar, "&Util",
             {{"Load Binary File ...", kLoadBinary},
              {"Screenshot\tF11", kScreenshot},
              {"Full screen mode\tF12", kFullScreen},
              {"Paste", kPaste},
              {"Log AY Sound", kLogAySound},
+             {"Record Sound...\tShift+F11", kRecordSound},
              {"Monitor...\tAlt+M", kMonitor}});
+    AddUtilMenuItems(util);
     addMenu(bar, "&Help", {{"&About ...", kAbout}, {"(Test)", kTest}});
 }
 
@@ -200,7 +202,7 @@ int acceleratorFor(uint8_t vk) {
     bool control = platform::qt::KeyIsDown(kVkControl);
     bool alt = platform::qt::KeyIsDown(kVkAlt);
     if (vk == kVkF9 && !control && !alt) return shift ? kHardReset : kSoftReset;
-    if (vk == kVkF11 && !shift && !control && !alt) return kScreenshot;
+    if (vk == kVkF11 && !control && !alt) return shift ? kRecordSound : kScreenshot;
     if (vk == kVkF12 && !shift && !control && !alt) return kFullScreen;
     if (vk == kVkSlash && alt && !control) return kAbout;  // Alt+/ and Alt+?
     if ((vk == kVkF6 || vk == kVkPause) && !shift && !control && !alt) return kPause;
@@ -330,12 +332,14 @@ bool restoreGeometry(QMainWindow* window, QWidget* client) {
     int32_t top = platform::IniGetInt(iniPath, kWindowSection, "top", kMissing);
     if (positionsWork() && left != kMissing && top != kMissing && QGuiApplication::screenAt(QPoint(left, top)))
         window->move(left, top);
+    // The menu bar and the frame need room too: the whole window fits the screen.
+    const int extraWidth = window->width() - client->width(), extraHeight = window->height() - client->height();
     if (QScreen* screen = window->screen()) {
         QSize room = screen->availableGeometry().size();
-        width = std::min(width, room.width());
-        height = std::min(height, room.height());
+        width = std::max(1, std::min(width, room.width() - extraWidth));
+        height = std::max(1, std::min(height, room.height() - extraHeight));
     }
-    window->resize(window->width() + width - client->width(), window->height() + height - client->height());
+    window->resize(extraWidth + width, extraHeight + height);
     return true;
 }
 

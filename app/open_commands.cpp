@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "platform/qt/qt_host.h"
 #include "sound/sound_stream.h"
+#include "video/screenshot.h"
 #include "video/display_calls.h"
 
 namespace App {
@@ -126,6 +127,19 @@ void AddFileMenuItems(QMenu* file) {
     addCommand(file, QStringLiteral("Auto-start"), kAutoStart, true)->setChecked(settings.autoStart != 0);
 }
 
+void checkScreenshotFormat() {
+    for (int format = kScreenshotBmp; format <= kScreenshotPngShown; ++format)
+        platform::SetMenuCheck(kScreenshotAsBmp + format, settings.screenshotFormat == format);
+}
+
+void AddUtilMenuItems(QMenu* util) {
+    QMenu* format = util->addMenu(QStringLiteral("Screenshot Format"));
+    addCommand(format, QStringLiteral("BMP"), kScreenshotAsBmp, true);
+    addCommand(format, QStringLiteral("PNG"), kScreenshotAsPng, true);
+    addCommand(format, QStringLiteral("PNG As Shown"), kScreenshotAsPngShown, true);
+    checkScreenshotFormat();
+}
+
 bool RunOpenCommand(int id) {
     if (id >= kRecent1 && id < kRecent1 + kRecentFiles) {
         OpenFile::OpenRecent(id - kRecent1);
@@ -141,6 +155,13 @@ bool RunOpenCommand(int id) {
             settings.autoStart = !settings.autoStart;
             Settings::SaveOpen();
             platform::SetMenuCheck(kAutoStart, settings.autoStart != 0);
+            return true;
+        case kScreenshotAsBmp:
+        case kScreenshotAsPng:
+        case kScreenshotAsPngShown:
+            settings.screenshotFormat = id - kScreenshotAsBmp;
+            Settings::SaveCapture();
+            checkScreenshotFormat();
             return true;
         default: return false;
     }

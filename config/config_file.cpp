@@ -207,6 +207,7 @@ void loadAdditions() {
     readFlag("OPEN", "autostart", settings.autoStart);
     for (int i = 0; i < kRecentFiles; ++i)
         readPath("RECENT", ("file" + std::to_string(i + 1)).c_str(), settings.recentFiles[i]);
+    readInt("CAPTURE", "screenshotformat", settings.screenshotFormat, 0, 2);
 }
 
 }  // namespace
@@ -238,6 +239,10 @@ void Settings::LoadAll() {
 }
 
 void Settings::SaveOpen() { write("OPEN", {{"autostart", flagText(settings.autoStart)}}); }
+
+void Settings::SaveCapture() {
+    write("CAPTURE", {{"screenshotformat", std::to_string(settings.screenshotFormat)}});
+}
 
 void Settings::SaveRecent() {
     Entries entries;

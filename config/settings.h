@@ -73,6 +73,8 @@ struct Settings {
     uint8_t autoStart;             // "autostart": a tape is loaded with CLOAD and RUN, a cartridge reset
     // RECENT: the last files opened that way, newest first
     char recentFiles[kRecentFiles][kPathSize];  // "file1".."file10"; empty: no entry
+    // CAPTURE
+    int32_t screenshotFormat;      // "screenshotformat": 0 BMP, 1 PNG of the frame, 2 PNG as shown
 
     // The record as the program starts, before the INI file is read.
     static Settings Defaults();
@@ -91,6 +93,7 @@ struct Settings {
     static void SaveSpeed();
     static void SaveLoadBinary();
     static void SaveOpen();     // OPEN autostart
+    static void SaveCapture();  // CAPTURE screenshotformat
     static void SaveRecent();   // RECENT file1..file10 (an empty entry is written empty)
     // Writes one key of section FILES: "cassette", "cassettewr", "quicktype", "gamerom" or "nscreenshot".
     static void SaveFilesKey(const char* key);

@@ -8,6 +8,7 @@
 #include "machine/machine.h"
 #include "machine/scheduler.h"
 #include "sound/ay_log.h"
+#include "sound/sound_record.h"
 #include "sound/sound_stream.h"
 
 namespace Machine {
@@ -22,6 +23,8 @@ void StopDevices() {
     PrinterPort::Close();
 }
 
+// A sound recording goes on: the user asked for the session's sound, and
+// the reset is part of it.
 void Reset(int level) {
     StopDevices();
     if (level == 2) FillMemoryForHardReset();
@@ -46,6 +49,7 @@ void Shutdown() {
     StopDevices();
     RemoveGameRom();
     closeAyLog();
+    SoundRecordStop();  // the file is finished at exit
 }
 
 }  // namespace Machine

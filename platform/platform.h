@@ -52,6 +52,9 @@ void ShowMessageBox(const std::string& title, const std::string& text, MessageIc
 // (a file saved, a file refused): shown in the window for a few seconds by the
 // desktop, printed on stderr by the runner. Never modal.
 void ShowNotice(const std::string& text);
+// Pixels on the host's screen per frame pixel as the picture is shown now
+// (device pixels, full screen included); 1 where nothing is shown.
+int ShownPictureScale();
 
 // ---- File choosers -----------------------------------------------------------
 
@@ -254,6 +257,10 @@ struct SafeFile;
 SafeFile* SafeFileBegin(const std::string& path, bool replace, int* error);
 // Appends bytes; false once any write has failed (later writes do nothing).
 bool SafeFileWrite(SafeFile* file, const void* data, size_t bytes);
+// Overwrites bytes already written at `offset` (a header whose sizes are known
+// only at the end); later appends go on at the end. False as SafeFileWrite,
+// also for a pipe, which cannot go back.
+bool SafeFileWriteAt(SafeFile* file, long offset, const void* data, size_t bytes);
 // Flushes and renames; false (the temporary removed, the old file kept) when
 // anything failed. Frees `file`.
 bool SafeFileCommit(SafeFile* file, int* error);

@@ -1,6 +1,7 @@
 // The sound output stream over the host sound device, and the key clicker.
 #include "sound/sound_stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "machine/scheduler.h"
 #include "platform/platform.h"
 #include "sound/psg.h"
+#include "sound/sound_record.h"
 
 SoundStreamState soundStream;
 int32_t s_nLockSize = 736;
@@ -133,6 +135,19 @@ bool renderClicks(int16_t* out, int32_t n) {
     bool hadEvents = !clickEvents.empty();
     clickEvents.clear();
     return hadEvents;
+}
+
+// The frame's samples of every written buffer added with saturation, as the
+// host device mixes them, for the recording.
+void recordFrame(int32_t samples) {
+    static std::vector<int16_t> mix;
+    mix.assign(size_t(samples), 0);
+    for (int i = 0; i < kSoundBuffers; ++i) {
+        if (!present(i) || !scratchPresent[i]) continue;
+        for (int32_t s = 0; s < samples; ++s)
+            mix[size_t(s)] = int16_t(std::clamp(int32_t(mix[size_t(s)]) + scratch[i][size_t(s)], -32768, 32767));
+    }
+    SoundRecordFrame(mix.data(), int(samples));
 }
 
 }  // namespace
@@ -309,6 +324,8 @@ void SoundFrameEnd() {
         }
         writeFrame(kClickerBuffer, scratch[kClickerBuffer].data(), n);
     }
+
+    if (SoundRecording() && !soundStream.muted) recordFrame(samples);
 
     s_nNextLockPos += n;
     if (s_nNextLockPos >= ringBytes()) s_nNextLockPos -= ringBytes();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <png.h>
 #include <vector>
 
 #include "config/settings.h"
@@ -144,4 +145,49 @@ TEST_F(VideoScreenshot, NothingWrittenLeavesTheCounter) {
     destroyFrame();
     saveScreenshot();
     EXPECT_FALSE(fs::exists(Shot(41)));
+}
+
+// The PNG choices decode to the BMP's colours, pixel for pixel (each pixel a
+// scale-sized square as shown), under the next numbers; the choice is kept in the settings file.
+TEST_F(VideoScreenshot, PngFormatsShowTheBmpsPixels) {
+    uint32_t seed = 12345;
+    for (int a = 0xC000; a < 0x10000; ++a) Machine::MemoryImage[a] = uint8_t((seed = seed * 1103515245 + 12345) >> 16);
+    Machine::state.videoDirty = 1;
+    renderFrame();
+    saveScreenshot();
+    settings.screenshotFormat = kScreenshotPngFrame;
+    saveScreenshot();
+    settings.screenshotFormat = kScreenshotPngShown;
+    platform::headless::SetShownPictureScale(3);
+    saveScreenshot();
+    Settings::SaveCapture();
+    settings = Settings::Defaults();
+    Settings::LoadAll();
+    EXPECT_EQ(settings.screenshotFormat, kScreenshotPngShown);
+
+    const std::vector<uint8_t> bmp = ReadFile(Shot(0));
+    ASSERT_EQ(bmp.size(), 61558u);
+    for (int n : {1, 2}) {
+        const int scale = n == 1 ? 1 : 3;
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        fs::path png = Shot(n).replace_extension(".png");
+        ASSERT_TRUE(png_image_begin_read_from_file(&image, png.string().c_str())) << png;
+        ASSERT_EQ(image.width, 280u * scale);
+        ASSERT_EQ(image.height, 216u * scale);
+        image.format = PNG_FORMAT_RGB;
+        std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+        int differing = 0;
+        for (int y = 0; y < 216 * scale; ++y)
+            for (int x = 0; x < 280 * scale; ++x) {
+                const uint8_t index = bmp[1078 + (215 - y / scale) * 280 + x / scale];
+                const uint8_t* colour = &bmp[54 + 4 * index];  // blue, green, red
+                const uint8_t* got = &rgb[(size_t(y) * 280 * scale + x) * 3];
+                differing += got[0] != colour[2] || got[1] != colour[1] || got[2] != colour[0];
+            }
+        EXPECT_EQ(differing, 0) << png;
+    }
+    EXPECT_FALSE(fs::exists(Shot(1)));  // no BMP beside a PNG
+    EXPECT_EQ(settings.screenshotCounter, 3);
 }

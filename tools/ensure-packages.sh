@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 # Sourced by ./run and ./test.
 vz_packages=(cmake g++ make ninja-build libgtest-dev libbenchmark-dev qt6-base-dev libsdl2-dev pasmo
-             libcli11-dev xvfb xauth xdotool x11-apps imagemagick python3)
+             libcli11-dev libpng-dev xvfb xauth xdotool x11-apps imagemagick python3)
 # .ci/run also builds with clang's sanitizers and libFuzzer.
 [ -n "${VZ_SANITIZER_PACKAGES:-}" ] && vz_packages+=(clang libclang-rt-14-dev)
 if ! command -v dpkg-query >/dev/null; then

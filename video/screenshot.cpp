@@ -1,12 +1,16 @@
 // Screenshots: the frame as last rendered, as an uncompressed 8-bit BMP.
 #include "video/screenshot.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <png.h>
+#include <vector>
 
 #include "config/settings.h"
 #include "machine/machine.h"
@@ -33,6 +37,21 @@ void put32(uint8_t* p, uint32_t v) {
 }
 
 enum class WriteResult { Written, NameTaken, Failed };
+
+// Writes the parts as one file, whole or not at all.
+WriteResult commit(const std::string& path, bool fresh, std::initializer_list<std::pair<const void*, size_t>> parts,
+                   std::string* reason) {
+    // Through a temporary: a failed write leaves no partial file and an older file of that name whole.
+    int error = 0;
+    platform::SafeFile* file = platform::SafeFileBegin(path, !fresh, &error);
+    if (file) {
+        for (const auto& [data, bytes] : parts) platform::SafeFileWrite(file, data, bytes);
+        if (platform::SafeFileCommit(file, &error)) return WriteResult::Written;
+    }
+    if (error == EEXIST) return WriteResult::NameTaken;
+    if (reason) *reason = std::strerror(error ? error : EIO);
+    return WriteResult::Failed;
+}
 
 // Writes the BMP whole or not at all. With `fresh` an existing file is never
 // replaced (NameTaken). `reason` (when given) says why a write failed.
@@ -75,18 +94,60 @@ WriteResult writeBmp(const std::string& path, bool fresh, std::string* reason = 
         for (int x = 0; x < platform::kFrameWidth; ++x) target[x] = lookup[source[x]];
     }
 
-    // Through a temporary: a failed write leaves no partial file and an older file of that name whole.
-    int error = 0;
-    platform::SafeFile* file = platform::SafeFileBegin(path, !fresh, &error);
-    if (file) {
-        platform::SafeFileWrite(file, headers, kPixelOffset);
-        platform::SafeFileWrite(file, image.get(), kImageBytes);
-        if (platform::SafeFileCommit(file, &error)) return WriteResult::Written;
-    }
-    if (error == EEXIST) return WriteResult::NameTaken;
-    if (reason) *reason = std::strerror(error ? error : EIO);
-    return WriteResult::Failed;
+    return commit(path, fresh, {{headers, size_t(kPixelOffset)}, {image.get(), size_t(kImageBytes)}}, reason);
 }
+
+// Palette indices of the frame, top row first: the same mapping as the BMP.
+bool frameIndices(std::vector<uint8_t>& indices) {
+    std::unique_ptr<uint8_t[]> lookup(new (std::nothrow) uint8_t[65536]());
+    if (!lookup) return false;
+    for (int i = 0; i < kPaletteSize; ++i) lookup[Video::PixelPalette[i]] = uint8_t(i);
+    indices.resize(size_t(kImageBytes));
+    for (int i = 0; i < kImageBytes; ++i) indices[size_t(i)] = lookup[Video::framePixels[i]];
+    return true;
+}
+
+void pngAppend(png_structp png, png_bytep data, png_size_t bytes) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + bytes);
+}
+void pngFlush(png_structp) {}
+
+// An 8-bit palette PNG of the frame, each pixel a `scale` square, so it shows
+// the colours the BMP's colour table gives.
+WriteResult writePng(const std::string& path, int scale, bool fresh, std::string* reason = nullptr) {
+    if (!Video::framePixels) return WriteResult::Failed;
+    std::vector<uint8_t> indices, encoded;
+    if (!frameIndices(indices)) {
+        if (reason) *reason = "not enough memory";
+        return WriteResult::Failed;
+    }
+    const int width = platform::kFrameWidth * scale, height = platform::kFrameHeight * scale;
+    std::vector<uint8_t> row(static_cast<size_t>(width));
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        if (reason) *reason = "PNG encoding failed";
+        return WriteResult::Failed;
+    }
+    png_set_write_fn(png, &encoded, pngAppend, pngFlush);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_PALETTE, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_color table[kPaletteSize];
+    for (int i = 0; i < kPaletteSize; ++i) table[i] = {settings.colors[i].r, settings.colors[i].g, settings.colors[i].b};
+    png_set_PLTE(png, info, table, kPaletteSize);
+    png_write_info(png, info);
+    for (int y = 0; y < platform::kFrameHeight; ++y) {
+        const uint8_t* source = indices.data() + y * platform::kFrameWidth;
+        for (int x = 0; x < width; ++x) row[size_t(x)] = source[x / scale];
+        for (int repeat = 0; repeat < scale; ++repeat) png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return commit(path, fresh, {{encoded.data(), encoded.size()}}, reason);
+}
+
 
 }  // namespace
 
@@ -100,16 +161,20 @@ void saveScreenshot() {
     // The counter names the file, but an earlier screenshot is never replaced
     // (a wrapped counter or a fresh INI file would otherwise overwrite old
     // ones): numbers already taken are passed over.
+    const bool png = settings.screenshotFormat != kScreenshotBmp;
+    const int scale = settings.screenshotFormat == kScreenshotPngShown ? std::clamp(platform::ShownPictureScale(), 1, 16) : 1;
     int number = settings.screenshotCounter;
     if (number < 0 || number > kLastCounter) number = 0;
     for (int tries = 0; tries <= kLastCounter; ++tries) {
         char name[32];
-        std::snprintf(name, sizeof name, "screenshot_%04d.bmp", number);
+        std::snprintf(name, sizeof name, "screenshot_%04d.%s", number, png ? "png" : "bmp");
         std::filesystem::path path = folder / name;
         // A cheap look first; the exclusive open below settles any race.
         std::string reason;
         WriteResult result =
-            std::filesystem::exists(path, error) ? WriteResult::NameTaken : writeBmp(path.string(), true, &reason);
+            std::filesystem::exists(path, error) ? WriteResult::NameTaken
+            : png ? writePng(path.string(), scale, true, &reason)
+                  : writeBmp(path.string(), true, &reason);
         if (result == WriteResult::Failed) {
             platform::ShowNotice("Screenshot not saved: " + path.string() + ": " + reason);
             return;
@@ -126,4 +191,10 @@ void saveScreenshot() {
     platform::ShowNotice("Screenshot not saved: every number from 0000 to 9999 is in use in " + folder.string());
 }
 
-bool writeScreenshotFile(const char* path) { return path && writeBmp(path, false) == WriteResult::Written; }
+bool writeScreenshotFile(const char* path) {
+    if (!path) return false;
+    std::string name = path;
+    std::string tail = name.size() >= 4 ? name.substr(name.size() - 4) : "";
+    for (char& c : tail) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return (tail == ".png" ? writePng(name, 1, false) : writeBmp(name, false)) == WriteResult::Written;
+}

@@ -123,6 +123,14 @@ bool SafeFileWrite(SafeFile* file, const void* data, size_t bytes) {
     return file->error == 0;
 }
 
+bool SafeFileWriteAt(SafeFile* file, long offset, const void* data, size_t bytes) {
+    if (file->error) return false;
+    if (std::fseek(file->stream, offset, SEEK_SET) != 0) file->error = errno ? errno : ESPIPE;
+    else SafeFileWrite(file, data, bytes);
+    if (!file->error && std::fseek(file->stream, 0, SEEK_END) != 0) file->error = errno ? errno : ESPIPE;
+    return file->error == 0;
+}
+
 bool SafeFileCommit(SafeFile* file, int* error) {
     int e = file->error;
     // Buffered writes fail late: a full disk often shows only at the flush.

@@ -54,6 +54,7 @@ struct HeadlessState {
     std::vector<headless::MessageBoxRecord> messageBoxes;
     std::deque<std::string> debugLines;  // the latest kKeptDebugLines only
     std::vector<std::string> notices;
+    int pictureScale = 1;
     std::deque<std::optional<std::string>> fileAnswers;
     std::string saveFolder;
     std::vector<headless::FileChooserRecord> fileChoosers;
@@ -126,6 +127,7 @@ void ShowMessageBox(const std::string& title, const std::string& text, MessageIc
 }
 
 void ShowNotice(const std::string& text) { H().notices.push_back(text); }
+int ShownPictureScale() { return H().pictureScale; }
 
 // ---- File and colour choosers ----------------------------------------------------
 
@@ -413,6 +415,7 @@ void AdvanceMilliseconds(uint32_t ms) { H().clock.ms += ms; }
 const std::vector<MessageBoxRecord>& MessageBoxes() { return H().messageBoxes; }
 std::vector<std::string> DebugLines() { return {H().debugLines.begin(), H().debugLines.end()}; }
 const std::vector<std::string>& Notices() { return H().notices; }
+void SetShownPictureScale(int scale) { H().pictureScale = scale; }
 void ClearRecords() {
     H().messageBoxes.clear();
     H().notices.clear();
@@ -500,34 +503,6 @@ void PlaySamples(uint32_t samples) {
 
 void StartCapture() { H().capture.clear(); }
 const std::vector<int16_t>& CapturedSamples() { return H().capture; }
-
-bool WriteWav(const std::string& path, const std::vector<int16_t>& samples) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    auto put32 = [f](uint32_t v) {
-        uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-        std::fwrite(b, 1, 4, f);
-    };
-    auto put16 = [f](uint16_t v) {
-        uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
-        std::fwrite(b, 1, 2, f);
-    };
-    uint32_t dataBytes = uint32_t(samples.size() * 2);
-    std::fwrite("RIFF", 1, 4, f);
-    put32(36 + dataBytes);
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(kSampleRate);
-    put32(kSampleRate * 2);
-    put16(2);
-    put16(16);
-    std::fwrite("data", 1, 4, f);
-    put32(dataBytes);
-    for (int16_t v : samples) put16(uint16_t(v));
-    return std::fclose(f) == 0;
-}
 
 bool MenuChecked(int commandId) { return H().menuChecks.count(commandId) && H().menuChecks[commandId]; }
 int CursorShowCount() { return H().cursorCount; }

@@ -84,6 +84,7 @@ void SetController(int slot, bool present, int axes, int hats, const ControllerS
 
 // ---- Sound --------------------------------------------------------------------------------
 void SetSoundAvailable(bool available);  // default true
+void SetShownPictureScale(int scale);    // what ShownPictureScale answers; default 1
 // Every buffer stops and is lost (as when another program takes the device):
 // playing and locking answer Lost until SoundRestore, which fails while
 // `restoreFails` is set.
@@ -93,7 +94,6 @@ void LoseSoundBuffers(bool restoreFails);
 void PlaySamples(uint32_t samples);
 void StartCapture();
 const std::vector<int16_t>& CapturedSamples();
-bool WriteWav(const std::string& path, const std::vector<int16_t>& samples);
 
 // ---- Menu and cursor ------------------------------------------------------------------------
 bool MenuChecked(int commandId);

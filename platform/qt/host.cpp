@@ -305,6 +305,11 @@ std::optional<std::string> ClipboardText() {
     return text.toUtf8().toStdString();
 }
 
+int ShownPictureScale() {
+    qt::ScreenWidget* screen = qt::Screen();
+    return screen && screen->isVisible() ? screen->placement().scale : 1;
+}
+
 void ShowCursor(bool show) {
     qt::cursorCount += show ? 1 : -1;
     if (qt::ScreenWidget* screen = qt::Screen())

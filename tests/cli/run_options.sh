@@ -6,7 +6,7 @@ source "$(dirname "$0")/common.bash" "$1"
 
 help=$("$RUN" --help) || fail "--help exited with $?"
 for option in --frames --fast --until-text --ini --workdir --key --keys --type --screenshot --screen-text \
-    --wav --ay-log --joystick1 --joystick2 --pointer --tape --record-dir --type-file --paste --printer \
+    --wav --record-sound --ay-log --joystick1 --joystick2 --pointer --tape --record-dir --type-file --paste --printer \
     --cartridge --load-binary --save-ram --type-frame; do
     grep -q -- "$option" <<<"$help" || fail "--help does not list $option"
 done

@@ -45,4 +45,22 @@ cmp -s "$TMP/a.bin" "$TMP/ram.bin" || fail "RAM after the loaded state differs"
 cmp -s "$TMP/a.bmp" "$TMP/b.bmp" || fail "picture after the loaded state differs"
 "$RUN" --workdir "$TMP" --quiet --load-state "$TMP/a.bmp" --frames 1 2>"$TMP/err.txt"
 [ $? -eq 2 ] && grep -q "not a Virtual Zel Vega state file" "$TMP/err.txt" || fail "a BMP was not refused: $(cat "$TMP/err.txt")"
+# Util "Record Sound..." writes the sound as heard: --wav of the same typed
+# line hears it three frames (3 x 368 samples) later, the stream's write-ahead.
+input=(--workdir "$TMP" --frames 240 --quiet --keys "10:T 14:O 18:N 22:E 26:Space 30:4 34:4 38:0 42:Comma 46:9 50:Enter")
+"$RUN" "${input[@]}" --wav "$TMP/heard.wav" || fail "--wav exited with $?"
+err=$("$RUN" "${input[@]}" --record-sound "$TMP/rec.wav" 2>&1) || fail "--record-sound exited with $?: $err"
+[ "$err" = "Recording sound: $TMP/rec.wav
+Sound recorded: $TMP/rec.wav" ] || fail "record notices: $err"
+python3 - "$TMP/heard.wav" "$TMP/rec.wav" <<'EOF' || fail "recording differs from what is heard"
+import struct, sys
+heard, rec = (open(name, 'rb').read() for name in sys.argv[1:])
+riff, fmt, channels, rate, bits, data = struct.unpack('<4xI8x4xHHI6xH4xI', rec[:44])
+assert (riff, fmt, channels, rate, bits, data) == (len(rec) - 8, 1, 1, 22050, 16, 240 * 736), rec[:44]
+ahead = 3 * 736
+assert rec[44:-ahead] == heard[44 + ahead:] and rec[44:].strip(b'\0'), 'samples differ or are silent'
+EOF
+err=$("$RUN" --workdir "$TMP" --frames 1 --record-sound "$TMP/none/rec.wav" 2>&1)
+[ $? -eq 2 ] && grep -q "^Sound not recorded: $TMP/none/rec.wav: No such file or directory" <<<"$err" ||
+    fail "a recording into a missing folder: $err"
 echo "run_outputs: ok"

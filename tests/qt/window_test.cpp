@@ -1,6 +1,6 @@
 // The main window driven as a user would: start-up, menus and their ids,
-// accelerators, the About box, client size per scale, Paste greying, full
-// screen, and closing.
+// accelerators, the About box, client size per scale and free resizing,
+// Paste greying, full screen, and closing with the place kept for the next start.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -133,7 +133,8 @@ private slots:
              {{"Pause\tF6", 3842}, {"Frame Advance\tF7", 3843}, {"Rewind\tShift+F7", 3844}, {"Warp\tShift+F8", 3845}}},
             {"&Util",
              {{"Load Binary File ...", 3784}, {"Screenshot\tF11", 3786}, {"Full screen mode\tF12", 3787},
-              {"Paste", 3790}, {"Log AY Sound", 3793}, {"Monitor...\tAlt+M", 3800}}},
+              {"Paste", 3790}, {"Log AY Sound", 3793}, {"Record Sound...\tShift+F11", 3875},
+              {"Monitor...\tAlt+M", 3800}, {"Screenshot Format", 0}}},
             {"&Help", {{"&About ...", 104}, {"(Test)", 3792}}},
         };
         QList<QAction*> menus = App::Window()->menuBar()->actions();
@@ -164,6 +165,17 @@ private slots:
             QTRY_COMPARE(platform::qt::Screen()->size(), expected[scale - 1]);
             QCOMPARE(App::Window()->pos(), QPoint(10, 10));
         }
+    }
+
+    void screenshotSaysItsFileName() {
+        QTemporaryDir dir;
+        Machine::startDirectory = dir.path().toStdString();
+        QString name = dir.filePath(QString::asprintf("screenshots/screenshot_%04d.bmp", settings.screenshotCounter));
+        QVERIFY(QString::fromStdString(platform::qt::CurrentNotice()).isEmpty());
+        App::RunCommand(App::kScreenshot);
+        QCOMPARE(QString::fromStdString(platform::qt::CurrentNotice()), "Screenshot saved: " + name);
+        QVERIFY(QFile::exists(name));
+        Machine::startDirectory = QDir::currentPath().toStdString();
     }
 
     void aboutBoxShowsNameAndVersion() {
@@ -458,6 +470,18 @@ private slots:
         QVERIFY(!log->isChecked());
     }
 
+    // One of the three formats checked at a time, and kept in the settings file.
+    void screenshotFormatIsOneOfThree() {
+        QList<QAction*> formats = App::Window()->menuBar()->actions()[3]->menu()->actions().last()->menu()->actions();
+        QCOMPARE(formats.size(), 3);
+        for (int pick : {2, 1, 0}) {
+            App::RunCommand(App::kScreenshotAsBmp + pick);
+            QCOMPARE(settings.screenshotFormat, pick);
+            QCOMPARE(platform::IniGetString(iniPath, "CAPTURE", "screenshotformat", ""), std::to_string(pick));
+            for (int i = 0; i < 3; ++i) QCOMPARE(formats[i]->isChecked(), i == pick);
+        }
+    }
+
     // The time controls' keys (none of them the emulated keyboard's) and commands.
     void timeControlKeysAndCommands() {
         QTemporaryDir slotDir;
@@ -601,6 +625,32 @@ private slots:
         QVERIFY(!platform::ClipboardText());
     }
 
+    // Any client size: the 280x216 frame centred at the largest whole scale
+    // that fits (at least 1), black around it.
+    void freeResizingCentresTheFrame() {
+        platform::ShowNotice("");  // no notice drawn over the border
+        const struct {
+            QSize client;
+            int scale;
+        } cases[] = {{{1000, 700}, 3}, {{200, 150}, 1}, {{860, 600}, 2}, {{839, 647}, 2}, {{700, 500}, 2}};
+        QWidget* screen = platform::qt::Screen();
+        for (const auto& c : cases) {
+            App::Window()->resize(App::Window()->size() + c.client - screen->size());
+            QTRY_COMPARE(screen->size(), c.client);
+            App::RunOnce();
+            QImage shot = screen->grab().toImage();
+            QRect lit;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    if ((shot.pixel(x, y) & 0xFFFFFF) != 0) lit |= QRect(x, y, 1, 1);
+            QRect frame((c.client.width() - 280 * c.scale) / 2, (c.client.height() - 216 * c.scale) / 2,
+                        280 * c.scale, 216 * c.scale);
+            QCOMPARE(lit, frame & QRect(QPoint(0, 0), c.client));
+        }
+        App::Window()->move(40, 30);
+        QTRY_COMPARE(App::Window()->pos(), QPoint(40, 30));
+    }
+
     void exitEndsTheLoop() {
         App::RunCommand(App::kExit);
         QTRY_VERIFY(App::state.quit || (App::RunOnce(), App::state.quit));
@@ -608,6 +658,21 @@ private slots:
         QVERIFY(!FrameScheduler::state.running);
         QCOMPARE(App::state.exitCode, 0);
         QCOMPARE(App::Run(), 0);  // the loop has nothing left to do
+        // The last plain window's place and client size, kept for the next start.
+        QByteArray ini = iniFile();
+        for (const char* key : {"[WINDOW]\n", "\nleft=40\n", "\ntop=30\n", "\nclientwidth=700\n", "\nclientheight=500\n"})
+            QVERIFY2(ini.contains(key), ini.mid(ini.indexOf("[WINDOW]")).constData());
+    }
+
+    void nextStartTakesThePlaceAndSize() {
+        Machine::startUpResetDone = false;  // a fresh program
+        QVERIFY(App::Start());
+        QTRY_VERIFY((App::RunOnce(), App::state.startupResetDone));
+        QTRY_COMPARE(platform::qt::Screen()->size(), QSize(700, 500));
+        QCOMPARE(App::Window()->pos(), QPoint(40, 30));
+        App::RunCommand(App::kExit);
+        QTRY_VERIFY(App::state.quit || (App::RunOnce(), App::state.quit));
+        platform::IniWriteString(iniPath, "WINDOW", "clientwidth", "0");  // later starts take the scale's size
     }
 };
 

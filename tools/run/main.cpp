@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "platform/platform.h"
 #include "sound/ay_log.h"
 #include "sound/psg.h"
+#include "sound/sound_record.h"
 #include "sound/sound_stream.h"
 #include "state/save_state.h"
 #include "tools/run/run_helpers.h"
@@ -52,6 +54,7 @@ struct Options {
     std::string screenshot;
     bool screenText = false;
     std::string wav;
+    std::string recordSound;
     bool ayLog = false;
     std::string joystick[2];
     std::string pointer;
@@ -111,6 +114,7 @@ void ReportMonitor() {
 }
 
 int Fail(const std::string& message) {
+    ReportMessageBoxes();  // the notice that says why comes first
     std::fprintf(stderr, "vzelvega-run: %s\n", message.c_str());
     return 2;
 }
@@ -174,6 +178,8 @@ int main(int argc, char** argv) {
     app.add_option("--screenshot", o.screenshot, "Write the final frame as a BMP file");
     app.add_flag("--screen-text", o.screenText, "Print the 16 rows of 32 text cells at the end");
     app.add_option("--wav", o.wav, "Write the mixed sound (22050 Hz, mono) as a WAV file");
+    app.add_option("--record-sound", o.recordSound,
+                   "Util \"Record Sound...\" into FILE from the start to the end of the run (the sound as heard)");
     app.add_flag("--ay-log", o.ayLog, "Log the sound generator's register writes (aysound_*.txt)");
     app.add_option("--joystick1", o.joystick[0], "Joystick 1 byte: bit 0 up, 1 down, 2 left, 3 right, 4 fire, active low");
     app.add_option("--joystick2", o.joystick[1], "Joystick 2 byte, as --joystick1");
@@ -250,7 +256,7 @@ int main(int argc, char** argv) {
     platform::headless::ResetAll();
     platform::headless::SetCounterFrequency(kCounterFrequency);
     const bool wantSound = !o.wav.empty();
-    platform::headless::SetSoundAvailable(wantSound);
+    platform::headless::SetSoundAvailable(wantSound || !o.recordSound.empty());
     for (int i = 0; i < 2; ++i)
         if (joystickBytes[i]) platform::headless::SetController(i, true, 2, 0, JoystickState(*joystickBytes[i]));
     if (!o.recordDir.empty()) platform::headless::SetSaveFolder(o.recordDir);
@@ -313,6 +319,12 @@ int main(int argc, char** argv) {
         ReportMessageBoxes();
     }
     if (o.ayLog) toggleAyLog();
+    if (!o.recordSound.empty() && status == 0) {
+        platform::headless::QueueFileAnswer(o.recordSound);
+        SoundRecordCommand();
+        ReportMessageBoxes();
+        if (!SoundRecording()) status = 2;
+    }
     if (status != 0) {
         Machine::Shutdown();
         return status;
@@ -415,8 +427,10 @@ int main(int argc, char** argv) {
     if (o.screenText)
         for (const std::string& row : RunHelpers::ScreenText()) std::printf("%s\n", row.c_str());
     if (o.saveRam) Machine::SaveRam();
-    if (wantSound && !platform::headless::WriteWav(o.wav, platform::headless::CapturedSamples()))
-        std::fprintf(stderr, "vzelvega-run: sound not written: %s\n", o.wav.c_str());
+    int wavError = 0;
+    if (wantSound && !WriteWavFile(o.wav, platform::headless::CapturedSamples(), &wavError))
+        std::fprintf(stderr, "vzelvega-run: sound not written: %s: %s\n", o.wav.c_str(), std::strerror(wavError));
+    if (SoundRecording()) SoundRecordCommand();  // chosen again: the recording stops
 
     if (!o.quiet) {
         double emulatedSeconds = o.fast ? double(framesRun) / Machine::timing.frameRate

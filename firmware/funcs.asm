@@ -631,13 +631,6 @@ fnf2:   dec hl
 ; Store FAC (a number) in the slot HL of the variable named C (bit 7: an
 ; integer variable).
 setslot:
-        bit 7, c
-        jp z, fromfac
-        push hl
-        call toint16
-        ex de, hl
-        pop hl
-        ld (hl), e
-        inc hl
-        ld (hl), d
-        ret
+        ld a, c
+        and 80h                 ; nonzero: an integer, as storefac takes it
+        jp storefac

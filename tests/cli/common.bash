@@ -23,3 +23,20 @@ $2
 got:
 $got"
 }
+# Type $1 (a newline is Enter), run until the screen shows $2; further runner options after.
+typed() {
+    screen=$("$RUN" --workdir "$TMP" --frames 6000 --quiet "${@:3}" --type "${1//$'\n'/\\r}" --until-text "$2" \
+        --screen-text </dev/null) || fail "'$2' never appeared"
+}
+repeat() { printf "%${2}s" "" | tr ' ' "$1"; }
+hexat() { od -An -tx1 -j "$2" -N "$3" "$1" | tr -d ' \n'; }
+# Rows "typed line|message" on stdin: each line typed alone answers ?message ERROR.
+refused() {
+    local line message got
+    while IFS='|' read -r line message; do
+        [[ $line == \#* ]] && continue
+        typed "$line"'\rPRINT "DO";"NE"\r' DONE
+        got=$(sed 's/ *$//' <<<"$screen" | grep -A1 -xF -- "$line" | tail -1)
+        [ "$got" = "?$message ERROR" ] || fail "$line gave '$got'"
+    done
+}

@@ -1,90 +1,67 @@
 #!/bin/bash
-# BASIC programs typed into the built-in ROM, compared with the results worked
-# out by hand: arithmetic, loops, GOSUB, strings, arrays, DATA, INPUT answered
-# by typed text, error messages naming the line, Stop and CONT, LIST ranges.
+# BASIC typed into the built-in ROM, compared with the results worked out by
+# hand: strings and DATA, refused lines and their messages, Stop and CONT,
+# LIST ranges, numbers at the right edge of the screen, a subroutine entered
+# from a typed GOSUB, ON's selector and PLAY's spaces.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
-# Type the text and run until the screen shows the marker.
-typed() {
-    screen=$("$RUN" --workdir "$TMP" --frames 4000 --quiet --type "${1//$'\n'/\\r}" --until-text "$2" --screen-text) ||
-        fail "'$2' never appeared"
-}
 
-# Operators and precedence; numbers print with a sign position and a space after.
-program='10 PRINT 7/2;-7/2;7 MOD 3;-7 MOD 3;2+3*4;(2+3)*4;-2*-3
-20 PRINT 3>2;2>3;"AB"<"B";NOT 0;6 AND 3;6 OR 3;&H10
-30 PRINT 32767+1;-32768-1;ABS(-5);SGN(-9);SGN(0)
-40 PRINT "O";"K"
-RUN
-'
-typed "$program" "OK"
-expect_rows "RUN" ' 3.5 -3.5  1 -1  14  20  6
--1  0 -1 -1  2  7  16
- 32768 -32769  5 -1  0
-OK'
-
-# A program with loops, a subroutine, strings, an array, IF/ELSE and DATA
-# (CLS first: a screen caught in the middle of a scroll shows a row twice).
-program='5 CLS:PRINT "OUT"
-10 FOR I=1 TO 3:PRINT I;I*I:NEXT
-20 GOSUB 100:PRINT "BACK"
-30 A$="ZEL":B$=A$+" VEGA":PRINT B$;LEN(B$);MID$(B$,5,2);RIGHT$(B$,3)
-40 DIM A(4):FOR I=0 TO 4:A(I)=I*I:NEXT:PRINT A(2)+A(4)
-50 IF A(3)=9 THEN PRINT "YES" ELSE PRINT "NO"
-60 READ X,Y$:PRINT X;Y$:DATA 12,"DOZEN"
-70 PRINT "FINI"+"SHED":END
-100 PRINT "SUB";:RETURN
-RUN
-'
-typed "$program" "FINISHED"
-expect_rows "OUT" ' 1  1
- 2  4
- 3  9
-SUBBACK
-ZEL VEGA 8 VEEGA
- 20
-YES
- 12 DOZEN
-FINISHED'
-
-# String functions and a loop that keeps the string heap busy.
+# String functions, a string DATA item, statements after THEN and ELSE, and
+# a loop that keeps the string heap busy.
 program='10 FOR I=1 TO 300:S$=S$+CHR$(65+I MOD 26):IF LEN(S$)>100 THEN S$=""
-20 NEXT
-30 PRINT LEN(S$);LEFT$(S$,3);ASC("A");VAL("-12")+1;STR$(5)+"!"
+20 NEXT:READ D$:DATA "DOZEN"
+30 PRINT LEN(S$);LEFT$(S$,3);MID$(S$,5,2);RIGHT$(S$,3);D$;ASC("A");VAL("-12")+1;STR$(5)+"!"
+40 IF D$="DOZEN" THEN PRINT "YES" ELSE PRINT "NO"
+50 PRINT "DO";"NE"
 RUN
 '
-typed "$program" "5!"
-expect_rows "RUN" ' 98 VWX 65 -11  5!'
+typed "$program" "DONE"
+expect_rows "RUN" ' 98 VWXZAMNODOZEN 65 -11  5!
+YES
+DONE'
 
-# INPUT takes typed answers; a bad number asks again.
-typed '10 INPUT "NAME";N$\r20 INPUT A,B\r30 PRINT "HI ";N$;A*B\rRUN\rZEL\r6,X\r6,7\r' "HI ZEL 42"
-expect_rows "RUN" 'NAME? ZEL
-? 6,X
-?REDO FROM START
-? 6,7
-HI ZEL 42'
-
-# Errors name the line in a program, not in a direct command.
+refused <<'ROWS'
+GOTO 99|UNDEFINED LINE
+PRINT "A"+1|TYPE MISMATCH
+NEXT|NEXT WITHOUT FOR
+PRINT A(11)|SUBSCRIPT OUT OF RANGE
+PRINT (1|SYNTAX
+CONT|CAN'T CONTINUE
+# 9001 numbers of 5 bytes each do not fit in 8191 bytes
+DIM A(9000)|OUT OF MEMORY
+# an array element as a FOR variable moved when Q was added
+FOR A(1)=1 TO 3:Q=Q+1:NEXT|SYNTAX
+# byte arguments past 255 used to wrap (SOUND 256,0 wrote register 0)
+SOUND 256,0|ILLEGAL FUNCTION CALL
+LOCATE 16,0|ILLEGAL FUNCTION CALL
+COLOR 256|ILLEGAL FUNCTION CALL
+MODE 1,2|ILLEGAL FUNCTION CALL
+WAIT -1|ILLEGAL FUNCTION CALL
+POKE 64000,256|ILLEGAL FUNCTION CALL
+PRINT CHR$(256)|ILLEGAL FUNCTION CALL
+PRINT CHR$(-1)|ILLEGAL FUNCTION CALL
+ON -1 GOTO 10|ILLEGAL FUNCTION CALL
+ON 256 GOSUB 10|ILLEGAL FUNCTION CALL
+# PLAY: characters other than notes and spaces, octaves outside 1-7, an O without digits
+PLAY "L1CX"|ILLEGAL FUNCTION CALL
+PLAY "O8C"|ILLEGAL FUNCTION CALL
+PLAY "O0C"|ILLEGAL FUNCTION CALL
+PLAY "OC"|ILLEGAL FUNCTION CALL
+PLAY "O300C"|ILLEGAL FUNCTION CALL
+# the edges of the number range give errors, not wrong numbers
+X=1E38*10|OVERFLOW
+X=1/0|DIVISION BY ZERO
+X=5\0|DIVISION BY ZERO
+X=5 MOD 0|DIVISION BY ZERO
+X=EXP(89)|OVERFLOW
+X=2^200|OVERFLOW
+X=LOG(0)|ILLEGAL FUNCTION CALL
+X=SQR(-1)|ILLEGAL FUNCTION CALL
+I%=32768|OVERFLOW
+ROWS
+# In a program the message names the line.
 typed '10 X=5\r20 Y=X/0\rRUN\r' "ERROR IN 20"
 expect_rows "RUN" '?DIVISION BY ZERO ERROR IN 20'
-typed 'GOTO 99\rPRINT "A"+1\rNEXT\rPRINT "O";"K"\r' "OK"
-expect_rows 'GOTO 99' '?UNDEFINED LINE ERROR
-READY
-PRINT "A"+1
-?TYPE MISMATCH ERROR
-READY
-NEXT
-?NEXT WITHOUT FOR ERROR'
-typed 'PRINT A(11)\rPRINT (1\rPRINT "O";"K"\r' "OK"
-expect_rows 'PRINT A(11)' '?SUBSCRIPT OUT OF RANGE ERROR
-READY
-PRINT (1
-?SYNTAX ERROR'
-typed 'RETURN\rCONT\rPRINT "O";"K"\r' "OK"
-expect_rows 'RETURN' '?RETURN WITHOUT GOSUB ERROR
-READY
-CONT
-?CAN'"'"'T CONTINUE ERROR'
 
 # Stop (End) breaks an endless loop; F5 types CONT and it runs on until the next Stop.
 screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --type '10 N=N+1:GOTO 10\rRUN\r' \
@@ -92,16 +69,54 @@ screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --type '10 N=N+1:GOTO 10\r
 [ "$(grep -c '^BREAK IN 10 *$' <<<"$screen")" -eq 2 ] || fail "Stop did not break twice"
 expect_rows "CONT" "BREAK IN 10"
 
-# LIST with ranges.
-typed '10 REM A\r20 REM B\r30 REM C\r40 REM D\rLIST 20-30\rLIST -20\rLIST 40\rPRINT "O";"K"\r' "OK"
+typed '10 REM A\r20 REM B\r30 REM C\r40 REM D\rLIST 20-30\rLIST -20\rPRINT "O";"K"\r' "OK"
 expect_rows "LIST 20-30" '20 REM B
 30 REM C
 READY
 LIST -20
 10 REM A
 20 REM B
+READY'
+
+# A number (sign position and digits) that does not fit on the rest of the
+# row starts the next one. 27 X's leave 5 columns, one short of " 12345",
+# and exactly enough for "-1234", which stays; its trailing space wraps alone.
+typed "10 PRINT \"$(repeat X 27)\";12345\r20 PRINT \"$(repeat Y 27)\";-1234\r30 PRINT \"DO\";\"NE\"\rRUN\r" "DONE"
+expect_rows "RUN" "$(repeat X 27)
+ 12345
+$(repeat Y 27)-1234
+
+DONE"
+# Items of six columns (" 1000 ") fill a row five at a time and the sixth
+# moves whole; " 10000" (six) fits in columns 24-29 but " 11000" does not
+# start in column 31.
+typed '10 FOR I=1 TO 12:PRINT I*1000;:NEXT\r20 PRINT "DO";"NE"\rRUN\r' "DONE"
+expect_rows "RUN" ' 1000  2000  3000  4000  5000
+ 6000  7000  8000  9000  10000
+ 11000  12000 DONE'
+
+# A subroutine reached from a typed GOSUB that ends with END leaves no
+# return address into the typed line behind.
+typed '100 PRINT "SUB":END\r200 RETURN\rGOSUB 100\rRETURN\rGOSUB 200:PRINT "BACK"\rPRINT "DO";"NE"\r' "DONE"
+expect_rows "GOSUB 100" 'SUB
 READY
-LIST 40
-40 REM D
+RETURN
+?RETURN WITHOUT GOSUB ERROR
+READY
+GOSUB 200:PRINT "BACK"
+BACK
+READY'
+
+# ON with 0 or a number past the list goes on with the next statement.
+typed '10 PRINT "TEN"\rON 0 GOTO 10:PRINT "ZERO"\rON 255 GOSUB 10,10:PRINT "FAR"\rPRINT "DO";"NE"\r' "DONE"
+expect_rows '10 PRINT "TEN"' 'ON 0 GOTO 10:PRINT "ZERO"
+ZERO
+READY
+ON 255 GOSUB 10,10:PRINT "FAR"
+FAR
+READY'
+# PLAY passes over spaces.
+typed 'PLAY "L1O7 C D":PRINT "OK"\rPRINT "DO";"NE"\r' "DONE"
+expect_rows 'PLAY "L1O7 C D":PRINT "OK"' 'OK
 READY'
 echo "firmware_basic: ok"

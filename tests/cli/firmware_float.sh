@@ -1,13 +1,23 @@
 #!/bin/bash
-# Floating point of the BASIC through vzelvega-run: each operation and
-# function on a table of arguments against the host's doubles (to the nine
-# digits printed), PRINT formatting, STR$/VAL round trips, the errors at the
-# edges of the range, and a tape of the first edition loading and running.
+# Numbers in the BASIC through vzelvega-run: each operator and function on a
+# table of arguments against the host's doubles (to the nine digits printed),
+# PRINT formatting, STR$/VAL round trips, and a tape of the first edition
+# loading and running.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
 
 # BASIC expression | the same in Python
 cases='7/2|7/2
+2+3*4|2+3*4
+(2+3)*4|(2+3)*4
+-2*-3|6
+NOT 0|-1
+6 AND 3|2
+6 OR 3|7
+&H10|16
+1<2<3|-1
+3>2>1|0
+1=1=1|0
 -2/3|-2/3
 1.5*-2.25|1.5*-2.25
 123456789+1|123456789+1
@@ -60,6 +70,7 @@ VAL(STR$(1/7))|1/7
 VAL(STR$(-2.5E-20))|-2.5e-20
 VAL(STR$(PI*1E20))|math.pi*1e20
 VAL(" -12.5E+3X")|-12500
+VAL("65536")|65536
 DEF FNA(X)=X*X+1:LPRINT FNA(1.5)|3.25
 A%=-7.9:LPRINT A%|-7
 FOR I%=32766 TO 32767:NEXT:LPRINT I%|32767
@@ -67,7 +78,7 @@ FOR X=1 TO 0 STEP -0.25:NEXT:LPRINT X|-0.25
 DIM B(2,3):B(2,3)=0.25:LPRINT B(2,3)+B(1,1)|0.25'
 # a case that is a statement of its own prints its value itself
 program=$(awk -F'|' '{ printf "%d %s%s\\r", NR * 10, ($1 ~ /LPRINT/ ? "" : "LPRINT "), $1 }' <<<"$cases")
-screen=$("$RUN" --workdir "$TMP" --frames 3000 --quiet --printer "$TMP/values.txt" \
+screen=$("$RUN" --workdir "$TMP" --frames 6000 --quiet --printer "$TMP/values.txt" \
     --type "${program}RUN\\rPRINT \"DO\";\"NE\"\\r" --until-text DONE --screen-text) || fail "the table never ran"
 echo "$cases" >"$TMP/cases.txt"
 python3 - "$TMP/values.txt" "$TMP/cases.txt" <<'EOF' || fail "values differ from the host's"
@@ -114,23 +125,6 @@ screen=$("$RUN" --workdir "$TMP" --frames 3000 --quiet --printer "$TMP/formats.t
 want=$(awk -F'|' '{ print "[" $2 " ]" }' <<<"$formats")
 [ "$(tr -d '\r' <"$TMP/formats.txt")" = "$want" ] || fail "PRINT formats:
 $(paste -d' ' <(echo "$want") "$TMP/formats.txt")"
-
-# The edges of the range give errors, not wrong numbers.
-errors='1E38*10|OVERFLOW
-1/0|DIVISION BY ZERO
-5\0|DIVISION BY ZERO
-5 MOD 0|DIVISION BY ZERO
-EXP(89)|OVERFLOW
-2^200|OVERFLOW
-LOG(0)|ILLEGAL FUNCTION CALL
-SQR(-1)|ILLEGAL FUNCTION CALL
-0:I%=32768|OVERFLOW'
-while IFS='|' read -r expr message; do
-    screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --type "X=${expr}\\rPRINT \"DO\";\"NE\"\\r" \
-        --until-text DONE --screen-text) || fail "$expr never finished"
-    got=$(sed 's/ *$//' <<<"$screen" | grep -A1 -xF "X=${expr}" | tail -1)
-    [ "$got" = "?${message} ERROR" ] || fail "X=${expr} gave '$got'"
-done <<<"$errors"
 
 # A tape of the first edition (its keywords and digits as stored then) loads and runs.
 screen=$("$RUN" --workdir "$TMP" --tape "$(cd "$(dirname "$0")/../.." && pwd)/examples/CATCH_BAS.CP6" --frames 3000 --quiet \

@@ -4,7 +4,6 @@
 # TONE (AY log and WAV pitch), USR with the binary loader, MODE and PSET.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
-hexat() { od -An -tx1 -j "$2" -N "$3" "$1" | tr -d ' \n'; }
 
 # CSAVE: the recording is named from header bytes 10-15.
 mkdir "$TMP/tapes"
@@ -30,12 +29,6 @@ LIST
 10 PRINT "HELLO"
 20 FOR I=1 TO 3:PRINT I:NEXT
 READY'
-# CLOAD "other" passes this program over.
-keys="60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+Quote 88:O 92:T 96:H 100:E 104:R 108:Enter"
-screen=$("$RUN" --workdir "$TMP" --tape "$tape" --frames 400 --quiet --keys "$keys" --until-text SKIPPED --screen-text) ||
-    fail "a program of another name was not skipped"
-expect_rows 'cload "other' 'FOUND: DEMO
-SKIPPED'
 
 # One damaged program byte: the checksum says so and no program is left.
 cp "$tape" "$TMP/bad.cp6"

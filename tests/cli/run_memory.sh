@@ -4,7 +4,6 @@
 # 8000-BFFF in the normal configuration.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
-hexat() { od -An -tx1 -j "$2" -N "$3" "$1" | tr -d ' \n'; }
 
 # 100-byte cartridge: bytes 01..64h.
 python3 -c "import sys; sys.stdout.buffer.write(bytes(range(1, 101)))" >"$TMP/game.rom"

@@ -72,12 +72,12 @@ grep -q '^ 4 *$' "$TMP/plain/screen" || fail "PRINT 2+2 gave no 4: $(cat "$TMP/p
 
 # CP/M: a write to `product` (after 11 additions of 13) and step over `call report`.
 out=$("$CPM" --monitor "sym $CPMTEST.lst; bw product; g; s; o" "$CPMTEST.com" 2>/dev/null) || fail "cpm exited with $?"
-has "$out" "A+B+stop at 0142: write of 8F to $(LST=$CPMTEST.lst addr product) by the instruction at 013F"
-has "$out" "C+stop at 0147: stepped over"
-hasre "$out" "^AF=8F.* SP=FE00 PC=0147"
-# Until RET: report ends in JP BDOS, whose RET returns to the caller at 011Ah.
+has "$out" "stop at 011A: write of 8F to $(LST=$CPMTEST.lst addr product) by the instruction at 0117"
+has "$out" "A+stop at 011F: stepped over"
+hasre "$out" "^AF=8F.* SP=FE00 PC=011F"
+# Until RET: report ends in JP BDOS, whose RET returns to the caller at 011Fh.
 out=$("$CPM" --monitor "sym $CPMTEST.lst; b report; g; ret" "$CPMTEST.com" 2>/dev/null) || fail "ret exited with $?"
-has "$out" "A+stop at 011A: returned from the routine at FE02"
+has "$out" "A+stop at 011F: returned from the routine at FE02"
 # RST 08h over and into (the monitor puts INC A, RET at 0008h).
 printf '\x3e\x41\xcf\x00\xc9' >"$TMP/rst.com"
 out=$("$CPM" --monitor "e 8 3c c9; s; o" "$TMP/rst.com" 2>/dev/null) || fail "rst over exited with $?"

@@ -7,9 +7,7 @@ source "$(dirname "$0")/common.bash" "$1"
 
 # CSAVE: the recording is named from header bytes 10-15.
 mkdir "$TMP/tapes"
-screen=$("$RUN" --workdir "$TMP" --record-dir "$TMP/tapes" --frames 2000 --quiet \
-    --type '10 PRINT "HELLO"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "DEMO"\rPRINT "SA";"VED"\r' \
-    --until-text SAVED --screen-text) || fail "CSAVE did not finish"
+typed '10 PRINT "HELLO"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "DEMO"\rPRINT "SA";"VED"\r' SAVED --record-dir "$TMP/tapes"
 tape=$TMP/tapes/DEMO_BAS.CP6
 [ -f "$tape" ] || fail "no DEMO_BAS.CP6 recorded: $(ls "$TMP/tapes")"
 [ "$(hexat "$tape" 0 10)" = "d3d3d3d3d3d3d3d3d3d3" ] || fail "sync bytes $(hexat "$tape" 0 10)"
@@ -42,9 +40,7 @@ LIST
 READY'
 
 # LPRINT and LLIST: plain text in the printer file, lines ending CR LF.
-screen=$("$RUN" --workdir "$TMP" --printer "$TMP/lp.txt" --frames 2000 --quiet \
-    --type '10 REM LISTED\rLPRINT "SUM";2+3\rLLIST\rPRINT "PRI";"NTED"\r' --until-text PRINTED --screen-text) ||
-    fail "LPRINT did not finish"
+typed '10 REM LISTED\rLPRINT "SUM";2+3\rLLIST\rPRINT "PRI";"NTED"\r' PRINTED --printer "$TMP/lp.txt"
 printf 'SUM 5 \r\n10 REM LISTED\r\n' >"$TMP/lp.expected"
 cmp "$TMP/lp.txt" "$TMP/lp.expected" || fail "printer file: $(od -c "$TMP/lp.txt")"
 
@@ -73,8 +69,7 @@ if not 960 <= freq <= 1040:
 EOF
 
 # USR calls the routine the binary loader put at F000h.
-screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet --load-binary "$BUILD/examples/usrdemo.bin@\$F000,usr=\$F000" \
-    --type 'PRINT USR(14)\r' --until-text ' 42' --screen-text) || fail "USR did not return 42"
+typed 'PRINT USR(14)\r' ' 42' --load-binary "$BUILD/examples/usrdemo.bin@\$F000,usr=\$F000"
 expect_rows 'PRINT USR(14)' 'HELLO FROM MACHINE CODE
  42'
 
@@ -102,8 +97,6 @@ if rgb(267, 203)[1] < 180 or rgb(266, 203)[1] > 130 or rgb(21, 21)[1] > 130:
     sys.exit('pixel (255,191) %s, (254,191) %s, (9,9) %s' % (rgb(267, 203), rgb(266, 203), rgb(21, 21)))
 EOF
 # Back in text mode after a key, P shows POINT's values: 1 + 0 + 0.
-screen=$("$RUN" --workdir "$TMP" --frames 900 --quiet \
-    --type '10 MODE 8:PSET 0,0:PSET 9,9:PRESET 9,9\r20 P=POINT(0,0)+POINT(1,0)*2+POINT(9,9)*4+(POINT(256,0)=-1)*8\rRUN\r PRINT P;"DO";"NE"\r' \
-    --until-text 'DONE' --screen-text) || fail "no text after the graphics"
+typed '10 MODE 8:PSET 0,0:PSET 9,9:PRESET 9,9\r20 P=POINT(0,0)+POINT(1,0)*2+POINT(9,9)*4+(POINT(256,0)=-1)*8\rRUN\r PRINT P;"DO";"NE"\r' DONE
 expect_rows 'PRINT P;"DO";"NE"' '-7 DONE'
 echo "firmware_devices: ok"

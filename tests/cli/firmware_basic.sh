@@ -42,12 +42,12 @@ PRINT CHR$(256)|ILLEGAL FUNCTION CALL
 PRINT CHR$(-1)|ILLEGAL FUNCTION CALL
 ON -1 GOTO 10|ILLEGAL FUNCTION CALL
 ON 256 GOSUB 10|ILLEGAL FUNCTION CALL
-# PLAY: characters other than notes and spaces, octaves outside 1-7, an O without digits
+# PLAY: characters other than notes and spaces, an O without digits, octaves outside 1-7 (259 is no 3)
 PLAY "L1CX"|ILLEGAL FUNCTION CALL
 PLAY "O8C"|ILLEGAL FUNCTION CALL
 PLAY "O0C"|ILLEGAL FUNCTION CALL
 PLAY "OC"|ILLEGAL FUNCTION CALL
-PLAY "O300C"|ILLEGAL FUNCTION CALL
+PLAY "O259C"|ILLEGAL FUNCTION CALL
 # the edges of the number range give errors, not wrong numbers
 X=1E38*10|OVERFLOW
 X=1/0|DIVISION BY ZERO

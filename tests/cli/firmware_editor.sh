@@ -13,22 +13,19 @@ for _ in $(seq 11); do keys="$keys $frame:Right"; frame=$((frame + 4)); done
 keys="$keys $frame:Delete $((frame + 4)):Insert $((frame + 8)):9 $((frame + 12)):Enter $((frame + 30)):F1"
 screen=$("$RUN" --workdir "$TMP" --frames $((frame + 80)) --quiet --type '10 PRINT 12345\r' --keys "$keys" \
     --screen-text) || fail "run exited with $?"
-listing=$(sed 's/ *$//' <<<"$screen" | awk '/^LIST$/ { getline; print; exit }')
-[ "$listing" = "10 PRINT 19345" ] || fail "edited line lists as '$listing'"
+expect_rows LIST "10 PRINT 19345"
 
 # Stop while typing a line abandons it: nothing is stored or run.
 screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --keys "60:2 64:0 68:Space 72:Q 76:End 90:F1" \
     --screen-text) || fail "run exited with $?"
-after_list=$(sed 's/ *$//' <<<"$screen" | awk '/^LIST$/ { getline; print; exit }')
-[ "$after_list" = "READY" ] || fail "the abandoned line was stored: '$after_list'"
+expect_rows LIST READY
 # A typed line that fills its row exactly: the result goes on the next row, with
 # no empty row between. COLOR 64 prints semigraphics cells, LOCATE moves the cursor.
-screen=$("$RUN" --workdir "$TMP" --frames 600 --quiet \
-    --type 'PRINT "123456789012345678901234"\rCOLOR 64:PRINT CHR$(154);CHR$(255);:COLOR 0:PRINT "X"\rLOCATE 12,3:PRINT "HERE";"!"\r' \
-    --until-text 'HERE!' --screen-text) || fail "run exited with $?"
-got=$(sed 's/ *$//' <<<"$screen" | awk '$0 == "PRINT \"123456789012345678901234\"" { getline; print; exit }')
-[ "$got" = "123456789012345678901234" ] || fail "the row after a full typed row holds '$got'"
-got=$(sed 's/ *$//' <<<"$screen" | awk '/^COLOR 64/ { getline; getline; print; exit }')
-[ "$got" = "##X" ] || fail "semigraphics cells show as '$got'"
+typed 'PRINT "123456789012345678901234"\rCOLOR 64:PRINT CHR$(154);CHR$(255);:COLOR 0:PRINT "X"\rLOCATE 12,3:PRINT "HERE";"!"\r' 'HERE!'
+expect_rows 'PRINT "123456789012345678901234"' '123456789012345678901234
+READY
+COLOR 64:PRINT CHR$(154);CHR$(25
+5);:COLOR 0:PRINT "X"
+##X'
 [ "$(sed -n 13p <<<"$screen" | cut -c4-8)" = "HERE!" ] || fail "LOCATE 12,3 put the text elsewhere"
 echo "firmware_editor: ok"

@@ -1,15 +1,16 @@
 #!/bin/bash
 # Files named on the runner's command line, opened as the desktop opens them:
-# the example tape is CLOADed and RUN, the example cartridge starts, a text
-# is typed, a binary goes to its address; refused files end the run with 2.
+# the example tape is CLOADed and RUN to its end, the example cartridge
+# starts, a text is typed, a binary goes to its address; refused files end
+# the run with 2.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
 SRC=$(cd "$2" && pwd)
 ini="$TMP/open.ini"
 
+# The tape is of the first edition (its keywords and digits as stored then).
 screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 4000 "$SRC/examples/CATCH_BAS.CP6" \
-    --until-text "LIVES 3" --screen-text 2>"$TMP/err") || fail "the example tape did not start by itself"
-grep -q "^SCORE 0   LIVES 3" <<<"$screen" || fail "the game's first line is missing"
+    --until-text "GAME OVER" --screen-text 2>"$TMP/err") || fail "the example tape did not run to its end by itself"
 grep -q "Tape loading: CATCH_BAS.CP6" "$TMP/err" || fail "no notice of the tape: $(cat "$TMP/err")"
 
 screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 300 "$BUILD/examples/cartridge.bin" \

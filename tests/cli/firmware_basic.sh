@@ -107,6 +107,14 @@ GOSUB 200:PRINT "BACK"
 BACK
 READY'
 
+# ON takes the n-th line of its list; a GOSUB returns after the whole list.
+typed '10 PRINT "TEN":END\r20 PRINT "TWENTY":RETURN\rON 2 GOSUB 10,20:PRINT "BACK"\rON 2 GOTO 20,10\rPRINT "DO";"NE"\r' DONE
+expect_rows 'ON 2 GOSUB 10,20:PRINT "BACK"' 'TWENTY
+BACK
+READY
+ON 2 GOTO 20,10
+TEN
+READY'
 # ON with 0 or a number past the list goes on with the next statement.
 typed '10 PRINT "TEN"\rON 0 GOTO 10:PRINT "ZERO"\rON 255 GOSUB 10,10:PRINT "FAR"\rPRINT "DO";"NE"\r' "DONE"
 expect_rows '10 PRINT "TEN"' 'ON 0 GOTO 10:PRINT "ZERO"

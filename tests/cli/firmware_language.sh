@@ -2,7 +2,7 @@
 # More of the BASIC language through vzelvega-run, results worked out by hand:
 # FOR with a negative STEP and NEXT J,I, RESTORE to a line, string order,
 # nested GOSUB, line replacement and deletion, memory limits, INKEY$, WAIT,
-# ON GOTO/GOSUB and TAB.
+# ON ERROR, string functions, LINE, CIRCLE, DELETE, AUTO and RENUM.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
 
@@ -50,25 +50,6 @@ expect_rows "RUN" ' 113 DONE'
 typed '10 T=TIME:WAIT 50:PRINT TIME-T;"DO";"NE"\rRUN\r' "DONE"
 got=$(after "RUN" | head -1)
 [ "$got" = " 50 DONE" ] || [ "$got" = " 51 DONE" ] || fail "WAIT 50 took $got fiftieths"
-# ON n GOSUB / ON n GOTO pick the n-th line (none when out of range); TAB(n)
-# moves to column n.
-# (CLS first: a screen caught in the middle of a scroll shows a row twice.)
-program='5 CLS:PRINT "OUT"
-10 FOR I=1 TO 4:ON I GOSUB 100,200:ON I GOTO 30,40
-20 PRINT "N";I:NEXT:PRINT "DO";"NE":END
-30 PRINT "A";TAB(10);"T":GOTO 20
-40 PRINT "B":NEXT
-100 PRINT "G1";:RETURN
-200 PRINT "G2";:RETURN
-RUN
-'
-typed "$program" "DONE"
-expect_rows "OUT" 'G1A       T
-N 1
-G2B
-N 3
-N 4
-DONE'
 # ON ERROR GOTO: the handler sees ERR (the number of the message in the
 # manual's list: 3 DIVISION BY ZERO, 9 ILLEGAL FUNCTION CALL) and ERL;
 # RESUME retries the statement, RESUME NEXT goes on after it, RESUME n goes to
@@ -88,10 +69,11 @@ expect_rows "OUT" ' 3  20  5  9  30 NEXT
 AT 2  0
 ?RESUME WITHOUT ERROR ERROR IN 5
 0'
-# INSTR (from a start, or not found), STRING$ of a string or a code, HEX$, SPC.
-typed 'PRINT INSTR("HELLO","LL");INSTR(4,"ABCABC","B");INSTR("AB","X")\rPRINT STRING$(3,"*");STRING$(2,65);HEX$(4096);"|";SPC(2);"|"\r' "1000|"
+# INSTR (from a start, or not found), STRING$ of a string or a code, HEX$,
+# SPC, and TAB(n) moving on to column n.
+typed 'PRINT INSTR("HELLO","LL");INSTR(4,"ABCABC","B");INSTR("AB","X")\rPRINT STRING$(3,"*");STRING$(2,65);HEX$(4096);"|";SPC(2);"|";TAB(20);"T"\r' "|  |"
 grep -q "^ 3  5  0 *$" <<<"$screen" || fail "INSTR"
-grep -q "^\*\*\*AA1000|  | *$" <<<"$screen" || fail "STRING$, HEX$ or SPC"
+grep -q "^\*\*\*AA1000|  |       T *$" <<<"$screen" || fail "STRING$, HEX$, SPC or TAB"
 # LINE: (0,0)-(7,3) follows y = 3x/7 rounded, so (2,1) is on it and (3,2) is
 # not; a vertical line; a colour given; a line starting off the picture still
 # draws the part on it. A counts the pixels that must be set, B those with 100s

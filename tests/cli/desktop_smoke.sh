@@ -27,7 +27,6 @@ client_shot() {  # name
     import -window root "$WORK/root.png"
     convert "$WORK/root.png" -crop "560x432+$((X))+$((Y + MENU))" +repage "$WORK/$1.png"
 }
-colours() { convert "$WORK/$1.png" -format '%k' info:; }
 pixel() { convert "$WORK/$1.png" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 differs() { [ "$(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1)" != "0" ]; }
 
@@ -71,7 +70,6 @@ wait_for_rows() {  # runner picture, rows, seconds
 runner_picture ready --frames 300 --until-text READY
 wait_for_rows ready 3 60 || fail "the window never showed the banner and READY of the runner's picture"
 cp "$WORK/now.png" "$WORK/a.png"
-[ "$(colours a)" -ge 2 ] || fail "the picture is one flat colour"
 # Pixels come in 2 x 2 blocks at scale 2: no smoothing.
 for p in "24 24" "101 77" "280 216" "401 301" "25 31"; do
     set -- $p
@@ -86,8 +84,6 @@ runner_picture answered --frames 600 --type-frame 200 --type 'PRINT 42\n'
 xdotool type --delay 250 "PRINT 42"
 xdotool key Return
 wait_for_rows answered 6 60 || fail "typing PRINT 42 did not give the runner's answer"
-cp "$WORK/now.png" "$BUILD/desktop_smoke.png"
-echo "typed PRINT 42 and saw the answer"
 
 # File / Exit with the mouse: the program ends with exit code 0.
 # The second click waits until the menu has been drawn over the picture's

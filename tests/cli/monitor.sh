@@ -98,7 +98,6 @@ hasre "$out" "SP=FEFE PC=0105"
 # The trace: LD B,10, DJNZ to itself ten times, RET to 0000h, the trap.
 printf '\x06\x0a\x10\xfe\xc9' >"$TMP/count.com"
 "$CPM" --trace "$TMP/trace.txt" "$TMP/count.com" >/dev/null 2>&1 || fail "--trace run failed"
-[ "$(wc -l <"$TMP/trace.txt")" = 13 ] || fail "trace lines: $(cat "$TMP/trace.txt")"
 expected="0100 LD B,0Ah 0000"
 for b in 0A 09 08 07 06 05 04 03 02 01; do expected+=$'\n'"0102 DJNZ 0102h ${b}00"; done
 expected+=$'\n'"0104 RET 0000"$'\n'"0000 TRAP 0000"

@@ -1,40 +1,62 @@
 #!/bin/bash
 # The BASIC ROM's devices through vzelvega-run: CSAVE to a CP6 file and CLOAD
-# back in a fresh machine, a damaged tape, LPRINT to the printer file, SOUND and
-# TONE in the AY log, USR with the binary loader, MODE and PSET.
+# back in a fresh machine by name, tapes damaged, cut short or stopped, LPRINT
+# to the printer file, SOUND and TONE in the AY log, USR with the binary
+# loader, MODE and PSET.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
 
-# CSAVE: the recording is named from header bytes 10-15.
+# CSAVE: the recording is named from header bytes 10-15, six characters of a
+# longer name and zeros after a shorter one.
 mkdir "$TMP/tapes"
-typed '10 PRINT "HELLO"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "DEMO"\rPRINT "SA";"VED"\r' SAVED --record-dir "$TMP/tapes"
-tape=$TMP/tapes/DEMO_BAS.CP6
-[ -f "$tape" ] || fail "no DEMO_BAS.CP6 recorded: $(ls "$TMP/tapes")"
-[ "$(hexat "$tape" 0 10)" = "d3d3d3d3d3d3d3d3d3d3" ] || fail "sync bytes $(hexat "$tape" 0 10)"
-[ "$(hexat "$tape" 10 7)" = "44454d4f000000" ] || fail "name bytes $(hexat "$tape" 10 7)"
+typed '10 PRINT "HELLO"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "DEMOTAPE"\rCSAVE "A"\rPRINT "SA";"VED"\r' SAVED \
+    --record-dir "$TMP/tapes"
+tape=$TMP/tapes/DEMOTA_BAS.CP6
+[ "$(hexat "$tape" 0 10)" = "d3d3d3d3d3d3d3d3d3d3" ] || fail "sync bytes $(hexat "$tape" 0 10): $(ls "$TMP/tapes")"
+[ "$(hexat "$tape" 10 7)" = "44454d4f544100" ] || fail "name bytes $(hexat "$tape" 10 7)"
+[ "$(hexat "$TMP/tapes/A_BAS.CP6" 10 7)" = "41000000000000" ] || fail "1-character name: $(ls "$TMP/tapes")"
 # Program length: records of 13 and 19 bytes and the end marker.
 [ "$(hexat "$tape" 17 2)" = "2100" ] || fail "length bytes $(hexat "$tape" 17 2)"
 [ "$(stat -c %s "$tape")" -eq $((19 + 33 + 2)) ] || fail "tape size $(stat -c %s "$tape")"
 
-# Typing is refused while a tape is loaded for play, so these runs press keys:
-# F3 types CLOAD and Enter, F1 LIST and Enter.
-# CLOAD in a freshly started machine gives back the same program.
-screen=$("$RUN" --workdir "$TMP" --tape "$tape" --frames 400 --quiet --keys "60:F3 300:F1" --screen-text) ||
-    fail "CLOAD run exited with $?"
-expect_rows "CLOAD" 'FOUND: DEMO
+# Typing is refused while a tape is loaded for play, so these runs press keys
+# (lower case without Shift): F3 types CLOAD and Enter, F1 LIST and Enter.
+cload() {  # tape, keys, the row the listed rows follow, those rows
+    screen=$("$RUN" --workdir "$TMP" --tape "$1" --frames 900 --quiet --keys "$2" --screen-text) ||
+        fail "CLOAD run exited with $?"
+    expect_rows "$3" "$4"
+}
+# CLOAD compares six characters in either case.
+name='60:C 64:L 68:O 72:A 76:D 80:Space 84:Shift+Quote 88:D 92:E 96:M 100:O 104:T'
+cload "$tape" "$name 108:A 112:P 116:E 120:Enter 300:F1" 'cload "demotape' 'FOUND: DEMOTA
 READY
 LIST
 10 PRINT "HELLO"
 20 FOR I=1 TO 3:PRINT I:NEXT
 READY'
-
+cload "$tape" "$name 108:B 112:Enter" 'cload "demotb' 'FOUND: DEMOTA
+SKIPPED'
 # One damaged program byte: the checksum says so and no program is left.
 cp "$tape" "$TMP/bad.cp6"
 printf 'X' | dd of="$TMP/bad.cp6" bs=1 seek=27 conv=notrunc 2>/dev/null
-screen=$("$RUN" --workdir "$TMP" --tape "$TMP/bad.cp6" --frames 400 --quiet --keys "60:F3 300:F1" --screen-text) ||
-    fail "damaged tape run exited with $?"
-expect_rows "CLOAD" 'FOUND: DEMO
+cload "$TMP/bad.cp6" "60:F3 300:F1" CLOAD 'FOUND: DEMOTA
 ?TAPE CHECKSUM ERROR
+READY
+LIST
+READY'
+# A tape that ends inside the program: the error, and no half-loaded line.
+head -c 30 "$tape" >"$TMP/cut.cp6"
+cload "$TMP/cut.cp6" "60:F3 800:F1" CLOAD 'FOUND: DEMOTA
+?TAPE READ ERROR
+READY
+LIST
+READY'
+# Stop part way through a long program (200 lines of 16 bytes, made here):
+# BREAK, and again no half-loaded program.
+{ printf '\323%.0s' {1..10}; printf 'BIG\0\0\0\0\201\014'
+  for _ in $(seq 200); do printf '\020\001\000\216 XXXXXXXXXX\000'; done; printf '\000\000\000'; } >"$TMP/big.cp6"
+cload "$TMP/big.cp6" "60:F3 150:End 700:F1" CLOAD 'FOUND: BIG
+BREAK
 READY
 LIST
 READY'

@@ -7,11 +7,8 @@ source "$(dirname "$0")/common.bash" "$1"
 
 # "10 PRINT 12345": up to its row, right to column 11 (the 3), Delete takes the 2,
 # Insert opens a space at column 10, 9 fills it: "10 PRINT 19345".
-keys="100:Up"
-frame=104
-for _ in $(seq 11); do keys="$keys $frame:Right"; frame=$((frame + 4)); done
-keys="$keys $frame:Delete $((frame + 4)):Insert $((frame + 8)):9 $((frame + 12)):Enter $((frame + 30)):F1"
-screen=$("$RUN" --workdir "$TMP" --frames $((frame + 80)) --quiet --type '10 PRINT 12345\r' --keys "$keys" \
+keys="100:Up $(printf '%s:Right ' $(seq 104 4 144))148:Delete 152:Insert 156:9 160:Enter 178:F1"
+screen=$("$RUN" --workdir "$TMP" --frames 228 --quiet --type '10 PRINT 12345\r' --keys "$keys" \
     --screen-text) || fail "run exited with $?"
 expect_rows LIST "10 PRINT 19345"
 

@@ -115,9 +115,11 @@ hasre "$out" "3 instructions written to"
 
 # Refusals and a breakpoint that is never reached (inside an instruction).
 (cd "$TMP" && "$RUN" --frames 1 --break zz >/dev/null 2>&1); [ $? -eq 2 ] || fail "--break zz not refused"
-out=$(cd "$TMP" && "$RUN" --frames 1 --quiet --monitor "sym $TMP/none.lst")
-[ $? -eq 2 ] || fail "a bad command did not exit 2"
+out=$(cd "$TMP" && "$RUN" --frames 1 --quiet --monitor "frobnicate; sym $TMP/none.lst; r pc=12345")
+[ $? -eq 2 ] || fail "bad commands did not exit 2"
+hasre "$out" "error: unknown command: frobnicate"
 hasre "$out" "error: cannot read $TMP/none.lst"
+hasre "$out" "error: not a value for pc: 12345"
 err=$(cd "$TMP" && "$RUN" --frames 5 --quiet --monitor "b 0002; g; r" 2>&1 >/dev/null)
 [ $? -eq 1 ] || fail "an unreached breakpoint did not exit 1"
 hasre "$err" "did not stop within 5 frames; not run: 1 commands"

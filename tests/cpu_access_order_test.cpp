@@ -77,16 +77,7 @@ TEST(CpuAccessOrder, EachInstructionTouchesTheBusInItsOrder) {
         uint16_t at = 0x1000;
         std::istringstream bytes(c.code);
         for (std::string b; bytes >> b;) memory[at++] = uint8_t(cputest::Hex(b));
-        for (const auto& [key, value] : cputest::Tokens(c.given)) {
-            if (key[0] == 'm') {
-                uint16_t a = uint16_t(cputest::Hex(key.substr(1)));
-                for (long v : cputest::Numbers(value, 16)) memory[a++] = uint8_t(v);
-            } else if (key == "req") {
-                Core::RequestInterrupt(int32_t(cputest::Hex(value)));
-            } else {
-                cputest::SetRegister(Core::state, key, cputest::Hex(value));
-            }
-        }
+        cputest::ApplyGiven<Core>(memory, c.given, [](const std::string&, const std::string&) { return false; });
         trace.clear();
         Core::Execute(0);
         EXPECT_EQ(trace.substr(1), c.accesses);

@@ -163,10 +163,7 @@ TEST(CpuInstructions, PrefixesUndefinedBytesAndRefresh) {
         {"ED 00 ED 77 ED 7F ED C0", "budget=1", "pc=1009 r=9 t=4 reports=0,0,0,0,4"},
         {"CB 00", "", "b=22 f=04 r=2 t=8"},
         {"DD CB 05 06", "ix=2000 m2005=81", "m2005=03 f=05 r=2 t=23"},
-        {"DD CB 05 00", "ix=2000 m2005=81", "m2005=03 b=03 f=05 t=23"},
-        {"DD CB 05 41", "ix=2000 m2005=06", "c=06 f=50 t=20"},
         {"FD CB FE FF", "iy=3002 m3000=40", "m3000=C0 a=C0 t=23"},
-        {"DD 66 01", "ix=3434 m3435=77", "h=77 t=19"}, {"DD 74 02", "ix=3434", "m3436=55 t=19"},
     });
 }
 

@@ -57,36 +57,29 @@ const int publishedEd[256] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  // F
 };
 
-// Documented DD/FD instructions; -1 for everything else (undocumented XYh/XYl
-// forms, bytes without an indexed form, and CB which has its own page).
+// DD/FD instructions: the documented ones, 9 for the undocumented forms that
+// use XYh or XYl as an 8-bit register, -1 for bytes without an indexed form
+// (the prefix is dropped) and CB, which has its own page.
 const int publishedXy[256] = {
 //   0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F
     -1, -1, -1, -1, -1, -1, -1, -1, -1, 15, -1, -1, -1, -1, -1, -1,  // 0
     -1, -1, -1, -1, -1, -1, -1, -1, -1, 15, -1, -1, -1, -1, -1, -1,  // 1
-    -1, 14, 20, 10, -1, -1, -1, -1, -1, 15, 20, 10, -1, -1, -1, -1,  // 2
+    -1, 14, 20, 10,  9,  9,  9, -1, -1, 15, 20, 10,  9,  9,  9, -1,  // 2
     -1, -1, -1, -1, 23, 23, 19, -1, -1, 15, -1, -1, -1, -1, -1, -1,  // 3
-    -1, -1, -1, -1, -1, -1, 19, -1, -1, -1, -1, -1, -1, -1, 19, -1,  // 4
-    -1, -1, -1, -1, -1, -1, 19, -1, -1, -1, -1, -1, -1, -1, 19, -1,  // 5
-    -1, -1, -1, -1, -1, -1, 19, -1, -1, -1, -1, -1, -1, -1, 19, -1,  // 6
-    19, 19, 19, 19, 19, 19, -1, 19, -1, -1, -1, -1, -1, -1, 19, -1,  // 7
-    -1, -1, -1, -1, -1, -1, 19, -1, -1, -1, -1, -1, -1, -1, 19, -1,  // 8
-    -1, -1, -1, -1, -1, -1, 19, -1, -1, -1, -1, -1, -1, -1, 19, -1,  // 9
-    -1, -1, -1, -1, -1, -1, 19, -1, -1, -1, -1, -1, -1, -1, 19, -1,  // A
-    -1, -1, -1, -1, -1, -1, 19, -1, -1, -1, -1, -1, -1, -1, 19, -1,  // B
+    -1, -1, -1, -1,  9,  9, 19, -1, -1, -1, -1, -1,  9,  9, 19, -1,  // 4
+    -1, -1, -1, -1,  9,  9, 19, -1, -1, -1, -1, -1,  9,  9, 19, -1,  // 5
+     9,  9,  9,  9,  9,  9, 19,  9,  9,  9,  9,  9,  9,  9, 19,  9,  // 6
+    19, 19, 19, 19, 19, 19, -1, 19, -1, -1, -1, -1,  9,  9, 19, -1,  // 7
+    -1, -1, -1, -1,  9,  9, 19, -1, -1, -1, -1, -1,  9,  9, 19, -1,  // 8
+    -1, -1, -1, -1,  9,  9, 19, -1, -1, -1, -1, -1,  9,  9, 19, -1,  // 9
+    -1, -1, -1, -1,  9,  9, 19, -1, -1, -1, -1, -1,  9,  9, 19, -1,  // A
+    -1, -1, -1, -1,  9,  9, 19, -1, -1, -1, -1, -1,  9,  9, 19, -1,  // B
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  // C
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  // D
     -1, 14, -1, 23, -1, 15, -1, -1, -1,  8, -1, -1, -1, -1, -1, -1,  // E
     -1, -1, -1, -1, -1, -1, -1, -1, -1, 10, -1, -1, -1, -1, -1, -1,  // F
 };
 // clang-format on
-
-// The undocumented DD/FD forms that use XYh or XYl as an 8-bit register: 9 T-states.
-bool UsesIndexByte(int op) {
-    int hi = op >> 4, lo = op & 15;
-    if (op == 0x24 || op == 0x25 || op == 0x26 || op == 0x2C || op == 0x2D || op == 0x2E) return true;
-    if (op >= 0x60 && op <= 0x6F) return op != 0x66 && op != 0x6E;
-    return hi >= 4 && hi <= 0xB && (lo == 4 || lo == 5 || lo == 0xC || lo == 0xD);
-}
 
 // One step of `code` with F = 0 (NZ, NC, PO and P hold; Z, C, PE and M fail),
 // B = 0 and C = 1 (DJNZ jumps, 16-bit block counts reach 0, 8-bit ones do not)
@@ -124,7 +117,7 @@ TEST(CpuTiming, EveryOpcodeOfEveryPage) {
         EXPECT_EQ(RunOnce({0xED, uint8_t(op)}), ed) << "ED " << std::hex << op;
         if (op == 0xCB) continue;
         int xy = publishedXy[op];
-        if (xy < 0) xy = UsesIndexByte(op) ? 9 : 0;
+        if (xy < 0) xy = 0;
         if (op == 0x76) xy = 19;
         EXPECT_EQ(RunOnce({0xDD, uint8_t(op)}), xy) << "DD " << std::hex << op;
         EXPECT_EQ(RunOnce({0xFD, uint8_t(op)}), xy) << "FD " << std::hex << op;

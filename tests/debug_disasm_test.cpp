@@ -176,7 +176,7 @@ TEST(Disassembler, LengthsAgreeWithTheCore) {
         cpu.bc = instruction.text[0] == 'L' || instruction.text[0] == 'C' ? 0x0001 : 0x0101;
         cpu.iff1 = 1;     // EI without its delay
         cputest::Load(cputest::kOrigin, {bytes[0], bytes[1], bytes[2], bytes[3]});
-        cputest::Step();
+        FlatCore::Execute(0);  // one step
         EXPECT_EQ(cpu.pc, cputest::kOrigin + instruction.length)
             << instruction.text << " (" << std::hex << int(bytes[0]) << " " << int(bytes[1]) << ")";
         ++checked;

@@ -4,7 +4,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/full_disk.h"
 #include "tests/ini_test_support.h"
 #include "tests/machine_fixture.h"
 
@@ -221,19 +220,4 @@ TEST_F(MachineMemoryTest, RomImageFiles) {
     Machine::LoadRomImages();
     EXPECT_TRUE(platform::headless::MessageBoxes().empty());
     EXPECT_EQ(std::memcmp(Machine::BasicRomImage, BuiltinBasicRom, 16384), 0);
-}
-
-// "Save Ram" says where it wrote; on a full disk the earlier dump stays whole and no partial file is left.
-TEST_F(MachineMemoryTest, RamDumpNoticeAndFullDisk) {
-    std::vector<uint8_t> first = Dump();
-    const std::string path = (dir_ / "ram.bin").string();
-    EXPECT_EQ(platform::headless::Notices(), std::vector<std::string>{"Save Ram: " + path});
-    Machine::MemoryImage[0xC010] ^= 0xFF;
-    Machine::startDirectory = dir_.string();
-    EXPECT_FALSE(WithDiskRoom(4096, [] { return Machine::SaveRam(); }));
-    Machine::startDirectory = ".";
-    EXPECT_EQ(platform::headless::Notices().back(), "Save Ram failed: " + path + ": File too large");
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), first);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
 }

@@ -44,19 +44,6 @@ protected:
     platform::FrameBitmap* bitmap = nullptr;
 };
 
-// The client area is 280 x 216 times the scale; already right, the window is left alone.
-TEST_F(DisplayTest, ClientAreaPerScale) {
-    auto& window = headless::Window();
-    window.clientWidth = window.clientHeight = 100;
-    for (int scale : {1, 2, 3}) {
-        Display::displayScale = scale;
-        resizeToScale();
-        EXPECT_EQ((std::array{window.clientWidth, window.clientHeight}), (std::array{280 * scale, 216 * scale}));
-    }
-    resizeToScale();
-    EXPECT_EQ(window.setClientSizeCalls, 3);
-}
-
 // The loop draws only changed frames, a paint always; the first two clear the
 // window; windowed, the speed goes to the title; nothing without a bitmap or window.
 TEST_F(DisplayTest, WhatEachPresentationDraws) {
@@ -127,6 +114,7 @@ TEST_F(DisplayTest, RefusedFullScreenKeepsTheWindowAsItWas) {
     toggleFullScreen();
     EXPECT_FALSE(Display::fullScreen);
     EXPECT_EQ(Display::displayScale, 1);
+    EXPECT_EQ(window.setClientSizeCalls, 0);  // already the size of scale 1
     EXPECT_TRUE(window.menuShown);
     EXPECT_EQ(headless::CursorShowCount(), 0);
     ASSERT_FALSE(headless::DebugLines().empty());

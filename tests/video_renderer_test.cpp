@@ -166,27 +166,3 @@ TEST_F(VideoRenderer, DisplayOffShowsAPlainPicture) {
         for (int x = 12; x < 268; ++x) expected[y * W + x] = 6;
     ExpectFrame(expected);
 }
-
-// Drawn only when marked; the mark is cleared; without a bitmap nothing happens.
-TEST_F(VideoRenderer, DrawsOnlyWhenDirty) {
-    std::vector<int> first = Render();
-    EXPECT_EQ(Machine::state.videoDirty, 0);
-    Attributes()[0] = 0x8C, Data()[0] = 0xFF;
-    renderFrame();
-    EXPECT_EQ(Indices(), first);
-    EXPECT_EQ(Render()[12 * W + 12], 36);
-    destroyFrame();
-    EXPECT_EQ(Video::framePixels, nullptr);
-    Machine::state.videoDirty = 1;
-    renderFrame();
-    EXPECT_EQ(Machine::state.videoDirty, 1);
-}
-
-// The pixel values come from the host's conversion of the settings' colours.
-TEST_F(VideoRenderer, PixelPaletteFromTheHostConversion) {
-    settings.colors[7] = Rgb{255, 0, 128};
-    settings.colors[44] = Rgb{200, 100, 50};
-    ASSERT_NE(createFrame(), nullptr);
-    EXPECT_EQ(Video::PixelPalette[7], uint16_t(31 << 10 | 0 << 5 | 16));
-    EXPECT_EQ(Video::PixelPalette[44], uint16_t(24 << 10 | 12 << 5 | 6));
-}

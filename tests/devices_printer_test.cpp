@@ -1,8 +1,11 @@
 // Printer port: inversion, columns and fixed width, idle close, the dialog.
 #include <functional>
 
+#include <cstring>
+
 #include "devices_test_support.h"
 #include "resources/printer_dialog_layout.h"
+#include "tests/dialog_view.h"
 
 using namespace devices_test;
 namespace headless = platform::headless;
@@ -75,7 +78,7 @@ TEST_F(PrinterTest, ColumnsTabsAndFixedWidth) {
     }
 }
 
-TEST_F(PrinterTest, FileIsAppendedClosedWhenIdleAndAfterReset) {
+TEST_F(PrinterTest, FileIsAppendedAndClosedWhenIdle) {
     WriteBytes(out, {'O', 'L', 'D', '\r', '\n'});
     Machine::state.cycleCounter = 1000;
     Print("NEW");
@@ -87,14 +90,9 @@ TEST_F(PrinterTest, FileIsAppendedClosedWhenIdleAndAfterReset) {
     EXPECT_FALSE(PrinterPort::IsOpen());
     EXPECT_EQ(CassetteDeck::fileActivity, 0);
     EXPECT_EQ(ReadText(out), "OLD\r\nNEW");  // complete while the emulator runs on
-
-    Print("1");
-    PrinterPort::Close();  // a reset
-    EXPECT_EQ(ReadText(out), "OLD\r\nNEW1");
-    Machine::state.cycleCounter = 5;  // cycles restart after a reset
     Print("2");
-    EXPECT_EQ(Output(), "OLD\r\nNEW12");
-    EXPECT_EQ(PrinterPort::state.printerColumn, 5);  // Close keeps the column
+    EXPECT_EQ(Output(), "OLD\r\nNEW2");
+    EXPECT_EQ(PrinterPort::state.printerColumn, 4);  // closing keeps the column
 }
 
 TEST_F(PrinterTest, UnwritableOutputLosesBytesWithOneMessage) {
@@ -105,7 +103,6 @@ TEST_F(PrinterTest, UnwritableOutputLosesBytesWithOneMessage) {
     EXPECT_EQ(CassetteDeck::fileActivity, 0);
     EXPECT_EQ(PrinterPort::state.printerColumn, 0);
     EXPECT_EQ(headless::DebugLines(), std::vector<std::string>{"Could not open printer file " + bad + "\n"});
-    EXPECT_FALSE(std::filesystem::exists(folder.File("no")));
     setPath(settings.printerPath, out);
     Print("kept");
     EXPECT_EQ(Output(), "kept");
@@ -117,21 +114,19 @@ TEST_F(PrinterTest, UnwritableOutputLosesBytesWithOneMessage) {
     EXPECT_EQ(headless::DebugLines().back(), "Printer file /dev/full was not written completely\n");
 }
 
-// Runs the dialog: `act` plays the user; the controls' state at opening is noted.
+// Runs the dialog: `act` plays the user. What it showed at opening is noted:
+// the ticked buttons, the width field if greyed, the width and the path.
 class PrinterDialogTest : public PrinterTest {
 protected:
     bool Run(std::function<void(platform::Dialog*)> act) {
         headless::QueueDialogScript([this, act](platform::Dialog* d) {
-            seen = {platform::DialogIsChecked(d, ids::kAutoLineFeed), platform::DialogIsChecked(d, ids::kUnlimitedWidth),
-                    platform::DialogIsChecked(d, ids::kFixedWidth), platform::DialogIsEnabled(d, ids::kWidthField)};
-            seenWidth = platform::DialogGetText(d, ids::kWidthField);
-            seenPath = platform::DialogGetText(d, ids::kPathText);
+            opened = Checked(d, {ids::kAutoLineFeed, ids::kUnlimitedWidth, ids::kFixedWidth}) + "/" +
+                     Greyed(d, {ids::kWidthField}) + "/" + Texts(d, {ids::kWidthField, ids::kPathText});
             act(d);
         });
         return PrinterPort::ConfigureDialog();
     }
-    std::vector<bool> seen;  // auto line feed, unlimited, fixed, width field enabled
-    std::string seenWidth, seenPath;
+    std::string opened;
 };
 
 TEST_F(PrinterDialogTest, OpensWithTheSettingsAndSavesOnOk) {
@@ -139,25 +134,19 @@ TEST_F(PrinterDialogTest, OpensWithTheSettingsAndSavesOnOk) {
     EXPECT_TRUE(Run([](platform::Dialog* d) {
         headless::Click(d, ids::kAutoLineFeed);
         headless::Click(d, ids::kFixedWidth);
-        EXPECT_TRUE(platform::DialogIsEnabled(d, ids::kWidthField));
+        EXPECT_EQ(Greyed(d, {ids::kWidthField}), "");
         headless::TypeText(d, ids::kWidthField, "80");
         headless::Click(d, platform::kDialogOk);
     }));
-    EXPECT_EQ(headless::LastDialogTitle(), "Configure Serial Printer");
-    EXPECT_EQ(seen, (std::vector<bool>{true, true, false, false}));
-    EXPECT_EQ(seenWidth, "132");
-    EXPECT_EQ(seenPath, "LPRINT.TXT");
-    EXPECT_EQ(settings.printerAutoLineFeed, 0);
-    EXPECT_EQ(settings.printerFixedWidth, 1);
-    EXPECT_EQ(settings.printerWidth, 80);
-
+    EXPECT_EQ(opened, "1107 1108/1111/132|LPRINT.TXT");
+    EXPECT_EQ((std::vector<int>{settings.printerAutoLineFeed, settings.printerFixedWidth, settings.printerWidth}),
+              (std::vector<int>{0, 1, 80}));
     EXPECT_TRUE(Run([](platform::Dialog* d) {
         headless::Click(d, ids::kUnlimitedWidth);
-        EXPECT_FALSE(platform::DialogIsEnabled(d, ids::kWidthField));
+        EXPECT_EQ(Greyed(d, {ids::kWidthField}), "1111");
         headless::Click(d, platform::kDialogOk);
     }));
-    EXPECT_EQ(seen, (std::vector<bool>{false, false, true, true}));
-    EXPECT_EQ(seenWidth, "80");
+    EXPECT_EQ(opened, "1109//80|LPRINT.TXT");
     EXPECT_EQ(settings.printerFixedWidth, 0);
 }
 
@@ -179,6 +168,7 @@ TEST_F(PrinterDialogTest, WidthEntriesAreClamped) {
 
 TEST_F(PrinterDialogTest, BrowseReplacesThePathAndCancelKeepsEverything) {
     std::string chosen = folder.File("listing.txt");
+    const Settings before = settings;
     headless::QueueFileAnswer(chosen);
     EXPECT_FALSE(Run([&](platform::Dialog* d) {
         headless::Click(d, ids::kBrowse);
@@ -187,17 +177,8 @@ TEST_F(PrinterDialogTest, BrowseReplacesThePathAndCancelKeepsEverything) {
         headless::TypeText(d, ids::kWidthField, "40");
         headless::Click(d, platform::kDialogCancel);
     }));
-    ASSERT_EQ(headless::FileChoosers().size(), 1u);
-    const auto& request = headless::FileChoosers()[0].request;
-    EXPECT_TRUE(headless::FileChoosers()[0].save);
-    EXPECT_EQ(request.presetPath, out);
-    EXPECT_EQ(request.defaultExtension, "txt");
-    EXPECT_FALSE(request.mustExist);
-    ASSERT_EQ(request.filters.size(), 2u);
-    EXPECT_EQ(request.filters[0].description, "Text Files (*.TXT)");
-    EXPECT_STREQ(settings.printerPath, out.c_str());
-    EXPECT_EQ(settings.printerWidth, 132);
-    EXPECT_EQ(settings.printerFixedWidth, 0);
+    EXPECT_EQ(Chooser(0), "save txt " + out + " | Text Files (*.TXT) *.txt | All Files (*.*) *.*");
+    EXPECT_EQ(std::memcmp(&settings, &before, sizeof settings), 0);
 
     headless::QueueFileAnswer(chosen);
     EXPECT_TRUE(Run([](platform::Dialog* d) {

@@ -64,6 +64,18 @@ inline void WriteSparse(const std::string& path, uint64_t size, uint8_t last) {
     out.put(char(last));
 }
 
+// File chooser `i` of this run on one line: open or save, "existing" when the
+// file must exist, the default extension, the proposed path, then each filter.
+inline std::string Chooser(size_t i) {
+    const auto& choosers = platform::headless::FileChoosers();
+    if (i >= choosers.size()) return "no chooser " + std::to_string(i);
+    const platform::FileChooserRequest& r = choosers[i].request;
+    std::string line = std::string(choosers[i].save ? "save " : "open ") + (r.mustExist ? "existing " : "") +
+                       r.defaultExtension + " " + r.presetPath;
+    for (const auto& filter : r.filters) line += " | " + filter.description + " " + filter.patterns;
+    return line;
+}
+
 // Every device closed and emptied, default settings, interrupts enabled; the
 // settings file (written when paths are remembered) lives in the scratch folder.
 class DeviceTest : public ::testing::Test {

@@ -23,6 +23,7 @@ using keytable::Hex;
 namespace hl = platform::headless;
 
 constexpr uint8_t kShift = 0x10, kCtrl = 0x11;
+const std::initializer_list<uint8_t> kLayerModifiers[3] = {{}, {kShift}, {kCtrl}};
 
 class Keyboard : public ::testing::Test {
 protected:
@@ -71,14 +72,11 @@ TEST_F(Keyboard, EmulatedModeTypesTheWholeTable) {
     std::vector<std::string> expected, typed;
     for (const std::string& row : DocumentedTable()) {
         std::string line = row.substr(0, 2);
-        size_t at = 3;
         for (int layer = 0; layer < 3; ++layer) {
-            size_t end = row.find('|', at);
-            std::string field = row.substr(at, end == std::string::npos ? std::string::npos : end - at);
+            const std::string field = keytable::Field(row, layer);
             std::string code = field.empty() ? "00" : field.substr(field.size() - 2);
             line += "|" + field.substr(0, field.empty() ? 0 : field.size() - 3) + "=" + code + "/" +
                     (code >= "F0" && code <= "F9" ? "14" : "02");
-            at = end + 1;
         }
         expected.push_back(line);
     }
@@ -87,8 +85,7 @@ TEST_F(Keyboard, EmulatedModeTypesTheWholeTable) {
         std::string line = Hex(row.hostKey);
         const uint8_t key = uint8_t(std::stoi(expected[size_t(r)].substr(0, 2), nullptr, 16));
         for (int layer = 0; layer < 3; ++layer) {
-            Type(key, layer == 1 ? std::initializer_list<uint8_t>{kShift} : layer == 2 ? std::initializer_list<uint8_t>{kCtrl}
-                                                                                       : std::initializer_list<uint8_t>{});
+            Type(key, kLayerModifiers[layer]);
             const char* name = row.layers[layer].name;
             line += std::string("|") + (name ? name : "") + "=" + Taken();
         }

@@ -42,15 +42,19 @@ inline std::vector<std::string> DocumentedTable() {
     return rows;
 }
 
-// One layer's "name=code" fields of the rows where it exists, in table order.
+// One layer's "name=code" field of a table row, empty where the layer does not exist.
+inline std::string Field(const std::string& row, int layer) {
+    size_t at = 3;
+    for (int l = 0; l < layer; ++l) at = row.find('|', at) + 1;
+    size_t end = row.find('|', at);
+    return row.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+// One layer's fields of the rows where it exists, in table order.
 inline std::vector<std::string> Layer(int layer) {
     std::vector<std::string> out;
-    for (const std::string& row : DocumentedTable()) {
-        size_t at = 3;
-        for (int l = 0; l < layer; ++l) at = row.find('|', at) + 1;
-        std::string field = row.substr(at, row.find('|', at) == std::string::npos ? std::string::npos : row.find('|', at) - at);
-        if (!field.empty()) out.push_back(field);
-    }
+    for (const std::string& row : DocumentedTable())
+        if (std::string field = Field(row, layer); !field.empty()) out.push_back(field);
     return out;
 }
 

@@ -50,6 +50,11 @@ struct Record {
     std::vector<std::pair<DialogEvent, int>> events;
     bool endOnCancel = true;
     Rgb swatch{200, 40, 10};
+    // The controls as the procedure reads them on OK.
+    int selection = -2, slider = -1;
+    uint32_t number = 0;
+    bool numberOk = false;
+    std::string text, item;
     int count(DialogEvent event, int id) const {
         int n = 0;
         for (auto& e : events) n += e.first == event && e.second == id;
@@ -69,8 +74,19 @@ void proc(platform::Dialog* dialog, DialogEvent event, int id, void* context) {
             platform::DialogSliderSetPosition(dialog, kSlider, 50);
             platform::DialogCheck(dialog, kCheck, true);
             break;
+        case DialogEvent::SliderMoved:
+            for (int shown : {kLabel, kEdit})
+                platform::DialogSetText(dialog, shown, std::to_string(platform::DialogSliderPosition(dialog, kSlider)));
+            break;
         case DialogEvent::Click:
             if (id == kSelfToggling) platform::DialogCheck(dialog, id, !platform::DialogIsChecked(dialog, id));
+            if (id == platform::kDialogOk) {
+                record->selection = platform::DialogListSelection(dialog, kList);
+                record->item = platform::DialogListItem(dialog, kList, record->selection);
+                record->slider = platform::DialogSliderPosition(dialog, kSlider);
+                record->numberOk = platform::DialogGetNumber(dialog, kNumber, &record->number);
+                record->text = platform::DialogGetText(dialog, kEdit);
+            }
             if (id == platform::kDialogOk || (id == platform::kDialogCancel && record->endOnCancel))
                 platform::DialogEnd(dialog, id);
             break;
@@ -114,9 +130,15 @@ void clickLeftEdge(QAbstractButton* button) { QTest::mouseClick(button, Qt::Left
 class DialogRenderingTest : public QObject {
     Q_OBJECT
 private slots:
-    void controlsAreBuiltFromTheLayout() {
+    // The controls as the layout and Init made them; then marks, the list, the
+    // slider, the edits and the swatch as a user works them, and OK, where the
+    // procedure reads the controls back.
+    void controlsBuiltAndWorked() {
         Record record;
-        int result = run(record, [](QDialog* dialog) {
+        bool afterCheck = true, afterRadio = true, afterSelf = false;
+        QString label, edit;
+        QColor swatchCentre;
+        int result = run(record, [&](QDialog* dialog) {
             QCOMPARE(dialog->windowTitle(), QString("Test Dialog"));
             QVERIFY(find<QGroupBox>(dialog));
             QCOMPARE(find<QGroupBox>(dialog)->title(), QString("Group"));
@@ -138,17 +160,7 @@ private slots:
             QVERIFY(dialog->focusWidget());
             QVERIFY(!qobject_cast<QAbstractButton*>(dialog->focusWidget()));
             QVERIFY(!qobject_cast<QLineEdit*>(dialog->focusWidget()));
-            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
-        });
-        QCOMPARE(result, platform::kDialogOk);
-        QCOMPARE(record.events.front().first, DialogEvent::Init);
-        QCOMPARE(record.count(DialogEvent::Click, platform::kDialogOk), 1);
-    }
 
-    void marksChangeOnlyWhenTheProcedureSetsThem() {
-        Record record;
-        bool afterCheck = true, afterRadio = true, afterSelf = false;
-        run(record, [&](QDialog* dialog) {
             clickLeftEdge(find<QCheckBox>(dialog, "Check"));
             afterCheck = find<QCheckBox>(dialog, "Check")->isChecked();
             clickLeftEdge(find<QRadioButton>(dialog, "Radio"));
@@ -156,27 +168,17 @@ private slots:
             clickLeftEdge(find<QCheckBox>(dialog, "Toggled by the procedure"));
             afterSelf = find<QCheckBox>(dialog, "Toggled by the procedure")->isChecked();
             QTest::mouseClick(find<QPushButton>(dialog, "Other"), Qt::LeftButton);
-            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
-        });
-        QVERIFY(afterCheck);    // still as Init set it
-        QVERIFY(!afterRadio);   // nobody marked it
-        QVERIFY(afterSelf);     // the procedure toggled it
-        QCOMPARE(record.count(DialogEvent::Click, kCheck), 1);
-        QCOMPARE(record.count(DialogEvent::Click, kRadio), 1);
-        QCOMPARE(record.count(DialogEvent::Click, kSelfToggling), 1);
-        QCOMPARE(record.count(DialogEvent::Click, kButton), 1);
-    }
-
-    void listSliderEditAndSwatch() {
-        Record record;
-        QColor swatchCentre;
-        run(record, [&](QDialog* dialog) {
             auto* list = find<QListWidget>(dialog);
-            QRect row = list->visualItemRect(list->item(1));
+            QRect row = list->visualItemRect(list->item(2));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
-            auto* slider = find<QSlider>(dialog);
-            slider->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            find<QSlider>(dialog)->triggerAction(QAbstractSlider::SliderPageStepSub);
+            auto edits = dialog->findChildren<QLineEdit*>();
+            label = find<QLabel>(dialog)->text();
+            edit = edits[0]->text();
+            edits[0]->clear();
+            QTest::keyClicks(edits[0], "typed text");
+            QTest::keyClicks(edits[1], "12a34");  // a number field takes digits only
             QImage image = dialog->grab().toImage();
             QWidget* swatch = nullptr;
             for (auto* button : dialog->findChildren<QPushButton*>())
@@ -186,55 +188,29 @@ private slots:
             QTest::mouseClick(swatch, Qt::LeftButton);
             QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
         });
-        QCOMPARE(record.count(DialogEvent::SelectionChange, kList), 1);
-        QCOMPARE(record.count(DialogEvent::DoubleClick, kList), 1);
-        QCOMPARE(record.count(DialogEvent::SliderMoved, kSlider), 1);
+        QCOMPARE(result, platform::kDialogOk);
+        QCOMPARE(record.events.front().first, DialogEvent::Init);
+        QVERIFY(afterCheck);    // still as Init set it
+        QVERIFY(!afterRadio);   // nobody marked it
+        QVERIFY(afterSelf);     // the procedure toggled it
+        const std::pair<DialogEvent, int> once[] = {
+            {DialogEvent::Click, kCheck},          {DialogEvent::Click, kRadio},
+            {DialogEvent::Click, kSelfToggling},   {DialogEvent::Click, kButton},
+            {DialogEvent::SelectionChange, kList}, {DialogEvent::DoubleClick, kList},
+            {DialogEvent::SliderMoved, kSlider},   {DialogEvent::Click, kSwatch},
+            {DialogEvent::Click, platform::kDialogOk},
+        };
+        for (auto [event, id] : once) QVERIFY2(record.count(event, id) == 1, qPrintable(QString::number(id)));
         QVERIFY(record.count(DialogEvent::DrawSwatch, kSwatch) >= 1);
-        QCOMPARE(record.count(DialogEvent::Click, kSwatch), 1);
         QCOMPARE(swatchCentre, QColor(200, 40, 10));
-    }
-
-    void readingValuesThroughTheApi() {
-        // A procedure that reads the controls when OK is clicked.
-        struct Values {
-            int selection = -2, slider = -1;
-            uint32_t number = 0;
-            bool numberOk = false;
-            std::string text, item;
-        };
-        static Values values;
-        values = Values{};
-        auto reader = [](platform::Dialog* dialog, DialogEvent event, int id, void* context) {
-            proc(dialog, event, id, context);
-            if (event == DialogEvent::Click && id == platform::kDialogOk) {
-                values.selection = platform::DialogListSelection(dialog, kList);
-                values.item = platform::DialogListItem(dialog, kList, values.selection);
-                values.slider = platform::DialogSliderPosition(dialog, kSlider);
-                values.numberOk = platform::DialogGetNumber(dialog, kNumber, &values.number);
-                values.text = platform::DialogGetText(dialog, kEdit);
-            }
-        };
-        Record record;
-        QTimer::singleShot(0, [] {
-            QDialog* dialog = openDialog();
-            QVERIFY(dialog);
-            auto* list = find<QListWidget>(dialog);
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
-            find<QSlider>(dialog)->triggerAction(QAbstractSlider::SliderPageStepSub);
-            auto edits = dialog->findChildren<QLineEdit*>();
-            edits[0]->clear();
-            QTest::keyClicks(edits[0], "typed text");
-            QTest::keyClicks(edits[1], "12a34");  // a number field takes digits only
-            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
-            if (openDialog() == dialog) dialog->done(platform::kDialogCancel);
-        });
-        QCOMPARE(platform::RunDialog(kLayout, reader, &record), platform::kDialogOk);
-        QCOMPARE(values.selection, 2);
-        QCOMPARE(values.item, std::string("Esc"));
-        QCOMPARE(values.slider, 40);
-        QVERIFY(values.numberOk);
-        QCOMPARE(values.number, 1234u);
-        QCOMPARE(values.text, std::string("typed text"));
+        QCOMPARE(label, QString("40"));  // set by the procedure as the slider moved
+        QCOMPARE(edit, QString("40"));
+        QCOMPARE(record.selection, 2);
+        QCOMPARE(record.item, std::string("Esc"));
+        QCOMPARE(record.slider, 40);
+        QVERIFY(record.numberOk);
+        QCOMPARE(record.number, 1234u);
+        QCOMPARE(record.text, std::string("typed text"));
     }
 
     void promptFieldSwallowsKeysAndReportsClicks() {

@@ -52,24 +52,21 @@ private slots:
         QCOMPARE(uint(platform::qt::VirtualKeyForScanCode(keycode)), vk);
     }
 
-    void positionWinsOverTheCharacter() {
-        // A host layout that puts Z where the US layout has Y (keycode 29) still gives the Y key.
-        QKeyEvent z = keyWithScanCode(Qt::Key_Z, 29);
-        QCOMPARE(int(platform::qt::VirtualKeyFor(z)), 0x59);
-        // Shift+2 reports '@' or '"' depending on the layout; the key is still 2.
-        QKeyEvent at = keyWithScanCode(Qt::Key_QuoteDbl, 11, Qt::ShiftModifier);
-        QCOMPARE(int(platform::qt::VirtualKeyFor(at)), 0x32);
-    }
-
-    void withoutScanCodeTheQtKeyIsUsed() {
-        QKeyEvent f9 = keyWithScanCode(Qt::Key_F9, 0);
-        QCOMPARE(int(platform::qt::VirtualKeyFor(f9)), 0x78);
-        QKeyEvent comma = keyWithScanCode(Qt::Key_Comma, 0);
-        QCOMPARE(int(platform::qt::VirtualKeyFor(comma)), 0xBC);
-        QKeyEvent question = keyWithScanCode(Qt::Key_Question, 0, Qt::ShiftModifier);
-        QCOMPARE(int(platform::qt::VirtualKeyFor(question)), 0xBF);
-        QKeyEvent home = keyWithScanCode(Qt::Key_Home, 0);
-        QCOMPARE(int(platform::qt::VirtualKeyFor(home)), 0x24);
+    // The key by its position when the event has one (a layout with Z where
+    // the US layout has Y; Shift+2 that gives '"'), else by the Qt key.
+    void keyOfAnEvent() {
+        const struct {
+            int qtKey;
+            quint32 scanCode;
+            Qt::KeyboardModifiers modifiers;
+            int vk;
+        } rows[] = {
+            {Qt::Key_Z, 29, Qt::NoModifier, 0x59},     {Qt::Key_QuoteDbl, 11, Qt::ShiftModifier, 0x32},
+            {Qt::Key_F9, 0, Qt::NoModifier, 0x78},     {Qt::Key_Comma, 0, Qt::NoModifier, 0xBC},
+            {Qt::Key_Question, 0, Qt::ShiftModifier, 0xBF}, {Qt::Key_Home, 0, Qt::NoModifier, 0x24},
+        };
+        for (const auto& r : rows)
+            QCOMPARE(int(platform::qt::VirtualKeyFor(keyWithScanCode(r.qtKey, r.scanCode, r.modifiers))), r.vk);
     }
 
     // Host layout: the event a US or German keyboard sends (key, X keycode,
@@ -114,25 +111,24 @@ private slots:
         CpuCore::ClearPendingInterrupts();
     }
 
+    // Each step: a key set or released (0: all released), then the watched keys down.
     void genericShiftAndCtrlFollowEitherSide() {
-        platform::qt::SetKeyState(0xA1, true);  // right Shift
-        QVERIFY(down(0x10));
-        QVERIFY(down(0xA1));
-        QVERIFY(!down(0xA0));
-        platform::qt::SetKeyState(0xA0, true);
-        platform::qt::SetKeyState(0xA1, false);
-        QVERIFY(down(0x10));  // the left one still holds it
-        platform::qt::SetKeyState(0xA0, false);
-        QVERIFY(!down(0x10));
-        platform::qt::SetKeyState(0xA3, true);
-        QVERIFY(down(0x11));
-        QVERIFY(!down(0x10));
-        platform::qt::SetKeyState(0x41, true);
-        QVERIFY(down(0x41));
-        platform::qt::ReleaseAllKeys();
-        QVERIFY(!down(0x11));
-        QVERIFY(!down(0x41));
-        QVERIFY(!down(0xA3));
+        const struct {
+            uint8_t vk;
+            bool down;
+            const char* held;
+        } steps[] = {
+            {0xA1, true, "10 A1"},  {0xA0, true, "10 A0 A1"},  {0xA1, false, "10 A0"}, {0xA0, false, ""},
+            {0xA3, true, "11 A3"}, {0x41, true, "11 41 A3"}, {0, false, ""},
+        };
+        for (const auto& step : steps) {
+            if (step.vk) platform::qt::SetKeyState(step.vk, step.down);
+            else platform::qt::ReleaseAllKeys();
+            QStringList held;
+            for (uint8_t vk : {0x10, 0x11, 0x41, 0xA0, 0xA1, 0xA2, 0xA3})
+                if (down(vk)) held << QString::number(vk, 16).toUpper();
+            QCOMPARE(held.join(' '), QString(step.held));
+        }
     }
 };
 

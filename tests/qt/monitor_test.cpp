@@ -1,9 +1,5 @@
-// The monitor window driven as a user would: Alt+M opens it beside the
-// running machine; Stop freezes it (sound suspended); a program typed in
-// through the command line and a memory cell; registers edited; Step, Over,
-// a breakpoint clicked in the disassembly, Run, To Cursor, Until RET; the
-// clock resynced on resume; the stop shared with the menu's pause and kept
-// through a loaded state; closing lets the machine go and a stop reopens it.
+// The monitor window driven as a user would, its buttons, views and command
+// line, beside the running machine and the menu's pause.
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>

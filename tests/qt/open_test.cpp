@@ -1,10 +1,8 @@
-// The desktop's ways of opening files and its options: the options table,
+// The desktop's options and a file dropped on the window: the options table,
 // a start with --ini/--scale/--fast that leaves the settings file alone, the
-// example tape dropped on the window running by itself, Alt+O.
+// example tape dropped on the window running by itself.
 #include <QApplication>
-#include <QDialog>
 #include <QFile>
-#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -18,7 +16,6 @@
 #include "devices/quick_type.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
-#include "platform/qt/qt_host.h"
 #include "qt_tests.h"
 #include "tools/run/run_helpers.h"
 
@@ -105,26 +102,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((App::RunOnce(), screenShows("LIVES 3")), 60000);
         QCOMPARE(QString(settings.recentFiles[0]), QFileInfo(tape).canonicalFilePath());
         QVERIFY(readFile(ini).contains("[RECENT]"));
-    }
-
-    void altOOpensTheChooser() {
-        bool chooser = false;
-        QTimer::singleShot(100, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                chooser = true;
-                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
-            }
-        });
-        auto send = [](QEvent::Type type, int key, quint32 scan, Qt::KeyboardModifiers modifiers) {
-            QKeyEvent event(type, key, modifiers, scan, 0, 0);
-            QApplication::sendEvent(platform::qt::Screen(), &event);
-        };
-        send(QEvent::KeyPress, Qt::Key_Alt, 64, Qt::NoModifier);
-        send(QEvent::KeyPress, Qt::Key_O, 32, Qt::AltModifier);
-        send(QEvent::KeyRelease, Qt::Key_O, 32, Qt::AltModifier);
-        send(QEvent::KeyRelease, Qt::Key_Alt, 64, Qt::AltModifier);
-        QTRY_VERIFY((App::RunOnce(), App::state.lastCommand == int(App::kOpen)));
-        QVERIFY(chooser);
     }
 
     // The tests after these start the program plainly, with the settings file they had.

@@ -23,6 +23,8 @@ $2
 got:
 $got"
 }
+# A run with these runner options; $screen is its screen text at the end.
+shown() { screen=$("$RUN" --workdir "$TMP" --quiet "$@" --screen-text </dev/null) || fail "the run with $* ended with $?"; }
 # Type $1 (a newline is Enter), run until the screen shows $2; further runner options after.
 typed() {
     screen=$("$RUN" --workdir "$TMP" --frames 6000 --quiet "${@:3}" --type "${1//$'\n'/\\r}" --until-text "$2" \

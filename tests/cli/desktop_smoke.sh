@@ -27,7 +27,6 @@ client_shot() {  # name
     import -window root "$WORK/root.png"
     convert "$WORK/root.png" -crop "560x432+$((X))+$((Y + MENU))" +repage "$WORK/$1.png"
 }
-pixel() { convert "$WORK/$1.png" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:; }
 differs() { [ "$(compare -metric AE "$WORK/$1.png" "$WORK/$2.png" null: 2>&1)" != "0" ]; }
 
 "$BIN" >"$WORK/stdout.txt" 2>&1 &
@@ -56,25 +55,14 @@ rows_match() {  # window shot, runner picture, rows
     # Colours differ only by the host's 5-bit rounding.
     [ "$(compare -fuzz 6% -metric AE "$WORK/$1-rows.png" "$WORK/$2-rows.png" null: 2>&1)" = "0" ]
 }
-wait_for_rows() {  # runner picture, rows, seconds
-    local tries=$(($3 * 4))
-    for i in $(seq 1 $tries); do
-        client_shot now
-        rows_match now "$1" "$2" && return 0
-        sleep 0.25
-    done
-    return 1
-}
+# Polls the condition (a command) four times a second for up to 60 s.
+poll() { for _ in $(seq 1 240); do "$@" && return 0; sleep 0.25; done; return 1; }
+shows_rows() { client_shot now && rows_match now "$1" "$2"; }  # runner picture, rows
 
 # The built-in ROM's banner and prompt, as the runner shows them.
 runner_picture ready --frames 300 --until-text READY
-wait_for_rows ready 3 60 || fail "the window never showed the banner and READY of the runner's picture"
-cp "$WORK/now.png" "$WORK/a.png"
-# Pixels come in 2 x 2 blocks at scale 2: no smoothing.
-for p in "24 24" "101 77" "280 216" "401 301" "25 31"; do
-    set -- $p
-    [ "$(pixel a $1 $2)" = "$(pixel a $(($1 + 1)) $(($2 + 1)))" ] || fail "pixel ($1,$2) is not part of a sharp 2x2 block"
-done
+# (The runner's picture is scaled without smoothing: a smoothed window differs from it.)
+poll shows_rows ready 3 || fail "the window never showed the banner and READY of the runner's picture"
 NAME=$(xdotool getwindowname "$WID")
 case "$NAME" in "Virtual Zel Vega "*%) ;; *) fail "title '$NAME' has no speed figure" ;; esac
 
@@ -83,25 +71,19 @@ runner_picture answered --frames 600 --type-frame 200 --type 'PRINT 42\n'
 # One key per emulated frame: keys far enough apart that a slow frame takes each.
 xdotool type --delay 250 "PRINT 42"
 xdotool key Return
-wait_for_rows answered 6 60 || fail "typing PRINT 42 did not give the runner's answer"
+poll shows_rows answered 6 || fail "typing PRINT 42 did not give the runner's answer"
 
 # File / Exit with the mouse: the program ends with exit code 0.
 # The second click waits until the menu has been drawn over the picture's
 # top rows (above the blinking cursor, which is lower down by now).
 top() { convert "$WORK/$1.png" -crop 560x96+0+0 +repage "$WORK/$1-top.png"; }
 client_shot before && top before
+menu_drawn() { client_shot menu && top menu && differs menu-top before-top; }
+ended() { ! kill -0 "$PID" 2>/dev/null; }
 xdotool mousemove --window "$WID" 15 $((MENU / 2)) click 1
-for i in $(seq 1 120); do
-    client_shot menu && top menu
-    differs menu-top before-top && break
-    sleep 0.25
-done
+poll menu_drawn
 xdotool mousemove --window "$WID" 30 $((MENU + 12)) click 1
-for i in $(seq 1 120); do
-    kill -0 "$PID" 2>/dev/null || break
-    sleep 0.25
-done
-kill -0 "$PID" 2>/dev/null && fail "File / Exit did not end the program"
+poll ended || fail "File / Exit did not end the program"
 wait "$PID"
 CODE=$?
 [ "$CODE" = 0 ] || fail "exit code $CODE"

@@ -8,13 +8,11 @@ source "$(dirname "$0")/common.bash" "$1"
 # "10 PRINT 12345": up to its row, right to column 11 (the 3), Delete takes the 2,
 # Insert opens a space at column 10, 9 fills it: "10 PRINT 19345".
 keys="100:Up $(printf '%s:Right ' $(seq 104 4 144))148:Delete 152:Insert 156:9 160:Enter 178:F1"
-screen=$("$RUN" --workdir "$TMP" --frames 228 --quiet --type '10 PRINT 12345\r' --keys "$keys" \
-    --screen-text) || fail "run exited with $?"
+shown --frames 228 --type '10 PRINT 12345\r' --keys "$keys"
 expect_rows LIST "10 PRINT 19345"
 
 # Stop while typing a line abandons it: nothing is stored or run.
-screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --keys "60:2 64:0 68:Space 72:Q 76:End 90:F1" \
-    --screen-text) || fail "run exited with $?"
+shown --frames 300 --keys "60:2 64:0 68:Space 72:Q 76:End 90:F1"
 expect_rows LIST READY
 # A typed line that fills its row exactly: the result goes on the next row, with
 # no empty row between. COLOR 64 prints semigraphics cells, LOCATE moves the cursor.

@@ -77,8 +77,7 @@ FOR X=1 TO 0 STEP -0.25:NEXT:LPRINT X|-0.25
 DIM B(2,3):B(2,3)=0.25:LPRINT B(2,3)+B(1,1)|0.25'
 # a case that is a statement of its own prints its value itself
 program=$(awk -F'|' '{ printf "%d %s%s\\r", NR * 10, ($1 ~ /LPRINT/ ? "" : "LPRINT "), $1 }' <<<"$cases")
-screen=$("$RUN" --workdir "$TMP" --frames 6000 --quiet --printer "$TMP/values.txt" \
-    --type "${program}RUN\\rPRINT \"DO\";\"NE\"\\r" --until-text DONE --screen-text) || fail "the table never ran"
+shown --frames 6000 --printer "$TMP/values.txt" --type "${program}RUN\\rPRINT \"DO\";\"NE\"\\r" --until-text DONE
 echo "$cases" >"$TMP/cases.txt"
 python3 - "$TMP/values.txt" "$TMP/cases.txt" <<'EOF' || fail "values differ from the host's"
 import math, sys
@@ -119,8 +118,7 @@ formats='0| 0
 999999999.8| 1E+09
 -123.456789012|-123.456789'
 program=$(awk -F'|' '{ printf "%d LPRINT \"[\";%s;\"]\"\\r", NR * 10, $1 }' <<<"$formats")
-screen=$("$RUN" --workdir "$TMP" --frames 3000 --quiet --printer "$TMP/formats.txt" \
-    --type "${program}RUN\\rPRINT \"DO\";\"NE\"\\r" --until-text DONE --screen-text) || fail "the formats never ran"
+shown --frames 3000 --printer "$TMP/formats.txt" --type "${program}RUN\\rPRINT \"DO\";\"NE\"\\r" --until-text DONE
 want=$(awk -F'|' '{ print "[" $2 " ]" }' <<<"$formats")
 [ "$(tr -d '\r' <"$TMP/formats.txt")" = "$want" ] || fail "PRINT formats:
 $(paste -d' ' <(echo "$want") "$TMP/formats.txt")"

@@ -8,20 +8,18 @@ source "$(dirname "$0")/common.bash" "$1"
 row() { sed -n "$(($1 + 1))p" <<<"$screen" | sed 's/ *$//'; }
 
 # Normal configuration: RAM C000-FFFF, program area C000-DFFF.
-screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --until-text READY --screen-text) || fail "no READY"
+shown --frames 300 --until-text READY
 [ "$(row 0)" = "ZEL VEGA BASIC 1.0" ] || fail "banner: '$(row 0)'"
 [ "$(row 1)" = "8191 BYTES FREE" ] || fail "normal memory: '$(row 1)'"
 [ "$(row 2)" = "READY" ] || fail "prompt: '$(row 2)'"
 
 # The 16K expansion adds 8000-BFFF (the enhanced map's 4000h start: firmware_language).
 printf '[MEMORY]\nramexpanders=1\n' >"$TMP/expansion.ini"
-screen=$("$RUN" --workdir "$TMP" --ini "$TMP/expansion.ini" --frames 300 --quiet --until-text READY --screen-text) ||
-    fail "no READY with the expansion"
+shown --ini "$TMP/expansion.ini" --frames 300 --until-text READY
 [ "$(row 1)" = "24575 BYTES FREE" ] || fail "expansion: '$(row 1)'"
 
 # A cartridge signed "ZVGR" runs at 4004h instead of BASIC.
-screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --cartridge "$BUILD/examples/cartridge.bin" \
-    --until-text "STOP TO LEAVE" --screen-text) || fail "the example cartridge did not start"
+shown --frames 300 --cartridge "$BUILD/examples/cartridge.bin" --until-text "STOP TO LEAVE"
 [ "$(row 0)" = "ZEL VEGA TYPEWRITER CARTRIDGE" ] || fail "cartridge title: '$(row 0)'"
 grep -q "BYTES FREE" <<<"$screen" && fail "BASIC started although a cartridge is signed"
 # Its typewriter echoes keys through the ROM's key buffer and screen driver.
@@ -29,19 +27,16 @@ typed 'Zel 42' "Zel 42" --cartridge "$BUILD/examples/cartridge.bin"
 
 # Removed while it waits for a key inside a ROM routine, the cartridge takes
 # the machine back to BASIC (a hard reset) instead of leaving it stuck.
-screen=$("$RUN" --workdir "$TMP" --frames 400 --quiet --cartridge "$BUILD/examples/cartridge.bin" \
-    --remove-cartridge 250 --keys "300:A" --screen-text) || fail "cartridge removal run exited with $?"
+shown --frames 400 --cartridge "$BUILD/examples/cartridge.bin" --remove-cartridge 250 --keys "300:A"
 [ "$(row 0)" = "ZEL VEGA BASIC 1.0" ] || fail "after removing the cartridge: '$(row 0)'"
 [ "$(row 3)" = "a" ] || fail "BASIC does not take keys after the removal: '$(row 3)'"
 
 # An unsigned cartridge leaves BASIC in charge.
 printf 'ZVG!' >"$TMP/unsigned.rom"
-screen=$("$RUN" --workdir "$TMP" --frames 300 --quiet --cartridge "$TMP/unsigned.rom" --until-text READY --screen-text) ||
-    fail "BASIC did not start beside an unsigned cartridge"
+shown --frames 300 --cartridge "$TMP/unsigned.rom" --until-text READY
 
 # F2 types RUN and Enter, Shift F1 types "PRINT ".
 typed '10 PRINT "RAN";6*7\r' "RAN 42" --keys "150:F2"
-screen=$("$RUN" --workdir "$TMP" --frames 200 --quiet --keys "60:Shift+F1 70:7 80:Enter" --screen-text) ||
-    fail "run with function keys exited with $?"
+shown --frames 200 --keys "60:Shift+F1 70:7 80:Enter"
 expect_rows "PRINT 7" " 7"
 echo "firmware_start: ok"

@@ -9,15 +9,12 @@ SRC=$(cd "$2" && pwd)
 ini="$TMP/open.ini"
 
 # The tape is of the first edition (its keywords and digits as stored then).
-screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 4000 "$SRC/examples/CATCH_BAS.CP6" \
-    --until-text "GAME OVER" --screen-text 2>"$TMP/err") || fail "the example tape did not run to its end by itself"
+shown --ini "$ini" --frames 4000 "$SRC/examples/CATCH_BAS.CP6" --until-text "GAME OVER" 2>"$TMP/err"
 grep -q "Tape loading: CATCH_BAS.CP6" "$TMP/err" || fail "no notice of the tape: $(cat "$TMP/err")"
 
-screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 300 "$BUILD/examples/cartridge.bin" \
-    --until-text "STOP TO LEAVE" --screen-text 2>/dev/null) || fail "the example cartridge did not start"
+shown --ini "$ini" --frames 300 "$BUILD/examples/cartridge.bin" --until-text "STOP TO LEAVE" 2>/dev/null
 
-screen=$("$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 3000 "$SRC/examples/primes.txt" \
-    --until-text "197  199" --screen-text 2>/dev/null) || fail "the typed program did not run"
+shown --ini "$ini" --frames 3000 "$SRC/examples/primes.txt" --until-text "197  199" 2>/dev/null
 
 printf '\x01\x02\x03' >"$TMP/code.bin"
 "$RUN" --workdir "$TMP" --ini "$ini" --quiet --frames 1 --save-ram "$TMP/code.bin@\$c123" 2>/dev/null ||

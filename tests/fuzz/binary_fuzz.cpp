@@ -7,7 +7,7 @@
 
 #include "devices/binary_loader.h"
 #include "resources/binary_loader_layout.h"
-#include "tests/fuzz/fuzz_invariants.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
@@ -16,17 +16,9 @@ namespace {
 std::optional<uint32_t> ModelAddress(std::string text) {
     text = text.substr(0, 7);
     bool hex = !text.empty() && text[0] == '$';
-    std::string digits = hex ? text.substr(1) : text;
-    if (digits.empty()) return std::nullopt;
-    uint32_t value = 0;
-    for (char c : digits) {
-        bool dec = c >= '0' && c <= '9';
-        bool hx = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!dec && !(hex && hx)) return std::nullopt;
-        value = value * (hex ? 16 : 10) + uint32_t(dec ? c - '0' : (c | 0x20) - 'a' + 10);
-    }
-    if (value > 0xFFFF) return std::nullopt;
-    return value;
+    auto value = fuzz::Digits(hex ? text.substr(1) : text, hex ? 16 : 10);
+    if (!value || *value > 0xFFFF) return std::nullopt;
+    return uint32_t(*value);
 }
 
 uint8_t before[65536];

@@ -2,7 +2,7 @@
 // it with "ZVGR" so that the ROM starts it), a hard reset, frames, then
 // "Remove Game ROM". A file of 1 to 16384 bytes loads and reads back at
 // 4000h with FFh behind it; a removal inside the cartridge brings BASIC back.
-#include "tests/fuzz/fuzz_invariants.h"
+#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

@@ -1,15 +1,20 @@
 // Shared by the fuzz targets: a scratch folder that is the start directory
 // (every file the machine writes lands there and goes at exit), the machine
-// booted to READY from its start state, frames, the screen text.
+// booted to READY from its start state, frames, the screen text, the decimal
+// and hexadecimal digit rule of the number models, and what holds after any
+// run: the CPU never writes 0000-3FFF, writes to unfitted memory are dropped,
+// register pairs keep 16 bits.
 #pragma once
 
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "config/settings.h"
@@ -117,6 +122,40 @@ inline void BootToReady() {
 inline void Type(const std::string& text) {
     platform::headless::SetClipboardText(text);
     QuickType::Paste();
+}
+
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Digits in a base, saturating above 2^40; nothing when any is not a digit.
+inline std::optional<uint64_t> Digits(const std::string& text, int base) {
+    if (text.empty()) return std::nullopt;
+    uint64_t value = 0;
+    for (char c : text) {
+        if (!(base == 16 ? IsHexDigit(c) : IsDigit(c))) return std::nullopt;
+        uint64_t digit = IsDigit(c) ? uint64_t(c - '0') : uint64_t((c | 0x20) - 'a' + 10);
+        value = std::min<uint64_t>(value * uint64_t(base) + digit, 1ull << 40);
+    }
+    return value;
+}
+
+inline void CheckRegisters(const CpuState& cpu) {
+    for (uint32_t pair : {cpu.af, cpu.bc, cpu.de, cpu.hl, cpu.ix, cpu.iy, cpu.pc, cpu.sp, cpu.af2, cpu.bc2,
+                          cpu.de2, cpu.hl2})
+        FUZZ_CHECK(pair <= 0xFFFF);
+    FUZZ_CHECK(cpu.iff1 <= 1 && cpu.iff2 <= 1 && cpu.halted <= 1 && cpu.interruptMode <= 2);
+}
+
+inline void CheckMachine() {
+    FUZZ_CHECK(std::memcmp(Machine::MemoryImage, Machine::romSource, Machine::kBasicRomSize) == 0);
+    if (!settings.memoryEnhanced) {
+        // Normal memory: 4000-7FFF (and 8000-BFFF without the expansion) keep the FFh of the reset.
+        uint32_t end = settings.ramExpansion ? 0x8000 : 0xC000;
+        for (uint32_t a = 0x4000; a < end; ++a) FUZZ_CHECK(Machine::MemoryImage[a] == 0xFF);
+    }
+    CheckRegisters(CpuCore::state);
+    FUZZ_CHECK(CassetteDeck::state.tapePosition >= 0 &&
+               CassetteDeck::state.tapePosition <= CassetteDeck::state.tapeSize);
 }
 
 }  // namespace fuzz

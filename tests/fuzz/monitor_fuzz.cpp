@@ -41,10 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Debug::State& m = Debug::state;
     FUZZ_CHECK(m.armed == (Debug::CanStop() || m.traceCapacity > 0 || m.traceFile != nullptr));
     FUZZ_CHECK(m.traceCount <= m.traceCapacity);
-    const CpuState& cpu = FlatCore::state;
-    for (uint32_t pair : {cpu.af, cpu.bc, cpu.de, cpu.hl, cpu.ix, cpu.iy, cpu.pc, cpu.sp, cpu.af2, cpu.bc2, cpu.de2,
-                          cpu.hl2})
-        FUZZ_CHECK(pair <= 0xFFFF);
+    fuzz::CheckRegisters(FlatCore::state);
     Debug::TakeOutput();
     Debug::Detach();
     return 0;

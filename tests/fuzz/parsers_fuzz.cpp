@@ -8,20 +8,7 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-uint64_t DigitValue(char c) { return IsDigit(c) ? uint64_t(c - '0') : uint64_t((c | 0x20) - 'a' + 10); }
-
-// Digits in a base, saturating above 2^40; nothing when any is not a digit.
-std::optional<uint64_t> Digits(const std::string& text, int base) {
-    if (text.empty()) return std::nullopt;
-    uint64_t value = 0;
-    for (char c : text) {
-        if (!(base == 16 ? IsHexDigit(c) : IsDigit(c))) return std::nullopt;
-        value = std::min<uint64_t>(value * uint64_t(base) + DigitValue(c), 1ull << 40);
-    }
-    return value;
-}
+using fuzz::Digits;
 
 // Runner numbers: decimal, "$hex", "0xhex" or "hexh".
 std::optional<uint64_t> RunnerNumber(const std::string& t) {

@@ -2,7 +2,7 @@
 // interrupt-enable, CPU steps, frames and idle time. Bytes come out in tape
 // order from the first, each with vector 08h, never sooner than one byte
 // interval of read-enabled steps after the previous one or the start of a load.
-#include "tests/fuzz/fuzz_invariants.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace deck = CassetteDeck;
 

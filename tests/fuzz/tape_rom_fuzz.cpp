@@ -1,6 +1,6 @@
 // A CP6 tape through the ROM: CLOAD of any bytes, then RUN of whatever
 // loaded. The machine never writes its ROM and never fails.
-#include "tests/fuzz/fuzz_invariants.h"
+#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

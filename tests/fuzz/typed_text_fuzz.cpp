@@ -1,7 +1,7 @@
 // Typed text: any bytes pasted into BASIC at READY (lines, commands and
 // programs that then run), as quick type delivers them, a character a frame
 // or slower. The machine never writes its ROM and never fails.
-#include "tests/fuzz/fuzz_invariants.h"
+#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::BootToReady();

@@ -56,9 +56,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(executed >= budget && executed < std::max(budget, 0) + kLongestStep);
     // Each report is a step's T-states modulo 256 (a HALT spends the rest of the slice at once).
     FUZZ_CHECK(reported % 256 == executed % 256);
-    for (uint32_t pair : {cpu.af, cpu.bc, cpu.de, cpu.hl, cpu.ix, cpu.iy, cpu.pc, cpu.sp, cpu.af2, cpu.bc2,
-                          cpu.de2, cpu.hl2})
-        FUZZ_CHECK(pair <= 0xFFFF);
-    FUZZ_CHECK(cpu.iff1 <= 1 && cpu.iff2 <= 1 && cpu.halted <= 1 && cpu.interruptMode <= 2);
+    fuzz::CheckRegisters(cpu);
     return 0;
 }

@@ -3,7 +3,7 @@
 // starts (it reaches every port: display, video page, timer, sound,
 // cassette and printer commands). Frames run their budget; the ROM and
 // unfitted memory are never written.
-#include "tests/fuzz/fuzz_invariants.h"
+#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;

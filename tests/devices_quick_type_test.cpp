@@ -89,10 +89,8 @@ TEST_F(QuickTypeTest, InterruptsOffPauseTypingWithoutLosingCharacters) {
 TEST_F(QuickTypeTest, PasteIsRefusedWhenItCannotStart) {
     QuickType::Paste();  // no clipboard text
     EXPECT_FALSE(QuickType::IsActive());
-    for (const std::string& text : {std::string(), std::string("\0AB", 3)}) {
-        Paste(text);
-        EXPECT_FALSE(QuickType::IsActive());
-    }
+    Paste(std::string("\0AB", 3));  // empty up to its zero
+    EXPECT_FALSE(QuickType::IsActive());
     WriteBytes(folder.File("t.cp6"), {1, 2, 3});
     ASSERT_TRUE(CassetteDeck::LoadFile(folder.File("t.cp6")));
     Paste("RUN\r");  // a tape loaded for play

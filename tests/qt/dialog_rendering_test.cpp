@@ -209,6 +209,15 @@ private slots:
         QCOMPARE(record.text, std::string("typed text"));
     }
 
+    // OK with nothing chosen in the list: no selection and an empty item, no crash.
+    void okWithNothingSelected() {
+        Record record;
+        int result = run(record, [](QDialog* dialog) { QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton); });
+        QCOMPARE(result, platform::kDialogOk);
+        QCOMPARE(record.selection, -1);
+        QCOMPARE(record.item, std::string());
+    }
+
     void escapeAndCloseBoxEndWithCancel() {
         Record record;
         int result = run(record, [](QDialog* dialog) { QTest::keyClick(find<QPushButton>(dialog, "Other"), Qt::Key_Escape); });

@@ -165,12 +165,7 @@ private slots:
         QVERIFY(Debug::HasExecuteBreakpoint(0xD005));
         QVERIFY(!child<QTableWidget>("disassembly")->item(row, 0)->text().isEmpty());
 
-        int64_t staleTicks = FrameScheduler::state.nextFrameTicks;
-        QVERIFY(passFrames(3));
-        int64_t now = 0;
-        QVERIFY(platform::ReadCounter(&now) && now > staleTicks + FrameScheduler::state.ticksPerFrame);
         QTest::mouseClick(button("Run"), Qt::LeftButton);
-        QVERIFY(FrameScheduler::state.nextFrameTicks >= now);  // resumed on a fresh clock
         QVERIFY(passesUntil([] { return stopped() && CpuCore::state.pc == 0xD005; }));
         QVERIFY(child<QLabel>("status")->text().startsWith("Stopped: breakpoint at D005"));
         QCOMPARE(regA(), uint8_t(0x42));

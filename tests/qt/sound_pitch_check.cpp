@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -25,39 +28,36 @@ void writeAy(uint8_t reg, uint8_t value) {
 }
 
 std::vector<int16_t> readSamples(const char* path) {
-    std::vector<int16_t> samples;
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return samples;
-    int16_t buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 2, 4096, f)) > 0) samples.insert(samples.end(), buffer, buffer + n);
-    std::fclose(f);
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
 }
 
-// Mean length, in samples, of the tone's cycles: rising crossings of the mean,
-// ignoring intervals far from the median (a late frame leaves a gap).
-double meanCycle(const std::vector<int16_t>& samples, size_t from, size_t to) {
-    double mean = 0;
-    for (size_t i = from; i < to; ++i) mean += samples[i];
-    mean /= double(to - from);
-    std::vector<double> crossings;
-    for (size_t i = from + 1; i < to; ++i)
-        if (samples[i - 1] < mean && samples[i] >= mean) crossings.push_back(double(i));
-    std::vector<double> intervals;
-    for (size_t i = 1; i < crossings.size(); ++i) intervals.push_back(crossings[i] - crossings[i - 1]);
-    if (intervals.size() < 10) return 0;
-    std::vector<double> sorted = intervals;
-    std::sort(sorted.begin(), sorted.end());
-    double median = sorted[sorted.size() / 2];
-    double sum = 0;
+// The tone's frequency over the middle second of the recording: the mean
+// spacing of rising crossings of the mean level, leaving out spacings far from
+// the median (a late frame leaves a gap).
+double measuredHertz(const std::vector<int16_t>& samples) {
+    size_t from = samples.size() / 2 - 11025, to = samples.size() / 2 + 11025;
+    double mean = std::accumulate(samples.begin() + from, samples.begin() + to, 0.0) / double(to - from);
+    std::vector<double> spacings;
+    for (size_t i = from + 1, last = 0; i < to; ++i)
+        if (samples[i - 1] < mean && samples[i] >= mean) {
+            if (last) spacings.push_back(double(i - last));
+            last = i;
+        }
+    if (spacings.size() < 10) return 0;
+    std::vector<double> sorted = spacings;
+    std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+    double median = sorted[sorted.size() / 2], sum = 0;
     int count = 0;
-    for (double v : intervals)
-        if (v > median * 0.9 && v < median * 1.1) {
+    for (double v : spacings)
+        if (std::abs(v - median) < median * 0.1) {
             sum += v;
             ++count;
         }
-    return count ? sum / count : 0;
+    return count ? 22050.0 * count / sum : 0;
 }
 
 }  // namespace
@@ -96,11 +96,7 @@ private slots:
 
         std::vector<int16_t> samples = readSamples(path);
         QVERIFY2(samples.size() > 22050, "less than a second of sound reached the device");
-        // The middle second, clear of the start.
-        size_t from = samples.size() / 2 - 11025, to = samples.size() / 2 + 11025;
-        double cycle = meanCycle(samples, from, to);
-        QVERIFY(cycle > 0);
-        double hertz = 22050.0 / cycle;
+        double hertz = measuredHertz(samples);
         qInfo("tone measured at %.2f Hz", hertz);
         QVERIFY2(std::abs(hertz - 440.16) < 2.0, qPrintable(QString("measured %1 Hz").arg(hertz)));
     }

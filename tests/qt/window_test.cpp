@@ -35,7 +35,6 @@
 #include "platform/qt/qt_host.h"
 #include "qt_tests.h"
 #include "sound/sound_stream.h"
-#include "video/renderer.h"
 
 namespace {
 
@@ -98,12 +97,6 @@ private slots:
         QTRY_VERIFY(App::state.startupResetDone);
     }
 
-    void startUpFlagsPostedTheStartUpReset() {
-        QCOMPARE(App::state.startupFlags, uint8_t(App::kCreated | App::kActivated | App::kPainted));
-        QCOMPARE(App::state.lastCommand, int(App::kStartUpReset));
-        QVERIFY(App::Window()->windowTitle().startsWith("Virtual Zel Vega"));
-    }
-
     void menuTextsIdsAndOrder() {
         struct Item {
             const char* text;
@@ -144,29 +137,6 @@ private slots:
                 }
             }
         }
-    }
-
-    void screenshotSaysItsFileName() {
-        QTemporaryDir dir;
-        Machine::startDirectory = dir.path().toStdString();
-        QString name = dir.filePath(QString::asprintf("screenshots/screenshot_%04d.bmp", settings.screenshotCounter));
-        QVERIFY(QString::fromStdString(platform::qt::CurrentNotice()).isEmpty());
-        App::RunCommand(App::kScreenshot);
-        QCOMPARE(QString::fromStdString(platform::qt::CurrentNotice()), "Screenshot saved: " + name);
-        QVERIFY(QFile::exists(name));
-        Machine::startDirectory = QDir::currentPath().toStdString();
-    }
-
-    void aboutBoxShowsNameAndVersion() {
-        QString text;
-        bool closedByOk = false;
-        commandWithDialog(App::kAbout, [&](QDialog* dialog) {
-            for (QLabel* label : dialog->findChildren<QLabel*>()) text += label->text();
-            QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
-            closedByOk = !modalDialog();
-        });
-        QCOMPARE(text, QString("Virtual Zel Vega, 0.4a"));
-        QVERIFY(closedByOk);
     }
 
     // Keys that are no accelerators run no command and go to the emulated
@@ -210,13 +180,9 @@ private slots:
         QMenuBar* bar = App::Window()->menuBar();
         App::Window()->activateWindow();  // window shortcuts need the window active
         QTRY_VERIFY(QApplication::activeWindow() == App::Window());
-        for (int menu : {0, 3}) {  // File, Util
-            if (menu == 0) {
-                tap(Qt::Key_F10, 76);
-            } else {
-                sendKey(QEvent::ShortcutOverride, Qt::Key_Alt, kKeyLeftAlt, Qt::AltModifier);
-                QTest::keyClick(platform::qt::Screen(), Qt::Key_U, Qt::AltModifier);
-            }
+        for (int menu : {0, 3}) {  // F10: File, Alt+U: Util
+            if (menu == 0) tap(Qt::Key_F10, 76);
+            else QTest::keyClick(platform::qt::Screen(), Qt::Key_U, Qt::AltModifier);
             QTRY_VERIFY(QApplication::activePopupWidget());
             QCOMPARE(bar->activeAction(), bar->actions()[menu]);
             QApplication::activePopupWidget()->close();
@@ -232,32 +198,36 @@ private slots:
         QCOMPARE(int(KeyboardMapper::state.queueCount), 0);
     }
 
+    // Full screen hides the menu and the pointer; the right button shows both and hides them again.
     void fullScreenByF12AndBack() {
+        QWidget* screen = platform::qt::Screen();
+        auto menuAndPointerShown = [screen](bool shown) {
+            QCOMPARE(App::Window()->menuBar()->isHidden(), !shown);
+            QCOMPARE(screen->cursor().shape(), shown ? Qt::ArrowCursor : Qt::BlankCursor);
+        };
         App::SetDisplayScale(1);
         tap(Qt::Key_F12, kKeyF12);
         settle();
         QCOMPARE(App::state.lastCommand, int(App::kFullScreen));
         QVERIFY(App::FullScreen());
         QCOMPARE(App::DisplayScale(), 2);
-        QVERIFY(App::Window()->menuBar()->isHidden());
-        // The right button shows the menu and hides it again.
-        QTest::mouseClick(platform::qt::Screen(), Qt::RightButton);
-        QVERIFY(!App::Window()->menuBar()->isHidden());
-        QTest::mouseClick(platform::qt::Screen(), Qt::RightButton);
-        QVERIFY(App::Window()->menuBar()->isHidden());
+        menuAndPointerShown(false);
+        QTest::mouseClick(screen, Qt::RightButton);
+        menuAndPointerShown(true);
+        QTest::mouseClick(screen, Qt::RightButton);
+        menuAndPointerShown(false);
         tap(Qt::Key_F12, kKeyF12);
         settle();
         QVERIFY(!App::FullScreen());
-        QVERIFY(!App::Window()->menuBar()->isHidden());
+        menuAndPointerShown(true);
         QCOMPARE(App::DisplayScale(), 2);  // the settings' window scale
-        QTRY_COMPARE(platform::qt::Screen()->size(), QSize(560, 432));
+        QTRY_COMPARE(screen->size(), QSize(560, 432));
     }
 
     // The clipboard's text comes as UTF-8; Paste is grey while there is none.
     void clipboardTextAndPasteGreying() {
         QMenu* util = App::Window()->menuBar()->actions()[3]->menu();
         QAction* paste = util->actions()[3];
-        QCOMPARE(paste->text(), QString("Paste"));
         const std::string utf8 = "10 PRINT \xE2\x80\x9C" "caf\xC3\xA9\xE2\x80\x9D";
         for (bool text : {false, true, false}) {
             if (text) QApplication::clipboard()->setText(QString::fromUtf8("10 PRINT \u201Ccaf\u00e9\u201D"));
@@ -282,26 +252,36 @@ private slots:
         QApplication::sendEvent(App::Window(), &activate);
     }
 
-    void everyDialogCancelsWithoutChanges() {
-        const std::pair<int, QString> dialogs[] = {
-            {App::kConfigureMemory, "Configure Zel Vega Memory"}, {App::kConfigurePrinter, "Configure Serial Printer"},
-            {App::kConfigureKeyboard, "Configure Keyboard"},       {App::kConfigureColours, "Colors"},
-            {App::kConfigureSound, "Configure Sound"},             {App::kConfigureTiming, "Configure CPU Timing"},
-            {App::kLoadBinary, "Load a binary file to memory"},
+    // Each command opens its dialog; Cancel (OK in the About box) closes it and
+    // leaves the settings and their file as they were.
+    void everyDialogClosesWithoutChanges() {
+        const struct {
+            int command;
+            QString title;
+            const char* close;
+        } dialogs[] = {
+            {App::kConfigureMemory, "Configure Zel Vega Memory", "Cancel"},
+            {App::kConfigurePrinter, "Configure Serial Printer", "Cancel"},
+            {App::kConfigureKeyboard, "Configure Keyboard", "Cancel"},
+            {App::kConfigureColours, "Colors", "Cancel"},
+            {App::kConfigureSound, "Configure Sound", "Cancel"},
+            {App::kConfigureTiming, "Configure CPU Timing", "Cancel"},
+            {App::kLoadBinary, "Load a binary file to memory", "Cancel"},
+            {App::kAbout, "About Virtual Zel Vega: Virtual Zel Vega, 0.4a", "OK"},
         };
-        for (const auto& [command, title] : dialogs) {
+        for (const auto& d : dialogs) {
             Settings before = settings;
             QByteArray iniBefore = iniFile();
             QString seen;
-            commandWithDialog(command, [&seen](QDialog* dialog) {
+            commandWithDialog(d.command, [&](QDialog* dialog) {
                 seen = dialog->windowTitle();
-                QPushButton* cancel = button(dialog, "Cancel");
-                QVERIFY(cancel);
-                QTest::mouseClick(cancel, Qt::LeftButton);
+                if (d.command == App::kAbout) seen += ": " + dialog->findChild<QLabel*>()->text();
+                QVERIFY(button(dialog, d.close));
+                QTest::mouseClick(button(dialog, d.close), Qt::LeftButton);
                 QVERIFY(!modalDialog());
             });
-            QCOMPARE(seen, title);
-            QVERIFY2(std::memcmp(&before, &settings, sizeof settings) == 0, qPrintable(title));
+            QCOMPARE(seen, d.title);
+            QVERIFY2(std::memcmp(&before, &settings, sizeof settings) == 0, qPrintable(d.title));
             QCOMPARE(iniFile(), iniBefore);
         }
     }
@@ -310,7 +290,6 @@ private slots:
         commandWithDialog(App::kConfigureMemory, [](QDialog* dialog) {
             QTest::mouseClick(button(dialog, "OK"), Qt::LeftButton);
         });
-        QCOMPARE(App::state.lastCommand, int(App::kConfigureMemory));
         settle();
         QCOMPARE(App::state.lastCommand, int(App::kHardReset));
         QVERIFY(iniFile().toUpper().contains("[MEMORY]"));
@@ -331,7 +310,6 @@ private slots:
             QTRY_COMPARE(platform::qt::Screen()->size(), size);
             QCOMPARE(App::DisplayScale(), size.width() / 280);
             QCOMPARE(App::Window()->pos(), QPoint(10, 10));
-            QVERIFY(Video::frameBitmap);
             QVERIFY(iniFile().toUpper().contains("[COLOR]"));
         }
     }
@@ -341,14 +319,12 @@ private slots:
         QStringList assigned;
         commandWithDialog(App::kConfigureKeyboard, [&assigned](QDialog* dialog) {
             auto lists = dialog->findChildren<QListWidget*>();
-            QCOMPARE(lists.size(), 2);
             QListWidget* keys = lists[0];
-            QCOMPARE(keys->item(10)->text(), QString("a"));
             QRect row = keys->visualItemRect(keys->item(10));
             QTest::mouseClick(keys->viewport(), Qt::LeftButton, {}, row.center());
             QTest::mouseDClick(keys->viewport(), Qt::LeftButton, {}, row.center());
             QWidget* prompt = dialog->focusWidget();
-            QVERIFY(prompt && !qobject_cast<QListWidget*>(prompt));
+            QTest::keyClick(prompt, Qt::Key_Escape);  // a key to assign, not the dialog's cancel
             QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier, kKeyLeftShift, 0, 0);
             QApplication::sendEvent(prompt, &shift);
             QKeyEvent q(QEvent::KeyPress, Qt::Key_Q, Qt::ShiftModifier, 24, 0, 0);
@@ -368,7 +344,6 @@ private slots:
 
     void logAySoundChecksItsMenuItem() {
         QAction* log = App::Window()->menuBar()->actions()[3]->menu()->actions()[4];
-        QCOMPARE(log->text(), QString("Log AY Sound"));
         App::RunCommand(App::kLogAySound);
         QVERIFY(log->isChecked());
         QVERIFY(!QDir::current().entryList({"aysound_*.txt"}).isEmpty());  // in the start directory
@@ -439,18 +414,19 @@ private slots:
             settle();
             QCOMPARE(App::state.lastCommand, c.command);
             QCOMPARE(dialogs, int(c.dialog));
+            QString notice = QString::fromStdString(platform::qt::CurrentNotice());
+            if (c.command == App::kScreenshot)  // it names the file written in the start directory
+                QVERIFY(notice.startsWith("Screenshot saved: " + slotDir.path()) && QFile::exists(notice.mid(18)));
         }
         closer.stop();
         QVERIFY(QFile::exists(slotDir.filePath("slot1.vzs")));
         QVERIFY(QFile::exists(slotDir.filePath("slot9.vzs")));
-        QVERIFY(FrameScheduler::state.paused);  // F6 paused, Pause resumed, F7 paused again
-        App::RunCommand(App::kPause);
         QVERIFY(!FrameScheduler::state.warpOn);  // Shift+F8 twice
 
-        // Pause: no frame, "Paused" in the title, the menu item checked; F7 one frame each.
+        // F6 paused, Pause resumed, F7 paused again: no frame, "Paused" in the
+        // title, the menu item checked; F7 one frame each.
         QAction* pause = App::Window()->menuBar()->actions()[2]->menu()->actions()[0];
-        App::RunCommand(App::kPause);
-        QVERIFY(pause->isChecked());
+        QVERIFY(FrameScheduler::state.paused && pause->isChecked());
         uint32_t frames = FrameScheduler::state.framesRun;
         for (int i = 0; i < 20; ++i) App::RunOnce();
         QCOMPARE(FrameScheduler::state.framesRun, frames);
@@ -478,61 +454,41 @@ private slots:
         Machine::startDirectory = QDir::currentPath().toStdString();
     }
 
-    void cursorHidesAndShowsCounted() {
-        QWidget* screen = platform::qt::Screen();
-        platform::ShowCursor(false);
-        QCOMPARE(screen->cursor().shape(), Qt::BlankCursor);
-        platform::ShowCursor(false);
-        platform::ShowCursor(true);
-        QCOMPARE(screen->cursor().shape(), Qt::BlankCursor);  // still one hide more than shows
-        platform::ShowCursor(true);
-        QCOMPARE(screen->cursor().shape(), Qt::ArrowCursor);
-    }
-
     void messageBoxShowsTitleTextAndIcon() {
-        QString title, text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QTimer::singleShot(0, [&] {
+        QString seen;
+        QTimer::singleShot(0, [&seen] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
-            title = box->windowTitle();
-            text = box->text();
-            icon = box->icon();
+            seen = QString("%1: %2 (%3)").arg(box->windowTitle(), box->text()).arg(int(box->icon()));
             QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         });
         platform::ShowMessageBox("VZELVEGA - File Missing", "ROM/ZELVEGA.BIN", platform::MessageIcon::Exclamation);
-        QCOMPARE(title, QString("VZELVEGA - File Missing"));
-        QCOMPARE(text, QString("ROM/ZELVEGA.BIN"));
-        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(seen, QString("VZELVEGA - File Missing: ROM/ZELVEGA.BIN (%1)").arg(int(QMessageBox::Warning)));
     }
 
+    // The chooser starts at the colour with the caller's custom colours; OK
+    // gives the picked colour and the custom colours back, Cancel changes nothing.
     void colourChooserKeepsTheCustomColours() {
-        Rgb custom[16] = {};
-        custom[0] = {16, 16, 16};
-        custom[1] = {40, 224, 40};
+        Rgb custom[16] = {{16, 16, 16}, {40, 224, 40}};
         Rgb colour{240, 240, 112};
         QColor seenCustom, seenStart;
-        QTimer::singleShot(0, [&] {
-            auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-            QVERIFY(chooser);
-            seenCustom = QColorDialog::customColor(1);
-            seenStart = chooser->currentColor();
-            QColorDialog::setCustomColor(5, QColor(1, 2, 3));  // the user adds one
-            chooser->setCurrentColor(QColor(200, 100, 50));
-            QMetaObject::invokeMethod(chooser, "accept");
-        });
-        QVERIFY(platform::ChooseColour(&colour, custom));
-        QCOMPARE(seenCustom, QColor(40, 224, 40));
-        QCOMPARE(seenStart, QColor(240, 240, 112));
-        QCOMPARE(colour, (Rgb{200, 100, 50}));
+        for (bool ok : {true, false}) {
+            QTimer::singleShot(0, [&, ok] {
+                auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+                QVERIFY(chooser);
+                seenCustom = QColorDialog::customColor(1);
+                seenStart = chooser->currentColor();
+                QColorDialog::setCustomColor(5, QColor(1, 2, 3));  // the user adds one
+                chooser->setCurrentColor(ok ? QColor(200, 100, 50) : QColor(9, 9, 9));
+                QMetaObject::invokeMethod(chooser, ok ? "accept" : "reject");
+            });
+            QCOMPARE(platform::ChooseColour(&colour, custom), ok);
+            QCOMPARE(seenCustom, QColor(40, 224, 40));
+            QCOMPARE(seenStart, ok ? QColor(240, 240, 112) : QColor(200, 100, 50));
+            QCOMPARE(colour, (Rgb{200, 100, 50}));
+        }
         QCOMPARE(custom[5], (Rgb{1, 2, 3}));
         QCOMPARE(custom[0], (Rgb{16, 16, 16}));
-        // Cancel: the colour stays.
-        QTimer::singleShot(0, [] {
-            if (auto* chooser = qobject_cast<QColorDialog*>(QApplication::activeModalWidget())) chooser->reject();
-        });
-        QVERIFY(!platform::ChooseColour(&colour, custom));
-        QCOMPARE(colour, (Rgb{200, 100, 50}));
     }
 
     // Any client size: the 280x216 frame centred at the largest whole scale

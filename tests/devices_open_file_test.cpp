@@ -101,11 +101,7 @@ TEST_F(OpenFileTest, RefusedFilesLeaveTheMachineAsItWas) {
 }
 
 TEST_F(OpenFileTest, EachKindLoadsAsItsCommandDoes) {
-    // A binary at its address with the USR vector; a tape for play with CLOAD typed; a cartridge.
-    std::string code = WriteFile("code.bin", {0x11, 0x22, 0x33});
-    EXPECT_TRUE(OpenFile::OpenArgument(code + "@$9000,usr=0x9001"));
-    EXPECT_EQ(Machine::MemoryImage[0x9002], 0x33);
-    EXPECT_EQ(Machine::MemoryImage[0xFAEB] | Machine::MemoryImage[0xFAEC] << 8, 0x9001);
+    // A tape for play with CLOAD typed; a cartridge.
     EXPECT_TRUE(OpenFile::Open(WriteFile("t.cp6", Repeat(12, 0xD3))));
     EXPECT_TRUE(CassetteDeck::tapeLoaded && QuickType::IsActive() && OpenFile::AutoStartPending());
     // Busy with that tape: another tape, a text and a cartridge wait their turn.

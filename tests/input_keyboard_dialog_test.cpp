@@ -122,7 +122,8 @@ TEST_F(KeyboardDialog, HostKeyNamesIncludeTheLayoutKeys) {
 }
 
 // The whole road: Shift "a" picked, Shift and Q held and the prompt clicked,
-// sensible mode, OK; the file has it and Shift+Q types "A" at the next poll.
+// Shift and W for Ctrl "a" (listed under that layer only), sensible mode, OK;
+// the file has both and Shift+Q types "A" at the next poll.
 TEST_F(KeyboardDialog, AHeldCombinationIsAssignedAndTypes) {
     hl::QueueDialogScript([&](platform::Dialog* d) {
         hl::Click(d, L::kAssignShift);
@@ -133,12 +134,21 @@ TEST_F(KeyboardDialog, AHeldCombinationIsAssignedAndTypes) {
         holdAndClick(d, {kShift, 0x51});
         EXPECT_EQ(platform::DialogGetText(d, L::kPrompt), "Shift q");
         EXPECT_EQ(items(d, L::kPcKeys), std::vector<std::string>{"Shift q"});
+        hl::Click(d, L::kAssignCtrl);
+        pick(d, 4);  // "Ctrl a"
+        holdAndClick(d, {kShift, 0x57});
+        hl::Click(d, L::kAssignNormal);  // position 4 there (F5) does not list it
+        hl::Select(d, L::kZelVegaKeys, 4);
+        EXPECT_EQ(platform::DialogListCount(d, L::kPcKeys), 0);
+        hl::Click(d, L::kAssignCtrl);
+        hl::Select(d, L::kZelVegaKeys, 4);
+        EXPECT_EQ(items(d, L::kPcKeys), std::vector<std::string>{"Shift w"});
         hl::Click(d, L::kSensibleMode);
         hl::Click(d, platform::kDialogOk);
     });
     ASSERT_TRUE(KeyboardConfig::Dialog());
     std::string text = SettingsFileText();
-    for (const char* line : {"[KEYBOARD]\nemulatedflag=0\n", "\ns51=266\n", "\nn51=255\n"})
+    for (const char* line : {"[KEYBOARD]\nemulatedflag=0\n", "\ns51=266\n", "\nn51=255\n", "\ns57=516\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
     hl::SetKeyDown(kShift, true);
     hl::SetKeyDown(0x51, true);
@@ -147,27 +157,6 @@ TEST_F(KeyboardDialog, AHeldCombinationIsAssignedAndTypes) {
     EXPECT_EQ(Machine::state.ppiPortA, 0x41);
     EXPECT_EQ(CpuCore::state.pendingIrq, 0x02);
     CpuCore::ClearPendingInterrupts();
-}
-
-TEST_F(KeyboardDialog, TheCtrlLayerStoresItsLayerBits) {
-    hl::QueueDialogScript([&](platform::Dialog* d) {
-        hl::Click(d, L::kAssignCtrl);
-        pick(d, 4);  // "Ctrl a"
-        holdAndClick(d, {kShift, 0x51});
-        EXPECT_EQ(items(d, L::kPcKeys), std::vector<std::string>{"Shift q"});
-        // Position 4 of the normal layer (F5) does not list it.
-        hl::Click(d, L::kAssignNormal);
-        EXPECT_EQ(platform::DialogListCount(d, L::kPcKeys), 0);
-        hl::Select(d, L::kZelVegaKeys, 4);
-        EXPECT_EQ(platform::DialogListCount(d, L::kPcKeys), 0);
-        hl::Click(d, L::kAssignCtrl);
-        hl::Select(d, L::kZelVegaKeys, 4);
-        EXPECT_EQ(items(d, L::kPcKeys), std::vector<std::string>{"Shift q"});
-        hl::Click(d, platform::kDialogOk);
-    });
-    EXPECT_TRUE(KeyboardConfig::Dialog());
-    EXPECT_EQ(settings.sensibleKeyMap[1][0x51], 0x0204);
-    EXPECT_EQ(settings.keyboardEmulated, 1);
 }
 
 // The assignments are listed under the picked key: A and Q held give Q (51h

@@ -50,3 +50,10 @@ TEST_F(MachineRunnerHelpersTest, KeyNamesAndNumbers) {
 
     EXPECT_FALSE(RunHelpers::ParsePointer("1"));
 }
+
+// Typed text: real line ends become one CR, an escaped backslash one backslash.
+TEST_F(MachineRunnerHelpersTest, TypedText) {
+    EXPECT_EQ(RunHelpers::TypedText("A\r\nB\nC\r"), "A\rB\rC\r");
+    EXPECT_EQ(RunHelpers::TypedText("C:\\\\X"), "C:\\X");
+    EXPECT_EQ(RunHelpers::TypedText("\\t"), "\\t");
+}

@@ -163,7 +163,6 @@ TEST(CpuInstructions, PrefixesUndefinedBytesAndRefresh) {
         {"ED 00 ED 77 ED 7F ED C0", "budget=1", "pc=1009 r=9 t=4 reports=0,0,0,0,4"},
         {"CB 00", "", "b=22 f=04 r=2 t=8"},
         {"DD CB 05 06", "ix=2000 m2005=81", "m2005=03 f=05 r=2 t=23"},
-        {"FD CB FE FF", "iy=3002 m3000=40", "m3000=C0 a=C0 t=23"},
     });
 }
 
@@ -182,26 +181,6 @@ TEST(CpuInstructions, IdleLoopsGiveUpTheSlice) {
         {"C5", "sp=0001", "sp=FFFF mFFFF=22 m0000=11 t=11"},
         {"E1", "sp=FFFF mFFFF=CD m0000=AB", "hl=ABCD sp=0001 t=10"},
     });
-}
-
-// ED FE hands the whole register file to the trap and takes back what it changed, free of T-states.
-TEST(CpuInstructions, TrapSeesAndChangesTheRegisters) {
-    static CpuState trapped;
-    FreshCore();
-    FlatBus::onTrap = [](CpuState& cpu) {
-        trapped = cpu;
-        cpu.af = 0x4200;
-        cpu.pc = 0x2000;
-    };
-    FlatBus::memory[kOrigin] = 0xED;
-    FlatBus::memory[kOrigin + 1] = 0xFE;
-    FlatBus::memory[0x2000] = 0x3C;  // INC A
-    Cpu().af = 0x1122;
-    EXPECT_EQ(FlatCore::Execute(1), 4);
-    EXPECT_EQ(trapped.af, 0x1122u);
-    EXPECT_EQ(trapped.de, 0x3344u);
-    EXPECT_EQ(trapped.pc, kOrigin + 2u);
-    EXPECT_EQ(Cpu().af >> 8, 0x43u);
 }
 
 // Memory of only zero-cost steps would run one slice for ever: it ends, as

@@ -72,25 +72,6 @@ TEST_F(MonitorCommands, Refusals) {
     EXPECT_FALSE(Debug::state.armed);
 }
 
-TEST_F(MonitorCommands, RunCommandsWaitForTheStop) {
-    // LD B,3; DJNZ $; HALT with interrupts off.
-    cputest::Load(cputest::kOrigin, {0x06, 0x03, 0x10, 0xFE, 0x76});
-    Debug::Submit("b 1004; g; r b=7; s");
-    Debug::Pump();
-    EXPECT_TRUE(Debug::state.armed);
-    EXPECT_EQ(Debug::state.queue.size(), 2u);  // r and s wait for the breakpoint
-    Debug::RunFlatSlice(1000);
-    EXPECT_EQ(FlatCore::state.pc, 0x1004);
-    EXPECT_TRUE(Debug::state.stopped);
-    Debug::Pump();
-    EXPECT_EQ(FlatCore::state.bc >> 8, 7u);
-    // The step runs the HALT once (4 T-states, no burnt slice) and stops before it again.
-    EXPECT_EQ(Debug::RunFlatSlice(1000), 4);
-    EXPECT_TRUE(Debug::state.stopped);
-    EXPECT_EQ(FlatCore::state.halted, 1u);
-    EXPECT_NE(Debug::TakeOutput().find("stop at 1004: step\n"), std::string::npos);
-}
-
 class MonitorOnMachine : public MachineTest {
 protected:
     void SetUp() override {

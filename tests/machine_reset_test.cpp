@@ -121,24 +121,6 @@ TEST_F(MachineResetTest, ShutdownEndsEverything) {
     }
 }
 
-// The start-up reset runs once: a hard reset from the loaded BASIC image.
-TEST_F(MachineResetTest, StartUpResetRunsOnce) {
-    Machine::romSource = nullptr;
-    Machine::LoadRomImages();
-    EXPECT_EQ(Machine::romSource, Machine::BasicRomImage);  // a reset before start-up has an image too
-    Machine::startUpResetDone = false;
-    FrameScheduler::state.running = false;
-    Machine::MemoryImage[0xC000] = 0x11;
-    Machine::MemoryImage[0x0000] = 0x77;
-    Machine::StartUpReset();
-    EXPECT_TRUE(FrameScheduler::state.running);
-    EXPECT_EQ(Machine::MemoryImage[0xC000], 0x00);
-    EXPECT_EQ(std::memcmp(Machine::MemoryImage, BuiltinBasicRom, 16384), 0);
-    Machine::MemoryImage[0xC000] = 0x11;
-    Machine::StartUpReset();
-    EXPECT_EQ(Machine::MemoryImage[0xC000], 0x11);
-}
-
 // The BASIC tells the resets apart: after a soft reset the program is still
 // there and the variables are gone; a hard reset clears RAM and the program.
 TEST_F(MachineResetTest, SoftResetKeepsTheBasicProgram) {

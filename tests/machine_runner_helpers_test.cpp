@@ -48,21 +48,6 @@ TEST_F(MachineRunnerHelpersTest, KeyNamesAndNumbers) {
         EXPECT_EQ(parsed ? int64_t(*parsed) : -1, n.value) << n.text;
     }
 
-    auto load = RunHelpers::ParseBinaryLoad("dir/game@x.bin@$4C00,usr=19711");
-    ASSERT_TRUE(load);
-    EXPECT_EQ(load->path, "dir/game@x.bin");
-    EXPECT_EQ(load->load, 0x4C00);
-    EXPECT_TRUE(load->setUsr);
-    EXPECT_EQ(load->usr, 19711);
-    auto plain = RunHelpers::ParseBinaryLoad("a.bin@100");
-    ASSERT_TRUE(plain);
-    EXPECT_FALSE(plain->setUsr);
-
-    auto pointer = RunHelpers::ParsePointer("255,0,down");
-    ASSERT_TRUE(pointer);
-    EXPECT_EQ(pointer->x, 255);
-    EXPECT_EQ(pointer->y, 0);
-    EXPECT_TRUE(pointer->down);
     EXPECT_FALSE(RunHelpers::ParsePointer("1"));
 }
 

@@ -383,7 +383,7 @@ private slots:
             {Qt::Key_Pause, kPause, Qt::NoModifier, App::kPause, false},
             {Qt::Key_F7, kF7, Qt::NoModifier, App::kFrameAdvance, false},
             {Qt::Key_F7, kF7, Qt::ShiftModifier, App::kRewind, false},
-            {Qt::Key_F8, kF8, Qt::ShiftModifier, App::kWarp, false},
+            {Qt::Key_F8, kF8, Qt::ShiftModifier, App::kWarp, false},  // twice: warp on, then off again
             {Qt::Key_F8, kF8, Qt::ShiftModifier, App::kWarp, false},
             {Qt::Key_S, kS, Qt::AltModifier, App::kSaveState, true},
             {Qt::Key_L, kL, Qt::AltModifier, App::kLoadState, true},

@@ -45,23 +45,6 @@ private slots:
             QVERIFY2(platform::qt::VirtualKeyForScanCode(keycode) == vk, qPrintable(QString::number(keycode)));
     }
 
-    // The key by its position when the event has one (a layout with Z where
-    // the US layout has Y; Shift+2 that gives '"'), else by the Qt key.
-    void keyOfAnEvent() {
-        const struct {
-            int qtKey;
-            quint32 scanCode;
-            Qt::KeyboardModifiers modifiers;
-            int vk;
-        } rows[] = {
-            {Qt::Key_Z, 29, Qt::NoModifier, 0x59},     {Qt::Key_QuoteDbl, 11, Qt::ShiftModifier, 0x32},
-            {Qt::Key_F9, 0, Qt::NoModifier, 0x78},     {Qt::Key_Comma, 0, Qt::NoModifier, 0xBC},
-            {Qt::Key_Question, 0, Qt::ShiftModifier, 0xBF}, {Qt::Key_Home, 0, Qt::NoModifier, 0x24},
-        };
-        for (const auto& r : rows)
-            QCOMPARE(int(platform::qt::VirtualKeyFor(keyWithScanCode(r.qtKey, r.scanCode, r.modifiers))), r.vk);
-    }
-
     // Host layout: the event a US or German keyboard sends (key, X keycode,
     // modifiers, text), then the code the machine receives (-1: none). Shift
     // and Ctrl are held as the modifiers say; AltGr (keycode 108) is no Alt.

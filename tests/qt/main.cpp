@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <cstring>
+#include <string>
 
 #include "platform/qt/qt_host.h"
 #include "qt_tests.h"
@@ -19,17 +19,19 @@ int main(int argc, char** argv) {
     QTemporaryDir directory;
     QDir::setCurrent(directory.path());
     platform::qt::Initialise();
-    // "open" as the first argument runs the file-opening tests alone: they start
-    // the program with options of their own, so they get a process of their own.
-    bool open = argc > 1 && std::strcmp(argv[1], "open") == 0;
-    if (open) {
+    // "open" or "sound" as the first argument runs those tests alone: they start the
+    // program with options, or SDL with a sound driver, of their own.
+    std::string group = argc > 1 && argv[1][0] != '-' ? argv[1] : "";
+    if (!group.empty()) {
         --argc;
         ++argv;
     }
     using Makers = std::vector<std::unique_ptr<QObject>> (*)();
-    const std::vector<Makers> all = open ? std::vector<Makers>{makeOpenTests}
-                                         : std::vector<Makers>{makeKeyTests, makeControllerTests, makeDialogTests,
-                                                               makeWindowTests, makeMonitorTests};
+    const std::vector<Makers> all = group == "open"    ? std::vector<Makers>{makeOpenTests}
+                                    : group == "sound" ? std::vector<Makers>{makeSoundTests}
+                                                       : std::vector<Makers>{makeKeyTests, makeControllerTests,
+                                                                             makeDialogTests, makeWindowTests,
+                                                                             makeMonitorTests};
     int failures = 0;
     for (Makers makers : all)
         for (auto& test : makers()) failures += QTest::qExec(test.get(), argc, argv);

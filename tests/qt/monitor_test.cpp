@@ -1,14 +1,10 @@
 // The monitor window driven as a user would, its buttons, views and command
-// line, beside the running machine and the menu's pause.
-#include <QAction>
+// line, beside the running machine.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -183,42 +179,6 @@ private slots:
 
         command("m d000 3");
         QVERIFY(child<QPlainTextEdit>("log")->toPlainText().contains("D000  3E 41 CD"));
-    }
-
-    // Stopped at D005 (NOP; JR $) here.
-    void theStopIsThePauseAndALoadedStateKeepsIt() {
-        QAction* pause = App::Window()->menuBar()->actions()[2]->menu()->actions()[0];
-        QVERIFY(FrameScheduler::state.paused && pause->isChecked());
-        command("bc; b d006");
-        App::RunCommand(App::kPause);  // the monitor's run
-        QVERIFY(passesUntil([] { return stopped() && CpuCore::state.pc == 0xD006; }));
-        QVERIFY(pause->isChecked());
-
-        // F7 runs the rest of the stopped frame and stops again.
-        command("bc");
-        uint32_t frames = FrameScheduler::state.framesRun;
-        App::RunCommand(App::kFrameAdvance);
-        QCOMPARE(FrameScheduler::state.framesRun, frames + 1);
-        QVERIFY(passesUntil([] { return stopped() && child<QLabel>("status")->text() == "Stopped: frame advanced"; }));
-        command("s 1000");  // 12000 T-states into a new frame
-        QVERIFY(passesUntil([] { return stopped() && child<QLabel>("status")->text() == "Stopped: step"; }));
-
-        // A state loaded while stopped shows at once, still stopped; the run then begins a whole frame.
-        App::RunCommand(App::kQuickSave1);
-        typeInto(child<QLineEdit>("reg_pc"), "D000");
-        App::RunCommand(App::kQuickLoad1);
-        QVERIFY(stopped() && pause->isChecked());
-        QCOMPARE(CpuCore::state.pc, 0xD006u);
-        QVERIFY(passesUntil([] { return child<QLineEdit>("reg_pc")->text() == "D006"; }));
-        frames = FrameScheduler::state.framesRun;
-        uint32_t cycles = Machine::state.cycleCounter;
-        command("g");
-        QVERIFY(passesUntil([&] { return FrameScheduler::state.framesRun == frames + 1; }));
-        QVERIFY(int32_t(Machine::state.cycleCounter - cycles) >= Machine::timing.cyclesPerFrame);
-        QCOMPARE(CpuCore::state.pc, 0xD006u);
-        QTest::mouseClick(button("Stop"), Qt::LeftButton);
-        QVERIFY(passesUntil(stopped));  // after a run typed in
-        command("b d005");
     }
 
     void closingLetsTheMachineGoAndAStopReopens() {

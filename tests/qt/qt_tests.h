@@ -11,3 +11,4 @@ std::vector<std::unique_ptr<QObject>> makeKeyTests();
 std::vector<std::unique_ptr<QObject>> makeControllerTests();
 std::vector<std::unique_ptr<QObject>> makeMonitorTests();
 std::vector<std::unique_ptr<QObject>> makeOpenTests();
+std::vector<std::unique_ptr<QObject>> makeSoundTests();

@@ -33,13 +33,12 @@ private slots:
     void init() { platform::qt::ReleaseAllKeys(); }
 
     void positionsOfTheUsLayout() {
+        // Keys the window's tests and the typing table below leave out.
         const uint table[][2] = {
-            {38, 0x41}, {10, 0x31}, {19, 0x30}, {20, 0xBD}, {21, 0xBB}, {34, 0xDB}, {35, 0xDD}, {47, 0xBA},
-            {48, 0xDE}, {59, 0xBC}, {49, 0xC0}, {51, 0xDC}, {61, 0xBF}, {60, 0xBE}, {50, 0xA0}, {62, 0xA1},
-            {37, 0xA2}, {105, 0xA3}, {64, 0xA4}, {67, 0x70}, {76, 0x79}, {75, 0x78}, {95, 0x7A}, {96, 0x7B},
-            {110, 0x24}, {115, 0x23}, {112, 0x21}, {117, 0x22}, {111, 0x26}, {116, 0x28}, {113, 0x25},
-            {114, 0x27}, {22, 0x08}, {23, 0x09}, {36, 0x0D}, {65, 0x20}, {118, 0x2D}, {119, 0x2E},
-            {9, 0x1B}, {52, 0x5A}, {58, 0x4D}, {24, 0x51}, {66, 0x14}, {0, 0x00}, {300, 0x00},
+            {19, 0x30}, {20, 0xBD}, {21, 0xBB}, {34, 0xDB}, {35, 0xDD}, {47, 0xBA}, {48, 0xDE}, {59, 0xBC},
+            {49, 0xC0}, {51, 0xDC}, {60, 0xBE}, {62, 0xA1}, {105, 0xA3}, {115, 0x23}, {112, 0x21}, {117, 0x22},
+            {116, 0x28}, {113, 0x25}, {114, 0x27}, {23, 0x09}, {65, 0x20}, {118, 0x2D}, {119, 0x2E}, {9, 0x1B},
+            {52, 0x5A}, {66, 0x14}, {36, 0x0D}, {0, 0x00}, {300, 0x00},
         };
         for (const auto& [keycode, vk] : table)
             QVERIFY2(platform::qt::VirtualKeyForScanCode(keycode) == vk, qPrintable(QString::number(keycode)));
@@ -57,11 +56,9 @@ private slots:
             const char* text;
             int code;
         } const rows[] = {
-            {Qt::Key_At, 11, S, "@", 0x40}, {Qt::Key_QuoteDbl, 48, S, "\"", 0x22},  // US Shift 2, Shift '
-            {Qt::Key_Equal, 21, 0, "=", 0x3D}, {Qt::Key_QuoteDbl, 11, S, "\"", 0x22},  // US =, German Shift 2
+            {Qt::Key_At, 11, S, "@", 0x40}, {Qt::Key_QuoteDbl, 11, S, "\"", 0x22},  // US and German Shift 2
             {Qt::Key_Z, 29, 0, "z", 0x7A}, {Qt::Key_AltGr, 108, 0, "", -1},  // German z where US has y; AltGr
-            {Qt::Key_At, 24, 0, "@", 0x40}, {Qt::Key_Plus, 35, 0, "+", 0x2B},  // German AltGr+Q, +
-            {Qt::Key_Semicolon, 59, S, ";", 0x3B}, {Qt::Key_ssharp, 20, 0, "\u00DF", -1},  // Shift ",", sharp s
+            {Qt::Key_At, 24, 0, "@", 0x40}, {Qt::Key_ssharp, 20, 0, "\u00DF", -1},  // German AltGr+Q, sharp s
             {Qt::Key_Dead_Circumflex, 49, 0, "", -1}, {Qt::Key_Ecircumflex, 26, 0, "\u00EA", -1},  // dead key, e
             {Qt::Key_Z, 29, C, "\x1a", 0x1A}, {Qt::Key_Up, 111, 0, "", 0x1E},  // German Ctrl+Z, cursor up
             {Qt::Key_F1, 67, 0, "", 0xF0}, {Qt::Key_Home, 110, S, "", 0x0B}, {Qt::Key_Backspace, 22, 0, "\b", 0x7F},
@@ -87,24 +84,16 @@ private slots:
         CpuCore::ClearPendingInterrupts();
     }
 
-    // Each step: a key set or released (0: all released), then the watched keys down.
-    void genericShiftAndCtrlFollowEitherSide() {
-        const struct {
-            uint8_t vk;
-            bool down;
-            const char* held;
-        } steps[] = {
-            {0xA1, true, "10 A1"},  {0xA0, true, "10 A0 A1"},  {0xA1, false, "10 A0"}, {0xA0, false, ""},
-            {0xA3, true, "11 A3"}, {0x41, true, "11 41 A3"}, {0, false, ""},
-        };
-        for (const auto& step : steps) {
-            if (step.vk) platform::qt::SetKeyState(step.vk, step.down);
-            else platform::qt::ReleaseAllKeys();
-            QStringList held;
-            for (uint8_t vk : {0x10, 0x11, 0x41, 0xA0, 0xA1, 0xA2, 0xA3})
-                if (down(vk)) held << QString::number(vk, 16).toUpper();
-            QCOMPARE(held.join(' '), QString(step.held));
-        }
+    // The generic Shift and Ctrl follow the right-hand keys too (the
+    // accelerators' cases hold the left ones).
+    void genericShiftAndCtrlFollowTheRightKeys() {
+        platform::qt::SetKeyState(0xA1, true);
+        platform::qt::SetKeyState(0xA3, true);
+        QVERIFY(down(0x10) && down(0x11) && !down(0xA0));
+        platform::qt::SetKeyState(0xA1, false);
+        QVERIFY(!down(0x10) && down(0x11));
+        platform::qt::SetKeyState(0xA3, false);
+        QVERIFY(!down(0x11));  // and no key left held for the tests after these
     }
 };
 

@@ -53,10 +53,7 @@ private slots:
             {{"--scale", "3", "a.cp6", "b.bin@$4c00"}, -1, 3, 2},
             {{"--ini", "x.ini", "--full-screen", "--fast", "--", "--odd-name.txt"}, -1, 0, 1},
             {{"--help"}, 0, 0, 0},
-            {{"--version"}, 0, 0, 0},
             {{"--scale", "4"}, 2, 0, 0},
-            {{"--scale"}, 2, 0, 0},
-            {{"--ini"}, 2, 0, 0},
             {{"--bogus"}, 2, 0, 0},
         };
         for (const Case& c : cases) {

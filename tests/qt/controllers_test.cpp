@@ -42,6 +42,7 @@ private slots:
         QCOMPARE(int(pollWith(-32768, 32767, SDL_HAT_CENTERED, -1)), 0xF9);  // full down-left
         QCOMPARE(int(pollWith(26000, 0, SDL_HAT_CENTERED, -1)), 0xFF);       // 79 %: no direction
         QCOMPARE(int(pollWith(0, 0, SDL_HAT_RIGHTUP, -1)), 0xF6);            // hat at 4500
+        QCOMPARE(int(pollWith(0, 0, SDL_HAT_LEFT, -1)), 0xFB);
         QCOMPARE(int(pollWith(0, 0, SDL_HAT_CENTERED, 3)), 0xEF);            // button 3 alone
         QCOMPARE(int(Machine::state.joystick2), 0xFF);                      // no second controller
     }

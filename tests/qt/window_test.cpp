@@ -1,7 +1,5 @@
-// The main window driven as a user would: start-up, menus and their ids, the
-// accelerators and the keys that reach the machine, the About box, the dialogs
-// each command opens, client size per scale and free resizing, full screen,
-// the clipboard and cursor, and closing with the place kept for the next start.
+// The main window driven as a user would, from start-up to closing with the
+// place kept for the next start.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>

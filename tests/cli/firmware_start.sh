@@ -13,10 +13,12 @@ shown --frames 300 --until-text READY
 [ "$(row 1)" = "8191 BYTES FREE" ] || fail "normal memory: '$(row 1)'"
 [ "$(row 2)" = "READY" ] || fail "prompt: '$(row 2)'"
 
-# The 16K expansion adds 8000-BFFF (the enhanced map's 4000h start: firmware_language).
-printf '[MEMORY]\nramexpanders=1\n' >"$TMP/expansion.ini"
-shown --ini "$TMP/expansion.ini" --frames 300 --until-text READY
-[ "$(row 1)" = "24575 BYTES FREE" ] || fail "expansion: '$(row 1)'"
+# The 16K expansion adds 8000-BFFF; the enhanced map starts the program area at 4000h.
+for config in "ramexpanders=1|24575" "enhancedflag=1|40959"; do
+    printf '[MEMORY]\n%s\n' "${config%|*}" >"$TMP/memory.ini"
+    shown --ini "$TMP/memory.ini" --frames 300 --until-text READY
+    [ "$(row 1)" = "${config#*|} BYTES FREE" ] || fail "${config%|*}: '$(row 1)'"
+done
 
 # A cartridge signed "ZVGR" runs at 4004h instead of BASIC.
 shown --frames 300 --cartridge "$BUILD/examples/cartridge.bin" --until-text "STOP TO LEAVE"

@@ -6,7 +6,7 @@ set -u
 source "$(dirname "$0")/common.bash" "$1"
 cd "$TMP" || exit 1
 : >empty.cp6
-mkdir folder.cp6 tapes
+mkdir tapes
 head -c 16385 /dev/zero >big.rom
 done='PRINT "D";"ONE"\r'
 prog='10 PRINT "HELLO"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "DEMO"\r'  # 54 bytes on tape
@@ -14,7 +14,6 @@ prog='10 PRINT "HELLO"\r20 FOR I=1 TO 3:PRINT I:NEXT\rCSAVE "DEMO"\r'  # 54 byte
 cases=(
     "--printer $TMP/no/lp.txt --type 'LPRINT 1\r$done'|Printer file $TMP/no/lp.txt cannot be opened: No such file or directory"
     "--tape empty.cp6|Tape empty.cp6 not loaded: the file is empty"
-    "--tape folder.cp6|Tape folder.cp6 not loaded: Is a directory"
     "--tape gone.cp6|Tape gone.cp6 not loaded: No such file or directory"
     "--cartridge big.rom|Cartridge big.rom refused: 16385 bytes (1 to 16384 bytes fit)"
     "--save-ram|Save Ram: $TMP/ram.bin"

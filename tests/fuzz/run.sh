@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# Fuzzes each target for a while, starting from its committed seed corpus.
-#   tests/fuzz/run.sh BUILD_DIR SECONDS [TARGET...]
-# BUILD_DIR is a build with -DVZ_SANITIZE=ON -DVZ_FUZZ=ON (clang). New inputs
-# go to a scratch corpus, not into the repository; an input that breaks a
-# target is kept as BUILD_DIR/fuzz-findings/TARGET-crash-* and the script
-# exits 1. Each target writes only in its own temporary folder.
+# Fuzzes each target for a while from its seed corpus: tests/fuzz/run.sh BUILD_DIR SECONDS [TARGET...]
+# BUILD_DIR is a build with -DVZ_SANITIZE=ON -DVZ_FUZZ=ON (clang). New inputs go to a scratch corpus; an
+# input that breaks a target is kept as BUILD_DIR/fuzz-findings/TARGET-crash-* and the script exits 1.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build folder}" && pwd)
@@ -17,8 +14,7 @@ fi
 findings=$build/fuzz-findings
 mkdir -p "$findings"
 export LSAN_OPTIONS="suppressions=$here/../sanitizer/lsan.supp:print_suppressions=0"
-# The targets' scratch folders in memory where there is such a folder: the
-# settings writer syncs every write to disk, which would cost most of the time.
+# Scratch folders in memory where there is one: the settings writer syncs every write to disk.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 status=0
 for target in "${targets[@]}"; do

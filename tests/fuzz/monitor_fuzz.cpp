@@ -10,13 +10,9 @@
 #include "debug/monitor.h"
 #include "tests/fuzz/fuzz_support.h"
 
-namespace {
-
 constexpr size_t kHeader = 4;
 constexpr int kSlices = 20;
 constexpr int32_t kSliceTStates = 2000;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size <= kHeader) return 0;

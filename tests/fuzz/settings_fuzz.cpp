@@ -36,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(SettingsFileText() == saved);
 
     const std::string &section = parts[1], &key = parts[2], &value = parts[3];
-    if (platform::IniWriteString(iniPath, section, key, value)) {
+    if (platform::IniWriteString(iniPath, section, key, value))
         FUZZ_CHECK(platform::IniGetString(iniPath, section, key, "\x01(missing)") == Trimmed(value));
-    }
     return 0;
 }

@@ -31,7 +31,9 @@ refuse --key 10
 refuse --joystick1 256
 refuse --pointer 300,4
 refuse --load-binary file.bin
-refuse --workdir "$TMP/does-not-exist"
+# Named files that are not there: the folder, each kind of file.
+for option in --workdir --cartridge --tape --type-file; do refuse $option "$TMP/missing"; done
+refuse --load-binary "$TMP/missing.bin@\$4C00"
 
 # Text that never shows: exit code 1 after the frame limit.
 (cd "$TMP" && "$RUN" --frames 5 --quiet --until-text "NO SUCH TEXT ON SCREEN" 2>/dev/null)

@@ -25,7 +25,6 @@ done
 # A cartridge signed "ZVGR" runs at 4004h instead of BASIC.
 shown --frames 300 --cartridge "$BUILD/examples/cartridge.bin" --until-text "STOP TO LEAVE"
 [ "$(row 0)" = "ZEL VEGA TYPEWRITER CARTRIDGE" ] || fail "cartridge title: '$(row 0)'"
-grep -q "BYTES FREE" <<<"$screen" && fail "BASIC started although a cartridge is signed"
 # Its typewriter echoes keys through the ROM's key buffer and screen driver.
 typed 'Zel 42' "Zel 42" --cartridge "$BUILD/examples/cartridge.bin"
 

@@ -55,8 +55,7 @@ inline void EnterScratchFolder() {
 // A file in the scratch folder holding these bytes; its path.
 inline std::string PutFile(const char* name, const uint8_t* data, size_t size) {
     std::string path = scratch + "/" + name;
-    if (!std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size)))
-        std::abort();
+    FUZZ_CHECK(std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size)));
     return path;
 }
 

@@ -7,17 +7,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:?seconds per target}
 shift 2
-targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then
-    for seeds in "$here"/corpus/*_fuzz; do targets+=("$(basename "$seeds")"); done
-fi
+[ $# -gt 0 ] || set -- $(cd "$here/corpus" && echo *_fuzz)
 findings=$build/fuzz-findings
 mkdir -p "$findings"
 export LSAN_OPTIONS="suppressions=$here/../sanitizer/lsan.supp:print_suppressions=0"
 # Scratch folders in memory where there is one: the settings writer syncs every write to disk.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 status=0
-for target in "${targets[@]}"; do
+for target in "$@"; do
     bin=$build/tests/fuzz/$target
     [ -x "$bin" ] || { echo "$target: not built in $build"; status=1; continue; }
     case $target in

@@ -26,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     iniPath = fuzz::PutFile("settings.ini", reinterpret_cast<const uint8_t*>(parts[0].data()), parts[0].size());
 
-    settings = Settings::Defaults();
-    Settings::LoadAll();
-    SaveEverySection();
-    const std::string saved = SettingsFileText();
-    settings = Settings::Defaults();
-    Settings::LoadAll();
-    SaveEverySection();
-    FUZZ_CHECK(SettingsFileText() == saved);
+    auto loadAndSave = [] {
+        settings = Settings::Defaults();
+        Settings::LoadAll();
+        SaveEverySection();
+        return SettingsFileText();
+    };
+    const std::string saved = loadAndSave();
+    FUZZ_CHECK(loadAndSave() == saved);
 
     const std::string &section = parts[1], &key = parts[2], &value = parts[3];
     if (platform::IniWriteString(iniPath, section, key, value))

@@ -3,8 +3,6 @@
 // fill 64K; ports read the input too). Every slice runs its budget and
 // overshoots by less than the longest step; register pairs keep 16 bits; the
 // per-step reports add up to what Execute returns, modulo 256.
-#include <vector>
-
 #include "cpu/flat_bus.h"
 #include "tests/fuzz/fuzz_support.h"
 

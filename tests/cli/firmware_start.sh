@@ -6,7 +6,6 @@
 # cursor), Insert (opens a space) and overtyping, and entered again.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
-# row N of the screen text, trailing spaces removed
 row() { sed -n "$(($1 + 1))p" <<<"$screen" | sed 's/ *$//'; }
 
 # Normal configuration: RAM C000-FFFF, program area C000-DFFF.

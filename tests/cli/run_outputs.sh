@@ -16,7 +16,7 @@ cmp -s "$TMP/shot.bmp" "$TMP/full/shot.bmp" || fail "old screenshot damaged"
 grep -q "screenshot not written: shot.bmp" <<<"$err" || fail "no screenshot message: $err"
 grep -q "Save Ram failed: .*/ram.bin: File too large" <<<"$err" || fail "no Save Ram notice: $err"
 # A state saved at frame 300 and loaded by a second run goes on as the first
-# run did: the same RAM and picture 200 frames later.
+# run did: the same RAM and picture 200 frames later; a foreign file is refused with exit code 2.
 prog='10 MODE 8\n20 PSET RND(256),RND(192):GOTO 20\nRUN\n'
 "$RUN" --workdir "$TMP" --quiet --type "$prog" --frames 500 --save-state "$TMP/at300.vzs@300" --save-ram \
     --screenshot "$TMP/a.bmp" || fail "--save-state exited with $?"
@@ -26,6 +26,8 @@ mv "$TMP/ram.bin" "$TMP/a.bin"
     fail "--load-state exited with $?"
 cmp -s "$TMP/a.bin" "$TMP/ram.bin" || fail "RAM after the loaded state differs"
 cmp -s "$TMP/a.bmp" "$TMP/b.bmp" || fail "picture after the loaded state differs"
+"$RUN" --workdir "$TMP" --quiet --load-state "$TMP/a.bmp" --frames 1 2>"$TMP/err.txt"
+[ $? -eq 2 ] && grep -q "not a Virtual Zel Vega state file" "$TMP/err.txt" || fail "a BMP was not refused: $(cat "$TMP/err.txt")"
 # Util "Record Sound..." writes the sound as heard: --wav of the same typed
 # line hears it three frames (3 x 368 samples) later, the stream's write-ahead.
 input=(--workdir "$TMP" --frames 240 --quiet --keys "10:T 14:O 18:N 22:E 26:Space 30:4 34:4 38:0 42:Comma 46:9 50:Enter")

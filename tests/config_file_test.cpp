@@ -142,18 +142,23 @@ TEST_F(SettingsFile, EveryKindOfValueIsReadWithItsRules) {
 
 TEST_F(SettingsFile, EverySectionReadsBackWhatWasSaved) {
     Settings::LocateFile();
-    // One changed field or more per section.
-    settings.memoryEnhanced = 1, settings.ramExpansion = 1, settings.useBuiltinCharxRom = 0;
-    setPath(settings.charRomPath, "my roms/char.bin");
+    // Every field these writers write, off its default.
+    settings.memoryEnhanced = 1, settings.ramExpansion = 1, settings.useBuiltinBasicRom = 0;
+    settings.useBuiltinCharRom = 0, settings.useBuiltinCharxRom = 0;
+    setPath(settings.basicRomPath, "b.rom"), setPath(settings.charRomPath, "my roms/char.bin");
+    setPath(settings.charxRomPath, "x.rom"), setPath(settings.printerPath, "p.txt");
     settings.printerAutoLineFeed = 0, settings.printerFixedWidth = 1, settings.printerWidth = 80;
     settings.keyboardEmulated = 0, settings.keyboardHostLayout = 0, settings.sensibleKeyMap[2][0x70] = 0x0204;
     settings.windowScale = 3, settings.colors[7] = Rgb{1, 2, 3};
-    settings.ayOn = 0, settings.clickerVolumePercent = 10;
+    settings.clickerOn = 0, settings.ayOn = 0, settings.clickerVolumePercent = 10, settings.ayVolumePercent = 90;
     settings.cpuSpeedOption = 2, settings.customActiveRate = 5000000, settings.customBlankRate = 3000000000u;
-    settings.customFps = 50, settings.speedUpFiles = 0;
-    settings.binaryLoadAddress = 0x8000, settings.pokeExecAddress = 1;
-    settings.screenshotCounter = 41;
-    setPath(settings.cassettePlayPath, "a b.cp6");
+    settings.ntscPercent = 200, settings.palPercent = 300, settings.customFps = 50, settings.speedUpFiles = 0;
+    settings.limitVideoUpdates = 1, settings.videoUpdatesPerSecond = 25;
+    settings.execAddressIsHex = 0, settings.loadAddressIsHex = 0, settings.pokeExecAddress = 1;
+    settings.binaryLoadAddress = 0x8000, settings.binaryExecAddress = 0x8010;
+    setPath(settings.binaryPath, "c.bin"), setPath(settings.cassettePlayPath, "a b.cp6");
+    setPath(settings.quickTypePath, "q.txt"), setPath(settings.cassetteRecordPath, "r.cp6");
+    setPath(settings.gameRomPath, "g.rom"), settings.screenshotCounter = 41;
     Settings wanted = settings;
     SaveEverySection();
 

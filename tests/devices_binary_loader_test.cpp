@@ -114,11 +114,15 @@ TEST_F(BinaryLoaderTest, FilesMustFitBelowTheTopOfMemory) {
     ASSERT_TRUE(RunOk(File("16.bin", 16), "$fff0"));
     EXPECT_EQ(std::memcmp(Machine::MemoryImage + 0xFFF0, Pattern(16).data(), 16), 0);
     EXPECT_EQ(Machine::MemoryImage[0xFFEF], kUntouched);
+    ASSERT_TRUE(RunOk(File("64k.bin", 65536), "0"));  // the largest file fits only at 0, over the ROM area
+    EXPECT_EQ(std::memcmp(Machine::MemoryImage, Pattern(65536).data(), 65536), 0);
 }
 
-// The poke itself is what cli.firmware_devices calls USR through.
-TEST_F(BinaryLoaderTest, UsrEntryCountsOnlyWhenTicked) {
+TEST_F(BinaryLoaderTest, UsrVectorIsPokedLowByteFirstOnlyWhenTicked) {
     std::string p = File("p.bin", 8);
+    ASSERT_TRUE(RunOk(p, "$4c00", true, "513"));
+    EXPECT_EQ((std::vector<int>{Machine::MemoryImage[0xFAEB], Machine::MemoryImage[0xFAEC]}), (std::vector<int>{1, 2}));
+    std::memset(Machine::MemoryImage, kUntouched, sizeof Machine::MemoryImage);
     ASSERT_TRUE(RunOk(p, "$4c00", false, "zz"));  // an invalid USR text with the box clear: no error, no poke
     EXPECT_TRUE(headless::MessageBoxes().empty());
     EXPECT_EQ(Machine::MemoryImage[0xFAEB], kUntouched);

@@ -154,6 +154,7 @@ TEST_F(CassetteTest, ProposedNamesComeFromBytesTenToFifteenAndStayInTheFolder) {
         }
     }
     EXPECT_EQ(proposed, expected);
+    EXPECT_EQ(headless::CursorShowCount(), 0);  // shown for each chooser, hidden again
 }
 
 TEST_F(CassetteTest, CancelledOrFailedRecordingsAreDroppedOrReported) {

@@ -92,6 +92,10 @@ TEST_F(PrinterTest, UnwritableOutputLosesBytesWithOneMessage) {
     setPath(settings.printerPath, out);
     Print("kept");
     EXPECT_EQ(Output(), "kept");
+    setPath(settings.printerPath, "/dev/full");  // every write fails late, as on a full disk
+    Print(std::string(9000, 'z'));
+    PrinterPort::Close();
+    EXPECT_EQ(headless::DebugLines().back(), "Printer file /dev/full was not written completely\n");
 }
 
 // Runs the dialog: `act` plays the user. What it showed at opening is noted:

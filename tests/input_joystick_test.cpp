@@ -45,7 +45,8 @@ TEST_F(JoystickTest, SticksHatsAndButtons) {
         {649, 0, kCentred, 0xF7},
         // Hat windows in hundredths of a degree; their ends are open.
         {0, 0, 4500, 0xF6}, {0, 0, 2000, 0xFF}, {0, 0, 35500, 0xFE}, {0, 0, 0, 0xFE}, {0, 0, 9000, 0xF7},
-        {0, 0, 18000, 0xFD}, {0, 0, 27000, 0xFB}, {0, 0, 5500, 0xFF}, {0, 0, kCentred, 0xFF},
+        {0, 0, 13500, 0xF5}, {0, 0, 18000, 0xFD}, {0, 0, 22500, 0xF9}, {0, 0, 27000, 0xFB}, {0, 0, 31500, 0xFA},
+        {0, 0, 5500, 0xFF}, {0, 0, kCentred, 0xFF},
         // Axes win over the hat; the hat counts when they are centred.
         {-720, 0, 9000, 0xFB},
         // Fewer than two axes: hat only; no hat then nothing.

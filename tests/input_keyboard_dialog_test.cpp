@@ -2,8 +2,6 @@
 // assignment by holding keys and clicking the prompt, deletion, OK and Cancel.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,7 +16,6 @@
 #include "tests/ini_test_support.h"
 #include "tests/key_table.h"
 
-namespace fs = std::filesystem;
 namespace hl = platform::headless;
 namespace L = KeyboardDialogLayout;
 
@@ -105,6 +102,18 @@ TEST_F(KeyboardDialog, OkStoresTheChosenMode) {
     EXPECT_EQ(hl::MessageBoxes()[0].text, KeyboardConfig::kNothingAssigned);
 }
 
+TEST_F(KeyboardDialog, HostKeyNamesIncludeTheLayoutKeys) {
+    hl::QueueDialogScript([](platform::Dialog*) {});
+    KeyboardConfig::Dialog();
+    const std::pair<int, const char*> names[] = {{0xC0, "`"}, {0xDE, "'"}, {0xDC, "\\"}, {0xBF, "/"},
+                                                 {0x51, "q"}, {0x91, "Scroll Lock"}, {0x13, "Pause"}};
+    for (auto [key, name] : names) EXPECT_STREQ(KeyboardConfig::pcKeyName[key], name) << key;
+    for (int key : {int(kShift), int(kCtrl), 0x14}) EXPECT_EQ(KeyboardConfig::pcKeyName[key], nullptr) << key;  // 14h: Caps Lock
+    int named = 0;
+    for (const char* name : KeyboardConfig::pcKeyName) named += name ? 1 : 0;
+    EXPECT_EQ(named, 91);
+}
+
 // The whole road (the window test assigns on the normal layer): Ctrl "a"
 // picked, Shift and W held and the prompt clicked, sensible mode, OK; the
 // file has it and Shift+W types Ctrl "a" at the next poll.
@@ -167,19 +176,6 @@ TEST_F(KeyboardDialog, ADoubleClickDeletesExactlyThatEntry) {
     EXPECT_EQ(settings.sensibleKeyMap[0][0x51], 0x00FF);
     EXPECT_EQ(settings.sensibleKeyMap[1][0x51], 0x000A);
     EXPECT_EQ(settings.sensibleKeyMap[2][0x42], 0x000A);
-}
-
-TEST_F(KeyboardDialog, CancelKeepsTheSettingsAndTheFile) {
-    hl::QueueDialogScript([&](platform::Dialog* d) {
-        pick(d, 10);
-        holdAndClick(d, {0x51});
-        hl::Click(d, L::kSensibleMode);
-        hl::Click(d, platform::kDialogCancel);
-    });
-    EXPECT_FALSE(KeyboardConfig::Dialog());
-    Settings defaults = Settings::Defaults();
-    EXPECT_EQ(std::memcmp(&settings, &defaults, sizeof settings), 0);
-    EXPECT_FALSE(fs::exists(iniPath));
 }
 
 }  // namespace

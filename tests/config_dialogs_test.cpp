@@ -80,8 +80,10 @@ TEST_F(ConfigDialogsTest, TimingShowsEachChoiceAndStoresIt) {
 // dialog stays open, nothing stored); a second OK stores the corrected values.
 TEST_F(ConfigDialogsTest, TimingCustomEntriesAreCorrectedInPlace) {
     const std::pair<const char*, const char*> rows[] = {  // typed, shown after the first OK
-        {"10|10|50", "24|24|50"}, {"5000|23|60", "5000|24|60"},  // each rate is at least 24 on its own
+        {"10|10|50", "24|24|50"}, {"0|100|60", "24|100|60"},  // each rate is at least 24 on its own
+        {"5000|23|60", "5000|24|60"},
         {"3000000|4000000|fifty", "3000000|4000000|1"},  // unreadable reads as 0
+        {"3000000|4000000|100000", "3000000|4000000|600"},
     };
     for (const auto& [typed, shown] : rows) {
         SCOPED_TRACE(typed);
@@ -129,9 +131,11 @@ TEST_F(ConfigDialogsTest, TimingFastTurnsOffSoundInTheRecordButNotInTheFile) {
     EXPECT_EQ(value("SOUND", "clickervolpct"), "80");
 }
 
-TEST_F(ConfigDialogsTest, TimingDefaultButton) {
-    settings.cpuSpeedOption = 1, settings.ntscPercent = 250, settings.limitVideoUpdates = 1;
+TEST_F(ConfigDialogsTest, TimingHundredPercentAndDefaultButtons) {
+    settings.cpuSpeedOption = 1, settings.ntscPercent = 250, settings.palPercent = 300, settings.limitVideoUpdates = 1;
     hl::QueueDialogScript([](Dialog* d) {
+        hl::Click(d, 1513);
+        EXPECT_EQ(Texts(d, {1505}), "PAL * 100%");
         hl::Click(d, 1514);
         EXPECT_EQ(Checked(d, kTiming), "1500");
         EXPECT_EQ(platform::DialogSliderPosition(d, 1504), 100);

@@ -42,10 +42,8 @@ inline std::string scratch;
 // Once per process: a fresh temporary folder, the current and start directory and the settings' home.
 inline void EnterScratchFolder() {
     if (!scratch.empty()) return;
-    std::string pattern = (std::filesystem::temp_directory_path() / "vz-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    scratch = pattern;
-    if (chdir(scratch.c_str()) != 0) std::abort();
+    scratch = (std::filesystem::temp_directory_path() / "vz-fuzz-XXXXXX").string();
+    FUZZ_CHECK(mkdtemp(scratch.data()) && chdir(scratch.c_str()) == 0);
     std::atexit([] {
         std::error_code ignored;
         std::filesystem::remove_all(scratch, ignored);

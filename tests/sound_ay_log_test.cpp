@@ -97,17 +97,13 @@ TEST_F(AyLogTest, LinesPerFrameWithWrites) {
               "    .byte 1,14,0,252,1,253,2,254,3,255,4,242,5,243,6,244,7,245,8,246,9,247,10,248,11,249,12,250,13,251\n");
 }
 
-TEST_F(AyLogTest, FailedOpenLeavesTheMarkOffAndTheBuffer) {
+TEST_F(AyLogTest, FailedOpenLeavesTheMarkOff) {
     Machine::startDirectory = (dir / "missing").string();
     toggleAyLog();
     EXPECT_FALSE(ayLogOpen());
     // No log is being written, so the menu must not claim one is.
     EXPECT_FALSE(platform::headless::MenuChecked(kLogCommand));
-    // Frames while off leave the buffer as it is; the first line after the start reports it.
     frameWrites({{1, 2}, {3, 4}});
-    logAyFrame();
-    logAyFrame();
-    EXPECT_EQ(Machine::state.ayLogCount, 2);
     // The next use tries again; now it opens and the mark goes on.
     Machine::startDirectory = dir.string();
     platform::headless::SetMilliseconds(0xABC);

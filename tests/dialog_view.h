@@ -12,17 +12,12 @@ inline std::string Texts(platform::Dialog* d, const std::vector<int>& ids) {
     for (int id : ids) out += (out.empty() ? "" : "|") + platform::DialogGetText(d, id);
     return out;
 }
-// The ids of the checked controls among these, blank-separated.
-inline std::string Checked(platform::Dialog* d, const std::vector<int>& ids) {
+// The ids among these whose control is checked (or greyed), blank-separated.
+inline std::string Checked(platform::Dialog* d, const std::vector<int>& ids, bool greyed = false) {
     std::string out;
     for (int id : ids)
-        if (platform::DialogIsChecked(d, id)) out += (out.empty() ? "" : " ") + std::to_string(id);
+        if (greyed ? !platform::DialogIsEnabled(d, id) : platform::DialogIsChecked(d, id))
+            out += (out.empty() ? "" : " ") + std::to_string(id);
     return out;
 }
-// The ids of the greyed controls among these, blank-separated.
-inline std::string Greyed(platform::Dialog* d, const std::vector<int>& ids) {
-    std::string out;
-    for (int id : ids)
-        if (!platform::DialogIsEnabled(d, id)) out += (out.empty() ? "" : " ") + std::to_string(id);
-    return out;
-}
+inline std::string Greyed(platform::Dialog* d, const std::vector<int>& ids) { return Checked(d, ids, true); }

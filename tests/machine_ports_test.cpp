@@ -193,22 +193,6 @@ TEST_F(MachineTimerTest, PeriodAndMask) {
     EXPECT_EQ(StepsUntilRequest(3000), 7071 / 4 + 1);  // first count above 7070: 7072
 }
 
-// Interrupts off over two periods: one request as soon as they are on, the
-// next held until the handler enables them; a request held while masked is dropped.
-TEST_F(MachineTimerTest, HeldWhileInterruptsDisabled) {
-    const struct { bool taken, iff1, masked; int limit, step; } steps[] = {
-        {false, false, false, 2000, -1}, {false, true, false, 1, 1},
-        {true, false, false, 1, -1}, {false, true, false, 1, 1},  // taken: interrupts off, the count above the period again
-        {true, false, false, 1000, -1}, {false, true, true, 1, -1}, {false, true, false, 1, -1},
-    };
-    for (size_t i = 0; i < std::size(steps); ++i) {
-        if (steps[i].taken) CpuCore::ClearPendingInterrupts();
-        CpuCore::state.iff1 = steps[i].iff1;
-        Out(0xB0, steps[i].masked ? 0xFF : 0xFE);
-        EXPECT_EQ(StepsUntilRequest(steps[i].limit), steps[i].step) << "step " << i;
-    }
-}
-
 // Typed keys and a playing tape stop the timer: no request, no count; it goes on where it stopped.
 TEST_F(MachineTimerTest, StoppedWhileTypingOrWhileATapeFeedsBytes) {
     std::string tape = WriteFile("t.cp6", std::vector<uint8_t>(100, 0x11));

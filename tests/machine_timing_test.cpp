@@ -2,9 +2,7 @@
 // the video update limit, file speed-up and the speed meter.
 #include <fstream>
 
-#include "config/config_dialogs.h"
 #include "devices/cassette.h"
-#include "resources/config_dialogs_layout.h"
 #include "tests/machine_fixture.h"
 
 using MachineTimingTest = MachineTest;
@@ -124,29 +122,6 @@ TEST_F(MachineSchedulerTest, PacingOnTheCounter) {
     EXPECT_EQ(Frames(), 4u);
     EXPECT_EQ(FrameScheduler::state.nextFrameTicks, 11'000'000 + 16666);
 
-    platform::headless::AdvanceCounter(20000);
-    platform::headless::SetCounterReadFails(true);
-    EXPECT_FALSE(FrameScheduler::OnIdle());
-    EXPECT_EQ(Frames(), 4u);
-    platform::headless::SetCounterReadFails(false);
-    EXPECT_TRUE(FrameScheduler::OnIdle());
-}
-
-// Without a counter the millisecond clock paces frames 1000 / 60 = 16 ms apart.
-TEST_F(MachineSchedulerTest, PacingOnTheMillisecondClock) {
-    platform::headless::SetCounterAvailable(false);
-    FrameScheduler::InitClock();
-    EXPECT_FALSE(FrameScheduler::state.useHighResolutionClock);
-    EXPECT_TRUE(FrameScheduler::OnIdle());
-    EXPECT_FALSE(FrameScheduler::OnIdle());
-    platform::headless::AdvanceMilliseconds(15);
-    EXPECT_FALSE(FrameScheduler::OnIdle());
-    platform::headless::AdvanceMilliseconds(1);
-    EXPECT_TRUE(FrameScheduler::OnIdle());
-    platform::headless::AdvanceMilliseconds(1000);  // late: one frame, no catching up
-    EXPECT_TRUE(FrameScheduler::OnIdle());
-    EXPECT_FALSE(FrameScheduler::OnIdle());
-    EXPECT_EQ(Frames(), 3u);
 }
 
 // "Fast!": a frame every pass, redrawn every pass or, limited to 20 a second,
@@ -210,9 +185,9 @@ TEST_F(MachineSchedulerTest, SpeedMeter) {
     EXPECT_EQ(FrameScheduler::state.speedPercent, 100);
 }
 
-// The largest rates the settings file and the timing dialog accept, at one
-// frame a second: a frame is 34363630 T-states (one second at 1000 % with the
-// display off), run whole without the count wrapping.
+// The largest rates the settings file accepts, at one frame a second: a frame
+// is 34363630 T-states (one second at 1000 % with the display off), run whole
+// without the count wrapping.
 TEST_F(MachineSchedulerTest, LargestCustomRatesGiveBoundedFrames) {
     std::ofstream(iniPath) << "[SPEED]\ncpuspeedopt=2\nactivescancust=4294967295\nvblankcust=99999999999\nfpscust=1\n";
     Settings::LoadAll();
@@ -221,17 +196,4 @@ TEST_F(MachineSchedulerTest, LargestCustomRatesGiveBoundedFrames) {
     int32_t executed = FrameScheduler::RunFrame();  // NOPs: 4 T-states each
     EXPECT_GE(executed, 34363630);
     EXPECT_LT(executed, 34363634);
-
-    settings = Settings::Defaults();
-    platform::headless::QueueDialogScript([](platform::Dialog* d) {
-        platform::headless::Click(d, TimingDialog::kCustom);
-        for (int field : {TimingDialog::kActiveRate, TimingDialog::kBlankRate})
-            platform::headless::TypeText(d, field, "4294967295");
-        platform::headless::TypeText(d, TimingDialog::kFps, "1");
-        platform::headless::Click(d, platform::kDialogOk);
-    });
-    ASSERT_TRUE(ConfigDialogs::Timing());
-    Machine::RecomputeTiming();
-    EXPECT_EQ(Machine::timing.cyclesPerFrame, 34363630);
-    EXPECT_EQ(Machine::timing.timerPeriod, 3746);
 }

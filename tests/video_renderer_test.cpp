@@ -119,7 +119,7 @@ TEST_F(VideoRenderer, MixedScreensOnEveryPage) {
     }
 }
 
-// The documented expansions, semigraphics patterns and borders.
+// The documented expansions and semigraphics patterns (the borders: the mixed screens).
 TEST_F(VideoRenderer, DocumentedExamples) {
     const struct { uint8_t attribute, byte; int cell, line; std::array<int, 8> expected; } cases[] = {
         {0x80 | 3 << 2, 0xE4, 0, 0, {36, 36, 35, 35, 34, 34, 33, 33}},     // four-colour set 0, B = 32
@@ -143,18 +143,6 @@ TEST_F(VideoRenderer, DocumentedExamples) {
         for (int i = 0; i < 8; ++i) line[size_t(i)] = frame[(12 + c.line) * W + 12 + 8 * c.cell + i];
         EXPECT_EQ(line, c.expected);
     }
-    // Uniform attributes give one border colour; mixed ones put top and right on byte 511,
-    // bottom on byte 31, left on the last cell of each row.
-    for (auto [a, index] : {std::pair{0x00, 4}, {0x40, 4}, {0x90, 0}, {0x92, 1}, {0x80, 2}, {0x8E, 3}}) {
-        std::memset(Attributes(), a, 512);
-        std::vector<int> frame = Render();
-        for (int p : {0, 12 * W, 12 * W + 270, 215 * W + 139}) EXPECT_EQ(frame[p], index) << "attribute " << a << " pixel " << p;
-    }
-    std::memset(Attributes(), 0, 512);
-    Attributes()[511] = 0x92, Attributes()[31] = 0x80, Attributes()[63] = 0x82;
-    std::vector<int> frame = Render();
-    EXPECT_EQ((std::array{frame[5 * W + 100], frame[100 * W + 275], frame[215 * W], frame[12 * W], frame[24 * W + 11], frame[36 * W]}),
-              (std::array{1, 1, 2, 2, 3, 4}));
 }
 
 // With the display disabled: a plain picture in entry 6 inside a border of entry 4.

@@ -35,7 +35,6 @@ WID=$(timeout 60 xdotool search --sync --onlyvisible --name "Virtual Zel Vega" |
 [ -n "$WID" ] || fail "no window titled Virtual Zel Vega"
 xdotool windowfocus --sync "$WID" 2>/dev/null || true
 eval "$(xdotool getwindowgeometry --shell "$WID")"
-echo "window $WID at $X,$Y size ${WIDTH}x${HEIGHT}"
 [ "$WIDTH" = 560 ] || fail "window width $WIDTH, expected 560 (280 x scale 2)"
 MENU=$((HEIGHT - 432))
 [ "$MENU" -ge 10 ] && [ "$MENU" -le 60 ] || fail "window height $HEIGHT leaves no 432-pixel client area under a menu bar"

@@ -1,8 +1,8 @@
 #!/bin/bash
 # The BASIC ROM's devices through vzelvega-run: CSAVE to a CP6 file and CLOAD
 # back in a fresh machine by name, tapes damaged, cut short or stopped, LPRINT
-# to the printer file, SOUND and TONE in the AY log, USR with the binary
-# loader, MODE and PSET.
+# to the printer file, SOUND, TONE and PLAY in the AY log, USR with the binary
+# loader, MODE and PSET; the examples primes.txt and catch.txt as a user runs them.
 set -u
 source "$(dirname "$0")/common.bash" "$1"
 
@@ -66,23 +66,25 @@ printf 'SUM 5 \r\n10 REM LISTED\r\n' >"$TMP/lp.expected"
 cmp "$TMP/lp.txt" "$TMP/lp.expected" || fail "printer file: $(od -c "$TMP/lp.txt")"
 
 # SOUND writes AY registers; TONE 1000,25 sets period 125 (2 MHz / 16 / 125
-# = 1000 Hz) at full volume on channel A, then silences it.
-(cd "$TMP" && "$RUN" --workdir "$TMP" --frames 300 --quiet --ay-log \
-    --type 'SOUND 2,77:SOUND 9,0:TONE 1000,25\r') || fail "TONE run exited with $?"
+# = 1000 Hz) at full volume on channel A, then silences it. PLAY: two C notes
+# of ten fiftieths (spaces are passed over); the first is silenced (volume 8
+# to 0) a fiftieth before the second starts, so the second starts after a pause.
+(cd "$TMP" && "$RUN" --workdir "$TMP" --frames 500 --quiet --ay-log \
+    --type 'SOUND 2,77:SOUND 9,0:TONE 1000,25\rPLAY " L10C C"\r') || fail "the sound run exited with $?"
 log=$(cat "$TMP"/aysound_*.txt)
-grep -q ',2,77,' <<<"$log" || fail "SOUND 2,77 not in the AY log: $log"
-grep -q ',0,125,1,0,' <<<"$log" || fail "tone period 125 not in the AY log: $log"
-grep -q ',7,62,8,15' <<<"$log" || fail "mixer and volume of the tone not in the AY log: $log"
-grep -q ',8,0$' <<<"$log" || fail "the tone was not silenced: $log"
+# (each log line: frames since the last, the count of writes, register,value pairs)
+grep -A1 ',0,125,1,0,2,77,7,62,8,15,' <<<"$log" | tail -1 | grep -q ',1,8,0$' ||
+    fail "SOUND 2,77 and the tone (period, mixer, volume, then silence) not in the AY log: $log"
+[ "$(grep -c '^ *\.byte [1-9][0-9]*,4,0,221,1,1,7,62,8,15$' <<<"$log")" = 2 ] || fail "the two notes did not start apart: $log"
 
 # USR calls the routine the binary loader put at F000h.
 typed 'PRINT USR(14)\r' ' 42' --load-binary "$BUILD/examples/usrdemo.bin@\$F000,usr=\$F000"
 expect_rows 'PRINT USR(14)' 'HELLO FROM MACHINE CODE
  42'
 
-# MODE 8 (256 x 192, two colours, set 0) with two pixels set; POINT reads them.
+# MODE 8 (256 x 192, two colours, set 0) with two pixels set (POINT: firmware_language).
 shown --frames 600 --screenshot "$TMP/pset.bmp" \
-    --type '10 MODE 8:PSET 0,0:PSET 255,191:PSET 9,9:PRESET 9,9\r20 P=POINT(0,0)+POINT(1,0)*2+POINT(9,9)*4\rRUN\r'
+    --type '10 MODE 8:PSET 0,0:PSET 255,191:PSET 9,9:PRESET 9,9\rRUN\r'
 [ "$(grep -c '^#\{32\}$' <<<"$screen")" -eq 16 ] || fail "the screen is not all graphics cells"
 python3 - "$TMP/pset.bmp" <<'EOF' || fail "graphics picture"
 import struct, sys
@@ -97,7 +99,27 @@ want = {(0, 0): 224, (1, 0): 96, (255, 191): 224, (254, 191): 96, (9, 9): 96}
 got = {p: green(*p) for p in want}
 sys.exit(0 if got == want else f'green of the pixels: {got}')
 EOF
-# Back in text mode after a key, P shows POINT's values: 1 + 0 + 0.
-typed '10 MODE 8:PSET 0,0:PSET 9,9:PRESET 9,9\r20 P=POINT(0,0)+POINT(1,0)*2+POINT(9,9)*4+(POINT(256,0)=-1)*8\rRUN\r PRINT P;"DO";"NE"\r' DONE
-expect_rows 'PRINT P;"DO";"NE"' '-7 DONE'
+EXAMPLES=$(cd "$(dirname "$0")/../../examples" && pwd)
+
+shown --frames 3000 --type-file "$EXAMPLES/primes.txt" --until-text " 197  199"
+got=$(sed -n '1,/199/p' <<<"$screen" | tr -s ' \n' '\n\n' | grep -v '^$' | tr '\n' ' ')
+want=$(python3 -c 'print(" ".join(str(n) for n in range(2, 200) if all(n % d for d in range(2, n))), end=" ")')
+[ "$got" = "$want" ] || fail "primes: $got"
+
+# Nobody plays: every ball is missed or caught by the paddle standing still,
+# and the game ends with no lives left.
+shown --frames 20000 --type-file "$EXAMPLES/catch.txt" --until-text "           GAME OVER"
+grep -q "LIVES 0 " <<<"$(head -1 <<<"$screen")" || fail "the lives at GAME OVER: $(head -1 <<<"$screen")"
+# Left pressed during the game (the game starts near frame 1380) is not left
+# over in the key buffer: a line typed after the game starts at the left edge.
+keys="$(printf '%s:Left ' $(seq 1420 10 1560)) $(printf '2600:%s ' P R I N T Space 6 Shift+8 7 Enter)"
+shown --frames 3000 --type-file "$EXAMPLES/catch.txt" --keys "$keys" --until-text " 42 "
+grep -A1 '^print 6\*7' <<<"$screen" | tail -1 | grep -q '^ 42 ' || fail "keys left over after the game"
+
+typed '10 INPUT "AGE";A:PRINT A+1\rRUN\rX\r41\r' " 42"
+expect_rows RUN 'AGE? X
+?REDO FROM START
+AGE? 41
+ 42'
+
 echo "firmware_devices: ok"

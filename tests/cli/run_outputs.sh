@@ -16,8 +16,7 @@ cmp -s "$TMP/shot.bmp" "$TMP/full/shot.bmp" || fail "old screenshot damaged"
 grep -q "screenshot not written: shot.bmp" <<<"$err" || fail "no screenshot message: $err"
 grep -q "Save Ram failed: .*/ram.bin: File too large" <<<"$err" || fail "no Save Ram notice: $err"
 # A state saved at frame 300 and loaded by a second run goes on as the first
-# run did: the same RAM and picture 200 frames later; a missing or foreign
-# state file is refused with exit code 2.
+# run did: the same RAM and picture 200 frames later; a foreign file is refused with exit code 2.
 prog='10 MODE 8\n20 PSET RND(256),RND(192):GOTO 20\nRUN\n'
 "$RUN" --workdir "$TMP" --quiet --type "$prog" --frames 500 --save-state "$TMP/at300.vzs@300" --save-ram \
     --screenshot "$TMP/a.bmp" || fail "--save-state exited with $?"

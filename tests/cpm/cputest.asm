@@ -1,6 +1,5 @@
-; A small CP/M program for vzelvega-cpm: BDOS string and character output,
-; one check (a multiply loop) reported as A and + (pass) or - (fail), and the
-; return to the CCP. Expected output: VZ CPU TEST / A+
+; A CP/M program for vzelvega-cpm: BDOS string and character output, a multiply
+; loop reported as A and + (pass) or - (fail), the return to the CCP.
 
 BDOS    equ     5
 CONOUT  equ     2

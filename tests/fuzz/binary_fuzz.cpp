@@ -4,6 +4,7 @@
 // as documented and the file fits below 10000h; otherwise the errors are shown
 // and memory is untouched.
 #include <optional>
+#include <sstream>
 
 #include "devices/binary_loader.h"
 #include "resources/binary_loader_layout.h"
@@ -27,12 +28,11 @@ uint8_t before[65536];
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    std::string rest(reinterpret_cast<const char*>(data + 1), size - 1);
-    size_t first = rest.find('\n');
-    size_t second = first == std::string::npos ? std::string::npos : rest.find('\n', first + 1);
-    if (second == std::string::npos) return 0;
-    const std::string loadText = rest.substr(0, first), usrText = rest.substr(first + 1, second - first - 1);
-    const std::string file = rest.substr(second + 1);
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+    std::string loadText, usrText;
+    // Both address lines must end with a newline.
+    if (!std::getline(in, loadText) || !std::getline(in, usrText) || in.eof()) return 0;
+    const std::string file{std::istreambuf_iterator<char>(in), {}};
     const bool poke = data[0] & 1;
 
     fuzz::StartMachine();

@@ -1,9 +1,8 @@
 // Shared by the fuzz targets: a scratch folder that is the start directory
 // (every file the machine writes lands there and goes at exit), the machine
-// booted to READY from its start state, frames, the screen text, the decimal
-// and hexadecimal digit rule of the number models, and what holds after any
-// run: the CPU never writes 0000-3FFF, writes to unfitted memory are dropped,
-// register pairs keep 16 bits.
+// booted from its start state, the digit rule of the number models, and what
+// holds after any run: the CPU never writes 0000-3FFF, writes to unfitted
+// memory are dropped, register pairs keep 16 bits.
 #pragma once
 
 #include <stdlib.h>
@@ -14,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -31,45 +31,34 @@
 namespace fuzz {
 
 // A fault found by a property check: libFuzzer reports it with the input.
-#define FUZZ_CHECK(condition)                                                      \
-    do {                                                                           \
-        if (!(condition)) {                                                        \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__); \
-            std::abort();                                                          \
-        }                                                                          \
-    } while (0)
+#define FUZZ_CHECK(condition) ((condition) ? void() : fuzz::Fail(#condition, __FILE__, __LINE__))
+[[noreturn]] inline void Fail(const char* check, const char* file, int line) {
+    std::fprintf(stderr, "check failed: %s (%s:%d)\n", check, file, line);
+    std::abort();
+}
 
 inline std::string scratch;
 
-inline void RemoveScratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch, ignored);
-}
-
-// Once per process: a fresh folder under the system's temporary directory,
-// made the current directory, the start directory and the settings file's home.
+// Once per process: a fresh temporary folder, the current and start directory and the settings' home.
 inline void EnterScratchFolder() {
     if (!scratch.empty()) return;
-    std::string pattern = (std::filesystem::temp_directory_path() / "vz-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    scratch = pattern;
-    if (chdir(scratch.c_str()) != 0) std::abort();
-    std::atexit(RemoveScratch);
+    scratch = (std::filesystem::temp_directory_path() / "vz-fuzz-XXXXXX").string();
+    FUZZ_CHECK(mkdtemp(scratch.data()) && chdir(scratch.c_str()) == 0);
+    std::atexit([] {
+        std::error_code ignored;
+        std::filesystem::remove_all(scratch, ignored);
+    });
 }
 
 // A file in the scratch folder holding these bytes; its path.
 inline std::string PutFile(const char* name, const uint8_t* data, size_t size) {
     std::string path = scratch + "/" + name;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) std::abort();
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    FUZZ_CHECK(std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size)));
     return path;
 }
 
-// The machine as the program starts it, each time the same: settings at their
-// defaults (files in the scratch folder), the built-in ROM, every latch and
-// device at its start state, then the hard reset.
+// The machine as the program starts it, each time the same: default settings (files in the
+// scratch folder), the built-in ROM, every latch and device at its start state, the hard reset.
 inline void StartMachine() {
     EnterScratchFolder();
     platform::headless::ResetAll();
@@ -94,28 +83,21 @@ inline void StartMachine() {
     Machine::Reset(2);
 }
 
-inline bool ScreenShows(const char* text) {
-    for (const std::string& row : RunHelpers::ScreenText())
-        if (row.find(text) != std::string::npos) return true;
-    return false;
-}
-
-// Runs frames until the screen shows `text` or `frames` have run; whether it showed.
+// Runs frames until the screen shows `text` (none: never) or `frames` have run; whether it showed.
 inline bool RunUntil(const char* text, int frames) {
-    for (int i = 0; i < frames; ++i) {
-        if (text && ScreenShows(text)) return true;
+    for (int i = 0;; ++i) {
+        if (text)
+            for (const std::string& row : RunHelpers::ScreenText())
+                if (row.find(text) != std::string::npos) return true;
+        if (i == frames) return false;
         FrameScheduler::RunFrame();
     }
-    return text && ScreenShows(text);
 }
 
 // Started, with BASIC waiting for a line.
 inline void BootToReady() {
     StartMachine();
-    if (!RunUntil("READY", 60)) {
-        std::fprintf(stderr, "the built-in ROM did not reach READY\n");
-        std::abort();
-    }
+    FUZZ_CHECK(RunUntil("READY", 60));
 }
 
 // Text typed through the paste path, as the user's clipboard.
@@ -124,16 +106,14 @@ inline void Type(const std::string& text) {
     QuickType::Paste();
 }
 
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
-// Digits in a base, saturating above 2^40; nothing when any is not a digit.
+// Digits in a base (10 or 16), saturating above 2^40; nothing when any is not a digit.
 inline std::optional<uint64_t> Digits(const std::string& text, int base) {
+    const std::string digits = "0123456789abcdef";
     if (text.empty()) return std::nullopt;
     uint64_t value = 0;
     for (char c : text) {
-        if (!(base == 16 ? IsHexDigit(c) : IsDigit(c))) return std::nullopt;
-        uint64_t digit = IsDigit(c) ? uint64_t(c - '0') : uint64_t((c | 0x20) - 'a' + 10);
+        size_t digit = digits.find(c >= 'A' && c <= 'F' ? char(c | 0x20) : c);
+        if (digit >= size_t(base)) return std::nullopt;
         value = std::min<uint64_t>(value * uint64_t(base) + digit, 1ull << 40);
     }
     return value;

@@ -1,23 +1,18 @@
-// The monitor's command language as typed into its command line, on the
-// flat bus over memory made of the input. Input: four bytes disassembled on
-// their own, then the commands (no '/' or '\': files stay in the scratch
-// folder). Every instruction has 1 to 4 bytes and a text; whatever the
-// commands, the checking core is armed exactly while something can stop it
-// or a trace runs, the trace holds no more than its length, and register
-// pairs keep 16 bits.
+// The monitor's command language on the flat bus over memory made of the
+// input. Input: four bytes disassembled on their own, then the commands (no
+// '/' or '\': files stay in the scratch folder). Every instruction has 1 to 4
+// bytes and a text; the checking core is armed exactly while something can
+// stop it or a trace runs, the trace holds no more than its length, and
+// register pairs keep 16 bits.
 #include "cpu/flat_bus.h"
 #include "debug/disasm.h"
 #include "debug/flat_monitor.h"
 #include "debug/monitor.h"
 #include "tests/fuzz/fuzz_support.h"
 
-namespace {
-
 constexpr size_t kHeader = 4;
 constexpr int kSlices = 20;
 constexpr int32_t kSliceTStates = 2000;
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size <= kHeader) return 0;

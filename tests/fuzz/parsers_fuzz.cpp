@@ -8,22 +8,19 @@
 
 namespace {
 
-using fuzz::Digits;
-
 // Runner numbers: decimal, "$hex", "0xhex" or "hexh".
 std::optional<uint64_t> RunnerNumber(const std::string& t) {
-    if (!t.empty() && t[0] == '$') return Digits(t.substr(1), 16);
-    if (t.size() > 2 && t[0] == '0' && (t[1] | 0x20) == 'x') return Digits(t.substr(2), 16);
-    if (t.size() > 1 && (t.back() | 0x20) == 'h') return Digits(t.substr(0, t.size() - 1), 16);
-    return Digits(t, 10);
+    if (!t.empty() && t[0] == '$') return fuzz::Digits(t.substr(1), 16);
+    if (t.size() > 2 && t[0] == '0' && (t[1] | 0x20) == 'x') return fuzz::Digits(t.substr(2), 16);
+    if (t.size() > 1 && (t.back() | 0x20) == 'h') return fuzz::Digits(t.substr(0, t.size() - 1), 16);
+    return fuzz::Digits(t, 10);
 }
 
 // A number field read as unsigned decimal: leading blanks, then digits only, at most 2^32-1.
 std::optional<uint64_t> FieldNumber(const std::string& t) {
     size_t i = t.find_first_not_of(' ');
-    auto value = Digits(i == std::string::npos ? "" : t.substr(i), 10);
-    if (value && *value > 0xFFFFFFFFull) return std::nullopt;
-    return value;
+    auto value = fuzz::Digits(i == std::string::npos ? "" : t.substr(i), 10);
+    return value && *value > 0xFFFFFFFFull ? std::nullopt : value;
 }
 
 constexpr platform::ControlDef kControls[] = {{1, platform::ControlKind::NumberField, "", 0, 0, 10, 10}};
@@ -36,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Load-binary addresses: "$" and hexadecimal digits, or decimal digits, at most FFFFh.
     bool hex = !text.empty() && text[0] == '$';
-    auto model = Digits(hex ? text.substr(1) : text, hex ? 16 : 10);
+    auto model = fuzz::Digits(hex ? text.substr(1) : text, hex ? 16 : 10);
     BinaryLoader::ParsedAddress parsed = BinaryLoader::ParseAddress(text);
     FUZZ_CHECK(parsed.isHex == hex);
     if (!model) FUZZ_CHECK(parsed.error == (hex ? BinaryLoader::AddressError::BadHex : BinaryLoader::AddressError::BadDecimal));

@@ -1,27 +1,20 @@
 #!/usr/bin/env bash
-# Fuzzes each target for a while, starting from its committed seed corpus.
-#   tests/fuzz/run.sh BUILD_DIR SECONDS [TARGET...]
-# BUILD_DIR is a build with -DVZ_SANITIZE=ON -DVZ_FUZZ=ON (clang). New inputs
-# go to a scratch corpus, not into the repository; an input that breaks a
-# target is kept as BUILD_DIR/fuzz-findings/TARGET-crash-* and the script
-# exits 1. Each target writes only in its own temporary folder.
+# Fuzzes each target for a while from its seed corpus: tests/fuzz/run.sh BUILD_DIR SECONDS [TARGET...]
+# BUILD_DIR is a build with -DVZ_SANITIZE=ON -DVZ_FUZZ=ON (clang). New inputs go to a scratch corpus; an
+# input that breaks a target is kept as BUILD_DIR/fuzz-findings/TARGET-crash-* and the script exits 1.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:?seconds per target}
 shift 2
-targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then
-    for seeds in "$here"/corpus/*_fuzz; do targets+=("$(basename "$seeds")"); done
-fi
+[ $# -gt 0 ] || set -- $(cd "$here/corpus" && echo *_fuzz)
 findings=$build/fuzz-findings
 mkdir -p "$findings"
 export LSAN_OPTIONS="suppressions=$here/../sanitizer/lsan.supp:print_suppressions=0"
-# The targets' scratch folders in memory where there is such a folder: the
-# settings writer syncs every write to disk, which would cost most of the time.
+# Scratch folders in memory where there is one: the settings writer syncs every write to disk.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 status=0
-for target in "${targets[@]}"; do
+for target in "$@"; do
     bin=$build/tests/fuzz/$target
     [ -x "$bin" ] || { echo "$target: not built in $build"; status=1; continue; }
     case $target in

@@ -9,8 +9,7 @@ namespace {
 
 std::string Trimmed(const std::string& s) {
     size_t first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+    return first == std::string::npos ? "" : s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace
@@ -20,28 +19,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::headless::ResetAll();
     std::string input(reinterpret_cast<const char*>(data), size);
     std::string parts[4];
-    size_t at = 0;
-    for (int i = 0; i < 4; ++i) {
-        size_t end = i < 3 ? input.find('\0', at) : std::string::npos;
-        if (end == std::string::npos) end = input.size();
-        if (at < input.size()) parts[i] = input.substr(at, end - at);
+    for (size_t i = 0, at = 0; i < 4 && at < input.size(); ++i) {
+        size_t end = i < 3 ? std::min(input.find('\0', at), input.size()) : input.size();
+        parts[i] = input.substr(at, end - at);
         at = end + 1;
-        if (at > input.size()) break;
     }
     iniPath = fuzz::PutFile("settings.ini", reinterpret_cast<const uint8_t*>(parts[0].data()), parts[0].size());
 
-    settings = Settings::Defaults();
-    Settings::LoadAll();
-    SaveEverySection();
-    const std::string saved = SettingsFileText();
-    settings = Settings::Defaults();
-    Settings::LoadAll();
-    SaveEverySection();
-    FUZZ_CHECK(SettingsFileText() == saved);
+    auto loadAndSave = [] {
+        settings = Settings::Defaults();
+        Settings::LoadAll();
+        SaveEverySection();
+        return SettingsFileText();
+    };
+    const std::string saved = loadAndSave();
+    FUZZ_CHECK(loadAndSave() == saved);
 
     const std::string &section = parts[1], &key = parts[2], &value = parts[3];
-    if (platform::IniWriteString(iniPath, section, key, value)) {
+    if (platform::IniWriteString(iniPath, section, key, value))
         FUZZ_CHECK(platform::IniGetString(iniPath, section, key, "\x01(missing)") == Trimmed(value));
-    }
     return 0;
 }

@@ -12,14 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t tapeBytes = std::min<size_t>(size - 2, size_t(data[0] << 8 | data[1]));
     const uint8_t* tape = data + 2;
     const uint8_t* script = tape + tapeBytes;
-    const uint8_t* end = data + size;
     bool loaded = tapeBytes > 0 && deck::LoadFile(fuzz::PutFile("tape.cp6", tape, tapeBytes));
     FUZZ_CHECK(loaded == (tapeBytes > 0));
 
     size_t delivered = 0;        // bytes seen, all from the start of this tape
     uint64_t sinceLast = 0;      // read-enabled T-states since the last byte or load start
     CpuCore::state.iff1 = 1;
-    for (const uint8_t* p = script; p < end; ++p) {
+    for (const uint8_t* p = script; p < data + size; ++p) {
         uint8_t op = *p >> 5, arg = *p & 31;
         switch (op) {
             case 0: deck::cassetteMotorOn = arg & 1; break;

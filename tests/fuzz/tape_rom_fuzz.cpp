@@ -8,9 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(CassetteDeck::LoadFile(fuzz::PutFile("tape.cp6", data, size)));
     fuzz::Type("CLOAD\r");
     // About 0.6 frames a byte, the gap after the leader, the ROM's own pauses.
-    int frames = int(size) + 200;
-    int afterTape = 30;
-    for (int i = 0; i < frames && afterTape > 0; ++i) {
+    for (int i = 0, afterTape = 30; i < int(size) + 200 && afterTape > 0; ++i) {
         FrameScheduler::RunFrame();
         if (!CassetteDeck::HasTape()) --afterTape;
     }

@@ -1,10 +1,8 @@
-// Random Z80 code on the flat 64K bus; memory that costs nothing ends its slice too. Input: the budget, an interrupt
-// request value and how often it is raised, the registers, then memory
-// (repeated to fill 64K; ports read the input too). Every slice runs its
-// budget and overshoots by less than the longest step; register pairs keep
-// 16 bits; the per-step reports add up to what Execute returns, modulo 256.
-#include <vector>
-
+// Random Z80 code on the flat 64K bus. Input: the budget, an interrupt request
+// value and how often it is raised, the registers, then memory (repeated to
+// fill 64K; ports read the input too). Every slice runs its budget and
+// overshoots by less than the longest step; register pairs keep 16 bits; the
+// per-step reports add up to what Execute returns, modulo 256.
 #include "cpu/flat_bus.h"
 #include "tests/fuzz/fuzz_support.h"
 
